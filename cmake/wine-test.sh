@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine with a prefix inside the build folder.
+# Usage: wine-test.sh [--gui] --prefix DIR PROGRAM.exe [ARGS...]
+set -euo pipefail
+gui=0
+if [[ "${1:-}" == "--gui" ]]; then gui=1; shift; fi
+[[ "${1:-}" == "--prefix" ]] || { echo "wine-test.sh: --prefix DIR expected" >&2; exit 2; }
+prefix=$2; shift 2
+
+export WINEPREFIX=$prefix
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all
+export WINEARCH=win64
+wine=$(command -v wine || command -v wine64)
+
+# A fresh prefix takes a while to build; serialise that so parallel tests do
+# not race on it.
+mkdir -p "$(dirname "$prefix")"
+(
+  flock 9
+  if [[ ! -f "$prefix/system.reg" ]]; then
+    "$wine" wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+) 9>"$prefix.lock"
+
+if (( gui )); then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$@"
+else
+  exec "$wine" "$@"
+fi

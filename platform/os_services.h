@@ -1,0 +1,90 @@
+#pragma once
+// The few services the program asks of the operating system, behind one
+// interface so that the logic runs on Windows and on the simulated machine
+// alike. Texts are UTF-8; the Win32 implementation converts at its boundary.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vesk {
+
+// The fields of the Win32 SYSTEMTIME record, in its order and widths.
+struct LocalTime {
+  uint16_t wYear = 0;
+  uint16_t wMonth = 0;
+  uint16_t wDayOfWeek = 0;  // 0 = Sunday ... 6 = Saturday
+  uint16_t wDay = 0;
+  uint16_t wHour = 0;
+  uint16_t wMinute = 0;
+  uint16_t wSecond = 0;
+  uint16_t wMilliseconds = 0;
+};
+static_assert(sizeof(LocalTime) == 16, "LocalTime mirrors SYSTEMTIME");
+
+// Language id that selects the Chinese texts; every other id selects English.
+inline constexpr uint16_t kLangIdChinese = 2052;
+
+// Message box type bits and answers, with their Win32 values.
+inline constexpr unsigned kMbOk = 0x00;
+inline constexpr unsigned kMbIconError = 0x10;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdTimeout = 32000;
+
+enum class RegistryRoot { CurrentUser, LocalMachine };
+
+class OsServices {
+ public:
+  virtual ~OsServices() = default;
+
+  // Clock and language.
+  virtual LocalTime GetLocalTime() = 0;
+  virtual uint16_t GetSystemDefaultLangID() = 0;
+
+  // Waiting on the calling thread. Sleep yields; DelayMicroseconds busy-waits
+  // on the performance counter, for waits far below the scheduler's tick.
+  virtual void Sleep(uint32_t milliseconds) = 0;
+  virtual void DelayMicroseconds(uint32_t microseconds) = 0;
+
+  // The running executable's full path, and its folder with the trailing
+  // separator ("C:\VESK\").
+  virtual std::string GetModulePath() = 0;
+  virtual std::string GetModuleDirectory() = 0;
+
+  // Whole-file access for small files such as the timetable. ReadFileBytes
+  // returns nothing when the file cannot be opened, else at most maxBytes
+  // from its start. ReplaceFileAtomically leaves either the old or the new
+  // content in place, never a torn file. RemoveFile reports success.
+  virtual std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path,
+                                                            std::size_t maxBytes) = 0;
+  virtual bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) = 0;
+  virtual bool RemoveFile(const std::string& path) = 0;
+
+  // Message boxes without owner window; the result is the button pressed.
+  // The timed box closes itself after timeoutMs and then answers kIdTimeout.
+  virtual int ShowMessageBox(const std::string& text, const std::string& caption,
+                             unsigned type) = 0;
+  virtual int ShowTimedMessageBox(const std::string& text, const std::string& caption,
+                                  unsigned type, uint16_t langId, uint32_t timeoutMs) = 0;
+
+  // Runs a command line such as "Cmd.exe /C shutdown -a" without a window.
+  virtual bool RunHidden(const std::string& commandLine) = 0;
+
+  // Text for a debugger, never shown to the user.
+  virtual void DebugOutput(const std::string& text) = 0;
+
+  // Takes the named process-lifetime mutex; true when another process
+  // already holds one of that name.
+  virtual bool CreateSingleInstanceMutex(const std::string& name) = 0;
+
+  // Creates or opens the key and sets a string value; false on any failure.
+  virtual bool WriteRegistryString(RegistryRoot root, const std::string& subKey,
+                                   const std::string& valueName, const std::string& data) = 0;
+
+  // Ends the process with the given code.
+  [[noreturn]] virtual void EndProcess(int exitCode) = 0;
+};
+
+}  // namespace vesk

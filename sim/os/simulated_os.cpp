@@ -1,0 +1,86 @@
+#include "sim/os/simulated_os.h"
+
+#include <algorithm>
+
+namespace vesk::sim {
+
+void SimulatedOs::Sleep(uint32_t milliseconds) {
+  clock_.Advance(std::chrono::milliseconds{milliseconds});
+}
+
+void SimulatedOs::DelayMicroseconds(uint32_t microseconds) {
+  clock_.Advance(Microseconds{microseconds});
+}
+
+std::string SimulatedOs::GetModuleDirectory() {
+  const auto cut = modulePath_.find_last_of("\\/");
+  return cut == std::string::npos ? std::string{} : modulePath_.substr(0, cut + 1);
+}
+
+std::optional<std::vector<uint8_t>> SimulatedOs::ReadFileBytes(const std::string& path,
+                                                                std::size_t maxBytes) {
+  const auto it = files_.find(path);
+  fileOps_.push_back({FileOp::Read, path, it != files_.end()});
+  if (it == files_.end()) return std::nullopt;
+  const auto& content = it->second;
+  return std::vector<uint8_t>(content.begin(),
+                              content.begin() + static_cast<std::ptrdiff_t>(std::min(maxBytes, content.size())));
+}
+
+bool SimulatedOs::ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
+  const bool ok = !failFileWrites_;
+  if (ok) files_[path].assign(bytes.begin(), bytes.end());
+  fileOps_.push_back({FileOp::Replace, path, ok});
+  return ok;
+}
+
+bool SimulatedOs::RemoveFile(const std::string& path) {
+  const bool existed = files_.erase(path) > 0;
+  fileOps_.push_back({FileOp::Remove, path, existed});
+  return existed;
+}
+
+int SimulatedOs::ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) {
+  messageBoxes_.push_back({clock_.Now(), caption, text, type, 0, 0});
+  if (messageBoxHook_) return messageBoxHook_(messageBoxes_.back());
+  return kIdOk;
+}
+
+int SimulatedOs::ShowTimedMessageBox(const std::string& text, const std::string& caption,
+                                     unsigned type, uint16_t langId, uint32_t timeoutMs) {
+  messageBoxes_.push_back({clock_.Now(), caption, text, type, langId, timeoutMs});
+  if (messageBoxHook_) return messageBoxHook_(messageBoxes_.back());
+  clock_.Advance(std::chrono::milliseconds{timeoutMs});
+  return kIdTimeout;
+}
+
+bool SimulatedOs::RunHidden(const std::string& commandLine) {
+  commands_.push_back({clock_.Now(), commandLine});
+  if (commandHook_) commandHook_(commands_.back());
+  return true;
+}
+
+bool SimulatedOs::CreateSingleInstanceMutex(const std::string& name) {
+  const bool alreadyHeld = heldMutexes_.count(name) > 0;
+  heldMutexes_[name] = true;
+  return alreadyHeld;
+}
+
+bool SimulatedOs::WriteRegistryString(RegistryRoot root, const std::string& subKey,
+                                      const std::string& valueName, const std::string& data) {
+  if (failRegistry_) return false;
+  registryWrites_.push_back({root, subKey, valueName, data});
+  return true;
+}
+
+void SimulatedOs::EndProcess(int exitCode) { throw SimulatedProcessExit{exitCode}; }
+
+void SimulatedOs::ClearRecords() {
+  messageBoxes_.clear();
+  commands_.clear();
+  registryWrites_.clear();
+  fileOps_.clear();
+  debugOutput_.clear();
+}
+
+}  // namespace vesk::sim

@@ -1,0 +1,123 @@
+#pragma once
+// The operating system of the simulated machine: a virtual clock that moves
+// on every wait, an in-memory file system, and a record of every message
+// box, command line, registry write and debugger text. Tests and the
+// simulator answer message boxes and react to commands through hooks.
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/os_services.h"
+#include "sim/os/virtual_clock.h"
+
+namespace vesk::sim {
+
+// Thrown by EndProcess so that the simulated process unwinds to whoever runs
+// it (a test or the simulator) instead of ending the real one.
+struct SimulatedProcessExit {
+  int exitCode = 0;
+};
+
+struct MessageBoxRecord {
+  SimTime at;
+  std::string caption;
+  std::string text;
+  unsigned type = 0;
+  uint16_t langId = 0;       // timed boxes only
+  uint32_t timeoutMs = 0;    // 0 for a plain box
+};
+
+struct CommandRecord {
+  SimTime at;
+  std::string commandLine;
+};
+
+struct RegistryWrite {
+  RegistryRoot root;
+  std::string subKey;
+  std::string valueName;
+  std::string data;
+};
+
+enum class FileOp { Read, Replace, Remove };
+struct FileOpRecord {
+  FileOp op;
+  std::string path;
+  bool succeeded = false;
+};
+
+class SimulatedOs : public OsServices {
+ public:
+  explicit SimulatedOs(VirtualClock& clock) : clock_(clock) {}
+
+  // --- OsServices ---
+  LocalTime GetLocalTime() override { return clock_.ToLocalTime(); }
+  uint16_t GetSystemDefaultLangID() override { return langId_; }
+  void Sleep(uint32_t milliseconds) override;
+  void DelayMicroseconds(uint32_t microseconds) override;
+  std::string GetModulePath() override { return modulePath_; }
+  std::string GetModuleDirectory() override;
+  std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path,
+                                                    std::size_t maxBytes) override;
+  bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
+  bool RemoveFile(const std::string& path) override;
+  int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+  int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
+                          uint16_t langId, uint32_t timeoutMs) override;
+  bool RunHidden(const std::string& commandLine) override;
+  void DebugOutput(const std::string& text) override { debugOutput_.push_back(text); }
+  bool CreateSingleInstanceMutex(const std::string& name) override;
+  bool WriteRegistryString(RegistryRoot root, const std::string& subKey,
+                           const std::string& valueName, const std::string& data) override;
+  [[noreturn]] void EndProcess(int exitCode) override;
+
+  // --- set-up ---
+  VirtualClock& Clock() { return clock_; }
+  void SetLangId(uint16_t id) { langId_ = id; }
+  void SetModulePath(std::string path) { modulePath_ = std::move(path); }
+  // Another process holds the mutex of this name.
+  void HoldMutexElsewhere(const std::string& name) { heldMutexes_[name] = true; }
+  void ReleaseMutexes() { heldMutexes_.clear(); }
+  void FailRegistryWrites(bool fail) { failRegistry_ = fail; }
+  void FailFileWrites(bool fail) { failFileWrites_ = fail; }
+
+  // The answer to a message box: the hook decides (it may also run timers
+  // meanwhile and move the clock). Without a hook a plain box answers IDOK at
+  // once and a timed box waits its whole timeout, then answers kIdTimeout.
+  using MessageBoxHook = std::function<int(const MessageBoxRecord&)>;
+  void SetMessageBoxHook(MessageBoxHook hook) { messageBoxHook_ = std::move(hook); }
+  // Called for every command line after it was recorded.
+  using CommandHook = std::function<void(const CommandRecord&)>;
+  void SetCommandHook(CommandHook hook) { commandHook_ = std::move(hook); }
+
+  // --- the in-memory file system ---
+  std::map<std::string, std::vector<uint8_t>>& Files() { return files_; }
+
+  // --- what happened ---
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
+  const std::vector<CommandRecord>& Commands() const { return commands_; }
+  const std::vector<RegistryWrite>& RegistryWrites() const { return registryWrites_; }
+  const std::vector<FileOpRecord>& FileOps() const { return fileOps_; }
+  const std::vector<std::string>& DebugTexts() const { return debugOutput_; }
+  void ClearRecords();
+
+ private:
+  VirtualClock& clock_;
+  uint16_t langId_ = 1033;
+  std::string modulePath_ = "C:\\VESK\\VESK.exe";
+  std::map<std::string, bool> heldMutexes_;
+  bool failRegistry_ = false;
+  bool failFileWrites_ = false;
+  MessageBoxHook messageBoxHook_;
+  CommandHook commandHook_;
+  std::map<std::string, std::vector<uint8_t>> files_;
+  std::vector<MessageBoxRecord> messageBoxes_;
+  std::vector<CommandRecord> commands_;
+  std::vector<RegistryWrite> registryWrites_;
+  std::vector<FileOpRecord> fileOps_;
+  std::vector<std::string> debugOutput_;
+};
+
+}  // namespace vesk::sim

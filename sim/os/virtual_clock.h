@@ -1,0 +1,49 @@
+#pragma once
+// The simulated machine's wall clock: local time only, microsecond steps.
+// It moves only when something waits (Sleep, busy delays) or when the
+// simulation advances it, so every run is repeatable.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/os_services.h"
+
+namespace vesk::sim {
+
+using Microseconds = std::chrono::microseconds;
+using SimTime = std::chrono::sys_time<Microseconds>;
+
+class VirtualClock {
+ public:
+  explicit VirtualClock(SimTime start = DefaultStart()) : now_(start) {}
+
+  SimTime Now() const { return now_; }
+  void Set(SimTime t) { now_ = t; }
+  void Advance(Microseconds step);
+
+  LocalTime ToLocalTime() const { return ToLocalTime(now_); }
+  static LocalTime ToLocalTime(SimTime t);
+
+  // Called after every advance with the new time; observers such as the
+  // board's watchdog use it to notice deadlines that passed.
+  using Observer = std::function<void(SimTime)>;
+  void AddObserver(Observer observer) { observers_.push_back(std::move(observer)); }
+
+  // Monday 2026-12-07 08:00:00.
+  static SimTime DefaultStart();
+
+ private:
+  SimTime now_;
+  std::vector<Observer> observers_;
+};
+
+// "YYYY-MM-DD HH:MM" or "YYYY-MM-DD HH:MM:SS"; nothing when malformed or not a
+// real calendar date.
+std::optional<SimTime> ParseSimTime(const std::string& text);
+// "YYYY-MM-DD HH:MM:SS".
+std::string FormatSimTime(SimTime t);
+
+}  // namespace vesk::sim
