@@ -24,6 +24,19 @@ mkdir -p "$(dirname "$prefix")"
   fi
 ) 9>"$prefix.lock"
 
+# Unix paths mean nothing to the Windows program: hand it the report path as
+# Wine's Z: drive path, and make sure its folder exists.
+args=()
+for arg in "$@"; do
+  if [[ "$arg" == --gtest_output=xml:* ]]; then
+    report=${arg#--gtest_output=xml:}
+    mkdir -p "$(dirname "$report")"
+    arg="--gtest_output=xml:Z:${report//\//\\}"
+  fi
+  args+=("$arg")
+done
+set -- "${args[@]}"
+
 if (( gui )); then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$@"
 else
