@@ -68,6 +68,8 @@ struct ChoiceCase {
   bool mcu;  // the MCU's watchdog is chosen
 };
 
+void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.profile; }
+
 class WatchdogChoice : public ::testing::TestWithParam<ChoiceCase> {};
 
 TEST_P(WatchdogChoice, StartKickAndStopGoToTheChosenWatchdogOnly) {
