@@ -84,6 +84,15 @@ TEST_F(NextEvents, PhaseStartIsInclusiveAndEndExclusive) {
   EXPECT_FALSE(Due());  // three minutes away: keep running
 }
 
+TEST_F(NextEvents, TouchingPhasesFromAFileHandOverAtTheBoundaryMinute) {
+  // Validation refuses touching phases, but a file may hold them.
+  On(kMon, 1, Hm(8, 0), Hm(12, 0));
+  On(kMon, 2, Hm(12, 0), Hm(13, 0));
+  Now(kMon, "12:00");
+  EXPECT_EQ(Shutdown(), "1 13:00");
+  EXPECT_FALSE(Due());
+}
+
 TEST_F(NextEvents, OutsideEveryPhaseTheShutdownIsNowUnlessAPowerOnIsAtMostThreeMinutesAway) {
   On(kWed, 1, Hm(2, 3), Hm(6, 0));
   Now(kWed, "02:00");
@@ -202,12 +211,19 @@ TEST_F(NextEvents, PostponedComparisonUsesStoredTimesInPhaseOrder) {
   Now(kMon, "09:00");
   Postpone(kMon, 9, 0, kMon, 10, 0);
   EXPECT_EQ(Shutdown(), "1 10:00");  // earlier than phase 1's Start: not sorted by time
+  Postpone(kMon, 9, 0, kMon, 14, 0);
+  EXPECT_EQ(Shutdown(), "1 18:00");  // a phase's Start is inside it
   Postpone(kMon, 9, 0, kMon, 19, 0);
   EXPECT_EQ(Shutdown(), "1 19:00");
   schedule.Days[kMon].Phases[1] = {0, Hm(18, 30), Hm(19, 30)};
   EXPECT_EQ(Shutdown(), "1 19:30");  // inside the phase that is off
   schedule.Days[kMon].Phases[0].Enable = 0;
   EXPECT_EQ(Shutdown(), "1 19:00");  // no phase of the day on: the time itself
+  // A target at a phase's End is past that phase, but a later line may still catch it.
+  schedule.Days[kMon].Phases[0] = {1, Hm(8, 0), Hm(12, 0)};
+  schedule.Days[kMon].Phases[1] = {1, Hm(11, 0), Hm(14, 0)};
+  Postpone(kMon, 9, 0, kMon, 12, 0);
+  EXPECT_EQ(Shutdown(), "1 14:00");
 }
 
 TEST_F(NextEvents, SaturdayNightPostponedPastMidnightIsHonouredOnBothDays) {
