@@ -26,6 +26,10 @@ constexpr std::array<const char*, kDaysPerWeek> kOverlapMessages = {
 
 constexpr const char* kUnnamedDay = " ";
 
+// Through a fresh string: assigning a short literal in place trips a false
+// -Wrestrict of GCC 12's optimiser.
+void Assign(std::string& out, const char* text) { out = std::string(text); }
+
 // Field order inside one phase of the image.
 constexpr std::size_t kEnableOffset = 0;
 constexpr std::size_t kStartOffset = 2;
@@ -82,22 +86,22 @@ WeekSchedule ScheduleFromBytes(std::span<const uint8_t> bytes) {
 
 void GetDayText(std::string& out, DayTextKind kind, int day, uint16_t langId) {
   if (day < 0 || day >= kDaysPerWeek) {
-    out = kUnnamedDay;
+    Assign(out, kUnnamedDay);
     return;
   }
   const auto index = static_cast<std::size_t>(day);
   switch (kind) {
     case DayTextKind::kShortName:
-      out = langId == kLangIdChinese ? kShortNamesChinese[index] : kShortNamesEnglish[index];
+      Assign(out, langId == kLangIdChinese ? kShortNamesChinese[index] : kShortNamesEnglish[index]);
       return;
     case DayTextKind::kLongName:
-      out = kLongNames[index];
+      Assign(out, kLongNames[index]);
       return;
     case DayTextKind::kOverlapMessage:
-      out = kOverlapMessages[index];
+      Assign(out, kOverlapMessages[index]);
       return;
   }
-  out = kUnnamedDay;
+  Assign(out, kUnnamedDay);
 }
 
 }  // namespace vesk
