@@ -438,6 +438,19 @@ bool FrameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_SETFOCUS:
       ApplyFocus();
       return false;
+    case WM_GETMINMAXINFO: {
+      // The skin's layout has one size: the frame may not be dragged
+      // larger or smaller than it.
+      const SIZE size = manager_.GetSkin().size;
+      RECT r{0, 0, Scale(size.cx), Scale(size.cy)};
+      AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(frame_, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(GetWindowLongPtrW(frame_, GWL_EXSTYLE)));
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+      info->ptMaxTrackSize = info->ptMinTrackSize;
+      result = 0;
+      return true;
+    }
     default: return false;
   }
 }
