@@ -14,11 +14,16 @@ using Bytes = std::vector<uint8_t>;
 // with their NULs and the closing NUL; no strings give the two NULs.
 inline Bytes Structure(uint8_t type, uint16_t handle, std::initializer_list<std::string> strings,
                        Bytes formatted = {}) {
-  Bytes out{type, static_cast<uint8_t>(4 + formatted.size()), static_cast<uint8_t>(handle & 0xFF),
-            static_cast<uint8_t>(handle >> 8)};
-  out.insert(out.end(), formatted.begin(), formatted.end());
+  // Byte by byte: g++ 12 misreads a range insert after a short initializer
+  // list as overflowing it (-Warray-bounds).
+  Bytes out;
+  out.push_back(type);
+  out.push_back(static_cast<uint8_t>(4 + formatted.size()));
+  out.push_back(static_cast<uint8_t>(handle & 0xFF));
+  out.push_back(static_cast<uint8_t>(handle >> 8));
+  for (const uint8_t b : formatted) out.push_back(b);
   for (const auto& s : strings) {
-    out.insert(out.end(), s.begin(), s.end());
+    for (const char c : s) out.push_back(static_cast<uint8_t>(c));
     out.push_back(0);
   }
   if (strings.size() == 0) out.push_back(0);
