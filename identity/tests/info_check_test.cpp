@@ -1,0 +1,134 @@
+#include "identity/info_check.h"
+
+#include <gtest/gtest.h>
+
+#include "identity/smbios_table.h"
+#include "identity/tests/table_bytes.h"
+#include "sim/os/simulated_os.h"
+
+namespace vesk {
+namespace {
+
+using testing::Bytes;
+using testing::Concat;
+using testing::EndOfTable;
+using testing::Structure;
+
+// Hands the check a fixed table, as the firmware would, after a debugger text.
+class BytesSource : public SmbiosTableSource {
+ public:
+  explicit BytesSource(Bytes bytes, std::string debugText = {}) : bytes_(std::move(bytes)), debug_(std::move(debugText)) {}
+  void ReadTables(SMInfo& info, OsServices& os) override {
+    ++reads;
+    if (!debug_.empty()) os.DebugOutput(debug_);
+    StoreSmbiosTable(info, bytes_, 3, 4);
+  }
+  int reads = 0;
+
+ private:
+  Bytes bytes_;
+  std::string debug_;
+};
+
+// What the user saw and how the process ended: "accepted" when the check
+// returned without a box, else "exit N: CAPTION: TEXT (type T)" of the one box.
+std::string Check(SmbiosTableSource& source, sim::SimulatedOs& os) {
+  try {
+    InfoCheckValid(os, source);
+    return os.MessageBoxes().empty() ? "accepted" : "accepted after a box";
+  } catch (const sim::SimulatedProcessExit& exit) {
+    if (os.MessageBoxes().size() != 1) return "refused with " + std::to_string(os.MessageBoxes().size()) + " boxes";
+    const auto& box = os.MessageBoxes()[0];
+    return "exit " + std::to_string(exit.exitCode) + ": " + box.caption + ": " + box.text + " (type " +
+           std::to_string(box.type) + ")";
+  }
+}
+
+std::string Check(const Bytes& table, uint16_t langId = 1033) {
+  sim::VirtualClock clock;
+  sim::SimulatedOs os{clock};
+  os.SetLangId(langId);
+  BytesSource source{table};
+  return Check(source, os);
+}
+
+const std::string kNotCompatible = "exit 0: Error: This Modle is not compatible with VESK technology! (type 16)";
+const std::string kSwitchedOff = "exit 0: Notice: The switch of VESK technology is off! (type 16)";
+
+// BIOS, system, baseboard (given handle and strings), end of table.
+Bytes Board(std::initializer_list<std::string> strings, uint16_t handle = 0x0002) {
+  return Concat({Structure(0x00, 0x0000, {"American Megatrends Inc.", "1.02"}, Bytes(20, 0)),
+                 Structure(0x01, 0x0001, {"VESK", "Box PC"}, Bytes(23, 0)),
+                 Structure(0x02, handle, strings, Bytes(11, 0)), EndOfTable()});
+}
+
+TEST(InfoCheckValid, JudgesTheJoinedFirstFiveStringsOfTheStructureWithHandle0x0002) {
+  const Bytes inFormattedArea{'R', 'M', '4', '1', '5', 'O', 'P', 'E', 'N', 0};
+  const std::vector<std::tuple<const char*, Bytes, std::string>> rows{
+      {"model code and switch", Board({"VESK", "RM415-B1", "OPEN"}), "accepted"},
+      {"switch without model code: the model is tested first", Board({"OPEN", "H610M"}), kNotCompatible},
+      {"model code without switch", Board({"VESK", "RM415-B1", "CLOSED"}), kSwitchedOff},
+      {"model code across strings 2 and 3", Board({"VESK", "AB RM4", "15 CD", "OP", "EN"}), "accepted"},
+      {"inside longer words", Board({"XRM415-B", "REOPENED"}), "accepted"},
+      {"model code in lower case", Board({"rm415", "OPEN"}), kNotCompatible},
+      {"switch in lower case", Board({"RM415", "open"}), kSwitchedOff},
+      {"switch in mixed case", Board({"RM415", "Open"}), kSwitchedOff},
+      {"switch as the fifth string", Board({"RM415", "b", "c", "d", "OPEN"}), "accepted"},
+      {"switch only as the sixth string", Board({"RM415", "b", "c", "d", "e", "OPEN"}), kSwitchedOff},
+      {"model code only as the sixth string", Board({"a", "b", "c", "d", "OPEN", "RM415"}), kNotCompatible},
+      {"one string holding both", Board({"RM415OPEN"}), "accepted"},
+      {"no strings", Board({}), kNotCompatible},
+      {"empty table", {}, kNotCompatible},
+      {"handle bytes 00 02 are 0x0200", Board({"RM415", "OPEN"}, 0x0200), kNotCompatible},
+      {"handle 0x0102", Board({"RM415", "OPEN"}, 0x0102), kNotCompatible},
+      {"any type with the handle", Concat({Structure(0x7E, 0x0002, {"RM415 OPEN"}), EndOfTable()}), "accepted"},
+      {"a later structure with the handle is not read",
+       Concat({Structure(0x02, 0x0002, {"VESK"}), Structure(0x02, 0x0002, {"RM415", "OPEN"}), EndOfTable()}),
+       kNotCompatible},
+      {"strings of other structures do not count",
+       Concat({Structure(0x01, 0x0001, {"RM415", "OPEN"}), Structure(0x02, 0x0002, {"VESK"}), EndOfTable()}),
+       kNotCompatible},
+      {"the formatted area is no string",
+       Concat({Structure(0x02, 0x0002, {"VESK"}, inFormattedArea), EndOfTable()}), kNotCompatible},
+      {"strings begin after a long formatted area",
+       Concat({Structure(0x02, 0x0002, {"RM415", "OPEN"}, Bytes(30, 'x')), EndOfTable()}), "accepted"},
+      {"formatted length past the end",
+       Concat({Structure(0x00, 0x0000, {"BIOS"}), {0x02, 0xF0, 0x02, 0x00, 'R', 'M', '4', '1', '5', 'O', 'P', 'E', 'N', 0, 0}}),
+       kNotCompatible},
+      {"table cut inside the last string reads up to its end",
+       Concat({Structure(0x00, 0x0000, {"BIOS"}), {0x02, 0x04, 0x02, 0x00, 'R', 'M', '4', '1', '5', 0, 'O', 'P', 'E', 'N'}}),
+       "accepted"},
+  };
+  for (const auto& [what, table, seen] : rows) {
+    EXPECT_EQ(Check(table), seen) << what;
+  }
+
+  // Behind the 255 structures the index holds, the handle is not found.
+  Bytes many;
+  for (uint16_t handle = 0x0100; handle < 0x0100 + 300; ++handle) {
+    for (const uint8_t b : Structure(0x11, handle, {"DIMM"})) many.push_back(b);
+  }
+  EXPECT_EQ(Check(Concat({many, Structure(0x02, 0x0002, {"RM415", "OPEN"}), EndOfTable()})), kNotCompatible);
+}
+
+TEST(InfoCheckValid, SpeaksChineseOnlyForLanguage2052) {
+  EXPECT_EQ(Check(Board({"OPEN"}), 2052), "exit 0: 错误: 此主板和软件不兼容！ (type 16)");
+  EXPECT_EQ(Check(Board({"RM415"}), 2052), "exit 0: 提示: VESK开关未打开！ (type 16)");
+  EXPECT_EQ(Check(Board({"RM415", "OPEN"}), 2052), "accepted");
+  for (const uint16_t other : {uint16_t{1028}, uint16_t{2051}, uint16_t{0x0C04}, uint16_t{0}}) {
+    EXPECT_EQ(Check(Board({"OPEN"}), other), kNotCompatible) << other;
+    EXPECT_EQ(Check(Board({"RM415"}), other), kSwitchedOff) << other;
+  }
+}
+
+TEST(InfoCheckValid, ReadsTheSourceOnceAndPassesItsDebuggerTextOn) {
+  sim::VirtualClock clock;
+  sim::SimulatedOs os{clock};
+  BytesSource failing{{}, "Connect Fails"};
+  EXPECT_EQ(Check(failing, os), kNotCompatible);
+  EXPECT_EQ(failing.reads, 1);
+  EXPECT_EQ(os.DebugTexts(), std::vector<std::string>{"Connect Fails"});
+}
+
+}  // namespace
+}  // namespace vesk

@@ -1,0 +1,87 @@
+#include "sim/firmware/firmware_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "identity/info_check.h"
+#include "identity/smbios_table.h"
+#include "sim/os/simulated_os.h"
+
+namespace vesk::sim {
+namespace {
+
+// "accepted" or "CAPTION: TEXT" of the one refusal box.
+std::string CheckOutcome(const FirmwareTable& table) {
+  VirtualClock clock;
+  SimulatedOs os{clock};
+  FirmwareTableSource source{table};
+  try {
+    InfoCheckValid(os, source);
+    return os.MessageBoxes().empty() ? "accepted" : "accepted after a box";
+  } catch (const SimulatedProcessExit& exit) {
+    if (exit.exitCode != 0 || os.MessageBoxes().size() != 1) return "refused oddly";
+    return os.MessageBoxes()[0].caption + ": " + os.MessageBoxes()[0].text;
+  }
+}
+
+bool Contains(const std::vector<uint8_t>& bytes, const std::string& text) {
+  return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
+}
+
+TEST(NamedFirmwareTables, AreRealBoardTablesWithTheirVerdicts) {
+  const std::string notCompatible = "Error: This Modle is not compatible with VESK technology!";
+  const std::vector<std::pair<std::string, std::string>> verdicts{
+      {"accepted", "accepted"},
+      {"no-model", notCompatible},
+      {"switch-off", "Notice: The switch of VESK technology is off!"},
+      {"no-handle-2", notCompatible},
+  };
+  ASSERT_EQ(FirmwareTableNames().size(), verdicts.size());
+  for (const auto& [name, verdict] : verdicts) {
+    SCOPED_TRACE(name);
+    const auto table = NamedFirmwareTable(name);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(CheckOutcome(*table), verdict);
+
+    // BIOS, system, baseboard, chassis and end of table, with the formatted
+    // lengths of SMBIOS 3.2, covering the whole table.
+    const auto info = MakeEmptySMInfo();
+    StoreSmbiosTable(*info, table->bytes, table->majorVersion, table->minorVersion);
+    ParseSmbiosTables(*info);
+    ASSERT_EQ(info->StructNum, 5u);
+    ASSERT_EQ(info->TypeNum, 5u);
+    const std::vector<uint8_t> lengths{0x1A, 0x1B, 0x0F, 0x16, 0x04};
+    uint32_t covered = 0;
+    for (uint32_t i = 0; i < 5; ++i) {
+      EXPECT_EQ(info->Data[info->StructAddr[i] + 1], lengths[i]) << i;
+      covered += info->StructLen[i];
+    }
+    EXPECT_EQ(covered, info->DataLen);
+    EXPECT_EQ(info->TypeStr[2], "0x02");
+    EXPECT_EQ(table->majorVersion * 10 + table->minorVersion, 32);
+  }
+  // Refused for the handle alone: the strings are the accepted board's.
+  EXPECT_TRUE(Contains(NamedFirmwareTable("no-handle-2")->bytes, "RM415"));
+  EXPECT_TRUE(Contains(NamedFirmwareTable("no-handle-2")->bytes, "VESK OPEN"));
+  EXPECT_FALSE(NamedFirmwareTable("Accepted"));
+}
+
+TEST(FirmwareTableFile, HoldsRawTableBytesAndNamesThePathWhenUnreadable) {
+  const auto path = std::filesystem::temp_directory_path() / "vesk-firmware-accepted.bin";
+  const auto accepted = NamedFirmwareTable("accepted");
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(accepted->bytes.data()), static_cast<std::streamsize>(accepted->bytes.size()));
+  std::string error;
+  const auto loaded = LoadFirmwareTableFile(path.string(), error);
+  std::filesystem::remove(path);
+  ASSERT_TRUE(loaded) << error;
+  EXPECT_EQ(loaded->bytes, accepted->bytes);
+  EXPECT_FALSE(LoadFirmwareTableFile(path.string(), error));
+  EXPECT_NE(error.find(path.string()), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace vesk::sim
