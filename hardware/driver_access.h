@@ -20,7 +20,7 @@ constexpr uint32_t PciBusOf(uint32_t libraryAddress) { return (libraryAddress >>
 constexpr uint32_t PciDeviceOf(uint32_t libraryAddress) { return (libraryAddress >> 3) & 0x1F; }
 constexpr uint32_t PciFunctionOf(uint32_t libraryAddress) { return libraryAddress & 0x07; }
 
-// PCI configuration mechanism #1 (PCI Local Bus specification): the address
+// PCI configuration mechanism #1 (PCI Local Bus standard): the address
 // written to 0xCF8 selects bus, device, function and register; 0xCFC then
 // carries the register's data.
 inline constexpr uint16_t kPciConfigAddressPort = 0xCF8;

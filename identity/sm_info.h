@@ -22,7 +22,7 @@ inline constexpr std::size_t kMaxTableBytes = 65535;
 // The length array keeps the width of the table copy.
 inline constexpr std::size_t kStructLenEntries = 65535;
 
-// SMBIOS structure header (SMBIOS Reference Specification, 6.1.2).
+// SMBIOS structure header (SMBIOS reference, 6.1.2).
 inline constexpr std::size_t kHeaderTypeOffset = 0;
 inline constexpr std::size_t kHeaderLengthOffset = 1;
 inline constexpr std::size_t kHeaderHandleLowOffset = 2;

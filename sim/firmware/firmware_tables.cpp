@@ -11,7 +11,7 @@ namespace vesk::sim {
 
 namespace {
 
-// Structure types (SMBIOS Reference Specification 3.x, 7.x).
+// Structure types (SMBIOS reference 3.x, 7.x).
 constexpr uint8_t kTypeBios = 0;
 constexpr uint8_t kTypeSystem = 1;
 constexpr uint8_t kTypeBaseboard = 2;
