@@ -1,0 +1,66 @@
+#include "platform/win32/atomic_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/win32/unique_handle.h"
+
+namespace vesk::win32 {
+
+namespace {
+
+// WriteFile takes at most a DWORD per call.
+constexpr std::size_t kMaxWriteChunk = 1u << 30;
+
+bool Fails(std::optional<ReplaceStep> failAt, ReplaceStep step) { return failAt && *failAt == step; }
+
+bool WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const auto chunk = static_cast<DWORD>(std::min(bytes.size(), kMaxWriteChunk));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes = bytes.subspan(written);
+  }
+  return true;
+}
+
+// The whole new content in `temp`, on the disk and closed; false at the
+// first step that fails. The handle is closed on every path, so the caller
+// can delete the file afterwards.
+bool WriteTempFile(const std::wstring& temp, std::span<const uint8_t> bytes,
+                   std::optional<ReplaceStep> failAt) {
+  if (Fails(failAt, ReplaceStep::kCreateTemp)) return false;
+  UniqueHandle file{CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr)};
+  if (!file) return false;
+  if (Fails(failAt, ReplaceStep::kWrite)) {
+    // A write that stops part-way, as on a full disk.
+    WriteAll(file.Get(), bytes.first(bytes.size() / 2));
+    return false;
+  }
+  if (!WriteAll(file.Get(), bytes)) return false;
+  if (Fails(failAt, ReplaceStep::kFlush) || !FlushFileBuffers(file.Get())) return false;
+  return file.Close();
+}
+
+}  // namespace
+
+std::wstring ReplacementTempPath(const std::wstring& target) { return target + L".new"; }
+
+bool ReplaceFileAtomically(const std::wstring& target, std::span<const uint8_t> bytes,
+                           std::optional<ReplaceStep> failAt) {
+  const std::wstring temp = ReplacementTempPath(target);
+  if (!WriteTempFile(temp, bytes, failAt)) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  if (Fails(failAt, ReplaceStep::kMove) ||
+      !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vesk::win32

@@ -1,0 +1,189 @@
+#include "platform/win32/win32_os_services.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/tests/win32_scratch.h"
+#include "platform/win32/wide_text.h"
+
+namespace vesk::win32 {
+namespace {
+
+using testing::Exists;
+using testing::GetFile;
+using testing::Pattern;
+using testing::PutFile;
+
+// Waits up to `timeoutMs` for a file to appear.
+bool AppearsWithin(const std::wstring& path, DWORD timeoutMs) {
+  const ULONGLONG until = GetTickCount64() + timeoutMs;
+  while (GetTickCount64() < until) {
+    if (Exists(path)) return true;
+    ::Sleep(50);
+  }
+  return Exists(path);
+}
+
+TEST(Win32Files, ReadReplaceAndRemoveThroughAChinesePath) {
+  Win32OsServices os;
+  const testing::ScratchFolder folder{"定时开关机"};
+  const std::string path = folder.PathUtf8("TimeSetting.bin");
+  EXPECT_FALSE(os.ReadFileBytes(path, 126).has_value());
+
+  const auto content = Pattern(200, 3);
+  ASSERT_TRUE(os.ReplaceFileAtomically(path, content));
+  EXPECT_EQ(GetFile(ToWide(path)), content);
+  const auto head = os.ReadFileBytes(path, 126);
+  ASSERT_TRUE(head.has_value());
+  EXPECT_EQ(*head, std::vector<uint8_t>(content.begin(), content.begin() + 126));
+  EXPECT_EQ(os.ReadFileBytes(path, 1000), content);
+
+  EXPECT_TRUE(os.RemoveFile(path));
+  EXPECT_FALSE(Exists(ToWide(path)));
+  EXPECT_FALSE(os.RemoveFile(path));
+}
+
+TEST(Win32Files, AnEmptyFileReadsAsNoBytesAndALockedOneAsNotOpened) {
+  Win32OsServices os;
+  const testing::ScratchFolder folder{"vesk-files"};
+  PutFile(folder.Path("empty.bin"), {});
+  const auto empty = os.ReadFileBytes(folder.PathUtf8("empty.bin"), 126);
+  ASSERT_TRUE(empty.has_value());
+  EXPECT_TRUE(empty->empty());
+
+  PutFile(folder.Path("held.bin"), Pattern(126, 0));
+  const HANDLE holder = CreateFileW(folder.Path("held.bin").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(os.ReadFileBytes(folder.PathUtf8("held.bin"), 126).has_value());
+  CloseHandle(holder);
+}
+
+TEST(Win32Module, DirectoryIsThePathUpToItsLastBackslash) {
+  Win32OsServices os;
+  const std::string path = os.GetModulePath();
+  const std::string dir = os.GetModuleDirectory();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_EQ(dir.back(), '\\');
+  EXPECT_EQ(path.rfind(dir, 0), 0u);
+  EXPECT_EQ(path.substr(dir.size()), "platform_win32_tests.exe");
+}
+
+TEST(Win32Clock, LocalTimeCarriesTheFieldsOfSystemTime) {
+  Win32OsServices os;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    SYSTEMTIME before;
+    ::GetLocalTime(&before);
+    const LocalTime t = os.GetLocalTime();
+    if (t.wSecond != before.wSecond) continue;  // a second boundary passed in between
+    EXPECT_EQ(t.wYear, before.wYear);
+    EXPECT_EQ(t.wMonth, before.wMonth);
+    EXPECT_EQ(t.wDayOfWeek, before.wDayOfWeek);
+    EXPECT_EQ(t.wDay, before.wDay);
+    EXPECT_EQ(t.wHour, before.wHour);
+    EXPECT_EQ(t.wMinute, before.wMinute);
+    return;
+  }
+  FAIL() << "clock never stood still for one second";
+}
+
+TEST(Win32Clock, MicrosecondDelayWaitsAtLeastItsTime) {
+  Win32OsServices os;
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  for (const uint32_t micros : {0u, 50u, 2500u, 20000u}) {
+    QueryPerformanceCounter(&start);
+    os.DelayMicroseconds(micros);
+    QueryPerformanceCounter(&end);
+    const double elapsed = static_cast<double>(end.QuadPart - start.QuadPart) * 1e6 /
+                           static_cast<double>(frequency.QuadPart);
+    EXPECT_GE(elapsed, micros) << micros;
+    EXPECT_LT(elapsed, micros + 200'000.0) << micros;
+  }
+}
+
+TEST(Win32Process, SecondClaimOfTheMutexSeesTheFirst) {
+  Win32OsServices os;
+  const std::string name = "VESK-test-mutex-" + std::to_string(GetCurrentProcessId());
+  EXPECT_FALSE(os.CreateSingleInstanceMutex(name));
+  EXPECT_TRUE(os.CreateSingleInstanceMutex(name));
+}
+
+TEST(Win32Registry, WritesAStringValueUnderAThrowawayKey) {
+  Win32OsServices os;
+  const std::string subKey = "Software\\VESK-test\\" + std::to_string(GetCurrentProcessId()) + "\\Run";
+  const std::string data = "C:\\定时开关机\\VESK.exe";
+  ASSERT_TRUE(os.WriteRegistryString(RegistryRoot::CurrentUser, subKey, "VESK", data));
+  ASSERT_TRUE(os.WriteRegistryString(RegistryRoot::CurrentUser, subKey, "VESK", data));  // overwrites
+
+  DWORD type = 0;
+  wchar_t value[MAX_PATH] = {};
+  DWORD size = sizeof value;
+  const LSTATUS read = RegGetValueW(HKEY_CURRENT_USER, ToWide(subKey).c_str(), L"VESK", RRF_RT_ANY, &type, value, &size);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VESK-test");
+  ASSERT_EQ(read, ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(ToUtf8(value), data);
+  EXPECT_EQ(size, (ToWide(data).size() + 1) * sizeof(wchar_t));
+}
+
+// A "Cmd.exe" planted in the test program's own folder, which is also the
+// current folder: the first places a search by name would look.
+class PlantedCmd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(CopyFileW((dir + L"" VESK_PLANTED_CMD_NAME).c_str(), planted.c_str(), FALSE));
+    DeleteFileW(plantedMarker.c_str());
+    DeleteFileW(systemMarker.c_str());
+  }
+  void TearDown() override {
+    DeleteFileW(planted.c_str());
+    DeleteFileW(plantedMarker.c_str());
+    DeleteFileW(systemMarker.c_str());
+  }
+
+  Win32OsServices os;
+  const std::wstring dir = ToWide(os.GetModuleDirectory());
+  const std::wstring planted = dir + L"Cmd.exe";
+  const std::wstring plantedMarker = dir + L"planted-cmd-ran.txt";
+  const std::wstring systemMarker = dir + L"system-cmd-ran.txt";
+};
+
+TEST_F(PlantedCmd, ASearchByNameWouldFindThePlantedOne) {
+  // The trap is real: starting "Cmd.exe" the way a search by name does runs the planted program.
+  std::wstring line = L"Cmd.exe /C exit";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  WaitForSingleObject(process.hProcess, 20'000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_TRUE(Exists(plantedMarker));
+}
+
+TEST_F(PlantedCmd, RunHiddenRunsTheSystemCmdWithTheSameArguments) {
+  const std::string command = "Cmd.exe /C echo system arguments>\"" + ToUtf8(systemMarker) + "\"";
+  ASSERT_TRUE(os.RunHidden(command));
+  ASSERT_TRUE(AppearsWithin(systemMarker, 20'000));
+  ::Sleep(300);  // let the echo finish writing
+  const auto marker = GetFile(systemMarker);
+  EXPECT_EQ(std::string(marker.begin(), marker.end()).substr(0, 16), "system arguments");
+  EXPECT_FALSE(Exists(plantedMarker));
+}
+
+TEST(Win32Process, ResolvesBareNamesInTheSystemFolderOnly) {
+  wchar_t system[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring systemDir(system, length);
+  EXPECT_EQ(ResolveCommandProgram(L"Cmd.exe /C shutdown -a"), systemDir + L"\\Cmd.exe");
+  EXPECT_EQ(ResolveCommandProgram(L"  \"cmd\" /C exit"), systemDir + L"\\cmd.exe");
+  EXPECT_EQ(ResolveCommandProgram(L"C:\\tools\\x.exe /y"), L"C:\\tools\\x.exe");
+  EXPECT_EQ(ResolveCommandProgram(L"vesk-no-such-program.exe /C exit"), L"");
+  EXPECT_EQ(ResolveCommandProgram(L"   "), L"");
+
+  Win32OsServices os;
+  EXPECT_FALSE(os.RunHidden("vesk-no-such-program.exe /C exit"));
+}
+
+}  // namespace
+}  // namespace vesk::win32

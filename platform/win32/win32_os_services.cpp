@@ -1,0 +1,204 @@
+#include "platform/win32/win32_os_services.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/win32/atomic_file.h"
+#include "platform/win32/timed_message_box.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
+
+namespace vesk::win32 {
+
+namespace {
+
+constexpr int64_t kMicrosecondsPerSecond = 1'000'000;
+// Long paths are at most this many UTF-16 units.
+constexpr std::size_t kMaxPathUnits = 32'768;
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+std::wstring ModulePathWide() {
+  std::wstring path(MAX_PATH, L'\0');
+  while (path.size() <= kMaxPathUnits) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);  // cut short: try a larger buffer
+  }
+  return {};
+}
+
+std::wstring SystemDirectory() {
+  std::wstring dir(MAX_PATH, L'\0');
+  UINT length = GetSystemDirectoryW(dir.data(), static_cast<UINT>(dir.size()));
+  if (length >= dir.size()) {
+    dir.resize(length);
+    length = GetSystemDirectoryW(dir.data(), static_cast<UINT>(dir.size()));
+  }
+  if (length == 0 || length >= dir.size()) return {};
+  dir.resize(length);
+  return dir;
+}
+
+// The first word of a command line, without the quotes around it.
+std::wstring FirstWord(const std::wstring& commandLine) {
+  std::size_t at = commandLine.find_first_not_of(L" \t");
+  if (at == std::wstring::npos) return {};
+  if (commandLine[at] == L'"') {
+    const std::size_t close = commandLine.find(L'"', at + 1);
+    return commandLine.substr(at + 1, close == std::wstring::npos ? std::wstring::npos : close - at - 1);
+  }
+  const std::size_t end = commandLine.find_first_of(L" \t", at);
+  return commandLine.substr(at, end == std::wstring::npos ? std::wstring::npos : end - at);
+}
+
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+HKEY RootKey(RegistryRoot root) {
+  return root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+class UniqueKey {
+ public:
+  UniqueKey() = default;
+  ~UniqueKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  UniqueKey(const UniqueKey&) = delete;
+  UniqueKey& operator=(const UniqueKey&) = delete;
+  HKEY* Out() { return &key_; }
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+std::wstring ResolveCommandProgram(const std::wstring& commandLine) {
+  std::wstring program = FirstWord(commandLine);
+  if (program.empty()) return {};
+  if (program.find_first_of(L"\\/:") != std::wstring::npos) return program;
+  if (program.find(L'.') == std::wstring::npos) program += L".exe";
+  const std::wstring systemDir = SystemDirectory();
+  if (systemDir.empty()) return {};
+  const std::wstring full = systemDir + L"\\" + program;
+  return IsFile(full) ? full : std::wstring{};
+}
+
+LocalTime Win32OsServices::GetLocalTime() {
+  SYSTEMTIME st{};
+  ::GetLocalTime(&st);
+  return LocalTime{st.wYear, st.wMonth, st.wDayOfWeek, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+uint16_t Win32OsServices::GetSystemDefaultLangID() { return ::GetSystemDefaultLangID(); }
+
+void Win32OsServices::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+void Win32OsServices::DelayMicroseconds(uint32_t microseconds) {
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER now{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  // frequency * n / 10^6, split so that it cannot overflow for any n.
+  const int64_t perMicro = frequency.QuadPart / kMicrosecondsPerSecond;
+  const int64_t remainder = frequency.QuadPart % kMicrosecondsPerSecond;
+  const int64_t ticks = perMicro * microseconds + remainder * microseconds / kMicrosecondsPerSecond;
+  const int64_t deadline = now.QuadPart + ticks;
+  do {
+    QueryPerformanceCounter(&now);
+  } while (now.QuadPart < deadline);
+}
+
+std::string Win32OsServices::GetModulePath() { return ToUtf8(ModulePathWide()); }
+
+std::string Win32OsServices::GetModuleDirectory() {
+  const std::string path = GetModulePath();
+  const std::size_t cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? std::string{} : path.substr(0, cut + 1);
+}
+
+std::optional<std::vector<uint8_t>> Win32OsServices::ReadFileBytes(const std::string& path, std::size_t maxBytes) {
+  const UniqueHandle file{CreateFileW(ToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!file) return std::nullopt;
+  // What could be read is kept even when a later read fails.
+  std::vector<uint8_t> content;
+  while (content.size() < maxBytes) {
+    const std::size_t want = std::min(maxBytes - content.size(), kReadChunk);
+    const std::size_t at = content.size();
+    content.resize(at + want);
+    DWORD got = 0;
+    const BOOL ok = ReadFile(file.Get(), content.data() + at, static_cast<DWORD>(want), &got, nullptr);
+    content.resize(at + got);
+    if (!ok || got == 0) break;
+  }
+  return content;
+}
+
+bool Win32OsServices::ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
+  return win32::ReplaceFileAtomically(ToWide(path), bytes);
+}
+
+bool Win32OsServices::RemoveFile(const std::string& path) { return DeleteFileW(ToWide(path).c_str()) != FALSE; }
+
+int Win32OsServices::ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) {
+  return MessageBoxW(nullptr, ToWide(text).c_str(), ToWide(caption).c_str(), type);
+}
+
+int Win32OsServices::ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
+                                         uint16_t langId, uint32_t timeoutMs) {
+  static_assert(kTimedOutAnswer == kIdTimeout);
+  return TimedMessageBox(ToWide(text), ToWide(caption), type, langId, timeoutMs);
+}
+
+bool Win32OsServices::RunHidden(const std::string& commandLine) {
+  const std::wstring wide = ToWide(commandLine);
+  const std::wstring program = ResolveCommandProgram(wide);
+  if (program.empty()) return false;
+  std::wstring mutableLine = wide;  // CreateProcessW may write into it
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+void Win32OsServices::DebugOutput(const std::string& text) { OutputDebugStringW(ToWide(text).c_str()); }
+
+bool Win32OsServices::CreateSingleInstanceMutex(const std::string& name) {
+  // Never closed: the handle is the claim, released when the process ends.
+  const HANDLE mutex = CreateMutexW(nullptr, FALSE, ToWide(name).c_str());
+  return mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool Win32OsServices::WriteRegistryString(RegistryRoot root, const std::string& subKey,
+                                          const std::string& valueName, const std::string& data) {
+  UniqueKey key;
+  if (RegCreateKeyExW(RootKey(root), ToWide(subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(),
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const std::wstring value = ToWide(data);
+  const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));  // with the terminating zero
+  return RegSetValueExW(key.Get(), ToWide(valueName).c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(value.c_str()), bytes) == ERROR_SUCCESS;
+}
+
+void Win32OsServices::EndProcess(int exitCode) { std::exit(exitCode); }
+
+}  // namespace vesk::win32

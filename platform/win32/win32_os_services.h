@@ -1,0 +1,46 @@
+#pragma once
+// The OS services on Windows: thin calls of the wide Win32 functions, texts
+// converted from UTF-8 at this boundary.
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/os_services.h"
+
+namespace vesk::win32 {
+
+class Win32OsServices : public OsServices {
+ public:
+  LocalTime GetLocalTime() override;
+  uint16_t GetSystemDefaultLangID() override;
+  void Sleep(uint32_t milliseconds) override;
+  void DelayMicroseconds(uint32_t microseconds) override;
+  std::string GetModulePath() override;
+  std::string GetModuleDirectory() override;
+  std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, std::size_t maxBytes) override;
+  bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
+  bool RemoveFile(const std::string& path) override;
+  int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+  int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
+                          uint16_t langId, uint32_t timeoutMs) override;
+  // Only programs of the system folder are run for a bare name such as
+  // "Cmd.exe": never one of the same name in the program's own folder, the
+  // current folder or the search path. The command line itself is passed on
+  // unchanged.
+  bool RunHidden(const std::string& commandLine) override;
+  void DebugOutput(const std::string& text) override;
+  // The mutex stays held until the process ends, also past this object.
+  bool CreateSingleInstanceMutex(const std::string& name) override;
+  bool WriteRegistryString(RegistryRoot root, const std::string& subKey, const std::string& valueName,
+                           const std::string& data) override;
+  [[noreturn]] void EndProcess(int exitCode) override;
+};
+
+// The full path of the program a command line would start when its first
+// word is a bare file name ("Cmd.exe" -> "C:\windows\system32\Cmd.exe"),
+// looked up in the system folder only; ".exe" is added to a name without
+// extension. A first word with a folder in it is returned as it stands.
+// Empty when there is no such program.
+std::wstring ResolveCommandProgram(const std::wstring& commandLine);
+
+}  // namespace vesk::win32

@@ -1,0 +1,165 @@
+#include "schedule/next_events.h"
+
+#include <optional>
+
+namespace vesk {
+
+namespace {
+
+constexpr uint16_t kSunday = 0;
+constexpr uint16_t kMonday = 1;
+constexpr uint16_t kFriday = 5;
+constexpr uint16_t kSaturday = 6;
+constexpr uint16_t kMinutesPerHour = 60;
+
+bool IsWeekday(unsigned day) { return day < static_cast<unsigned>(kDaysPerWeek); }
+
+const DaySchedule& DayOf(const WeekSchedule& schedule, unsigned weekday) {
+  return schedule.Days[weekday];
+}
+
+// `base` with its weekday, hour and minute replaced; the other fields keep
+// whatever they held.
+LocalTime At(LocalTime base, uint16_t weekday, uint16_t minuteOfDay) {
+  base.wDayOfWeek = weekday;
+  base.wHour = static_cast<uint16_t>(minuteOfDay / kMinutesPerHour);
+  base.wMinute = static_cast<uint16_t>(minuteOfDay % kMinutesPerHour);
+  return base;
+}
+
+// A postponed shutdown counts only today, later this week (Monday to
+// Friday), or on the day after when that is the next day of the week across
+// the Sunday boundary: Sunday to Monday, Saturday to Sunday.
+bool TargetDayHonoured(unsigned today, unsigned target) {
+  if (!IsWeekday(target)) return false;
+  if (target == today) return true;
+  if (today >= kMonday && today <= kFriday) return target > today;
+  if (today == kSunday) return target == kMonday;
+  if (today == kSaturday) return target == kSunday;
+  return false;
+}
+
+// The postponed time moved to the end of the phase it falls into. The phases
+// are taken in their numbering with their stored times, on or off, once any
+// phase of the day is on.
+uint16_t PostponedMinute(const DaySchedule& day, uint16_t target) {
+  if (!day.AnyPhaseOn()) return target;
+  for (const Phase& phase : day.Phases) {
+    if (target < phase.Start) return target;
+    if (target < phase.End) return phase.End;
+  }
+  return target;
+}
+
+// Smallest Start of a phase that is on and starts after `after` (or at any
+// time when `after` is empty); kMinutesPerDay when there is none, so a Start
+// of 1440 or more is never chosen.
+uint16_t EarliestStart(const DaySchedule& day, std::optional<uint16_t> after) {
+  uint16_t earliest = kMinutesPerDay;
+  for (const Phase& phase : day.Phases) {
+    if (!phase.IsOn()) continue;
+    if (after && phase.Start <= *after) continue;
+    if (phase.Start < earliest) earliest = phase.Start;
+  }
+  return earliest;
+}
+
+}  // namespace
+
+bool Postponement::IsActive() const {
+  return Day[kTarget] != Day[kOrigin] || Hour[kTarget] != Hour[kOrigin] ||
+         Minute[kTarget] != Minute[kOrigin];
+}
+
+uint16_t MinuteOfDay(const LocalTime& time) {
+  return static_cast<uint16_t>(time.wHour * kMinutesPerHour + time.wMinute);
+}
+
+LocalTime NextShutdownAt(const WeekSchedule& schedule, const Postponement& postponement,
+                         const LocalTime& now) {
+  const uint16_t nowMinute = MinuteOfDay(now);
+  const unsigned today = now.wDayOfWeek;
+
+  if (!postponement.IsActive()) {
+    if (!IsWeekday(today)) return now;
+    for (const Phase& phase : DayOf(schedule, today).Phases) {
+      if (phase.IsOn() && phase.Start <= nowMinute && nowMinute < phase.End) {
+        return At(now, now.wDayOfWeek, phase.End);
+      }
+    }
+    return now;
+  }
+
+  const uint8_t targetDay = postponement.Day[Postponement::kTarget];
+  if (!TargetDayHonoured(today, targetDay)) return now;
+  const auto target = static_cast<uint16_t>(postponement.Hour[Postponement::kTarget] * kMinutesPerHour +
+                                            postponement.Minute[Postponement::kTarget]);
+  return At(now, targetDay, PostponedMinute(DayOf(schedule, targetDay), target));
+}
+
+LocalTime GetNextPowerOn(const WeekSchedule& schedule, const LocalTime& after) {
+  const unsigned day = after.wDayOfWeek;
+  if (!IsWeekday(day)) return after;
+
+  const uint16_t laterToday = EarliestStart(DayOf(schedule, day), MinuteOfDay(after));
+  if (laterToday < kMinutesPerDay) return At(after, after.wDayOfWeek, laterToday);
+
+  // Seven steps: the last one is the same weekday a week later.
+  for (unsigned k = 1; k <= static_cast<unsigned>(kDaysPerWeek); ++k) {
+    const auto next = static_cast<uint16_t>((day + k) % kDaysPerWeek);
+    const uint16_t start = EarliestStart(DayOf(schedule, next), std::nullopt);
+    if (start < kMinutesPerDay) return At(after, next, start);
+  }
+  return after;
+}
+
+bool ShutdownDueAt(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
+                   const LocalTime& now) {
+  if (!armed) return false;
+  const LocalTime shutdown = NextShutdownAt(schedule, postponement, now);
+  const LocalTime powerOn = GetNextPowerOn(schedule, shutdown);
+
+  const int nowMinute = MinuteOfDay(now);
+  const unsigned today = now.wDayOfWeek;
+  if (shutdown.wDayOfWeek != today || MinuteOfDay(shutdown) != nowMinute) return false;
+
+  const int powerOnMinute = MinuteOfDay(powerOn);
+  if (powerOn.wDayOfWeek == today && powerOnMinute > nowMinute) {
+    return nowMinute + kPowerOnGraceMinutes < powerOnMinute;
+  }
+  if (powerOn.wDayOfWeek == (today + 1) % kDaysPerWeek) {
+    return nowMinute + kPowerOnGraceMinutes < powerOnMinute + kMinutesPerDay;
+  }
+  return true;
+}
+
+bool WarningLeadReached(const LocalTime& now, const LocalTime& nextShutdown) {
+  int target = MinuteOfDay(nextShutdown);
+  if (nextShutdown.wDayOfWeek != now.wDayOfWeek) target += kMinutesPerDay;
+  return MinuteOfDay(now) + kWarningLeadMinutes >= target;
+}
+
+bool WarningDueAt(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
+                  const LocalTime& now) {
+  if (!armed) return false;
+  return WarningLeadReached(now, NextShutdownAt(schedule, postponement, now));
+}
+
+LocalTime GetNextShutdown(const WeekSchedule& schedule, const Postponement& postponement,
+                          OsServices& os) {
+  return NextShutdownAt(schedule, postponement, os.GetLocalTime());
+}
+
+bool IsShutdownDue(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
+                   OsServices& os) {
+  if (!armed) return false;
+  return ShutdownDueAt(schedule, postponement, armed, os.GetLocalTime());
+}
+
+bool IsWarningDue(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
+                  OsServices& os) {
+  if (!armed) return false;
+  return WarningDueAt(schedule, postponement, armed, os.GetLocalTime());
+}
+
+}  // namespace vesk

@@ -1,0 +1,69 @@
+#pragma once
+// When the machine is shut down next and powered on next, from the timetable
+// in force, the local clock and a possible postponement. The machine is meant
+// to run only inside phases that are on: inside one, the next shutdown is its
+// end; outside all of them it is the current minute.
+//
+// Results are local-time records that start from the time they were computed
+// from; only wDayOfWeek, wHour and wMinute are replaced and carry meaning.
+// Times of 1440 minutes and more take part as they are (an End of 2000 gives
+// hour 33, minute 20).
+#include <array>
+#include <cstdint>
+
+#include "platform/os_services.h"
+#include "schedule/week_schedule.h"
+
+namespace vesk {
+
+// A power-on at most this many minutes after the shutdown minute keeps the
+// machine running instead of switching it off for so short a time.
+inline constexpr int kPowerOnGraceMinutes = 3;
+// The warning comes this many minutes before the shutdown.
+inline constexpr int kWarningLeadMinutes = 5;
+
+// A postponement of the shutdown. Index 0 of each pair is the origin (local
+// weekday, hour and minute when the user asked), index 1 the target (the
+// postponed shutdown). All zero means none.
+struct Postponement {
+  std::array<uint8_t, 2> Day{};
+  std::array<uint8_t, 2> Hour{};
+  std::array<uint8_t, 2> Minute{};
+
+  static constexpr std::size_t kOrigin = 0;
+  static constexpr std::size_t kTarget = 1;
+
+  // Active when the target differs from the origin in weekday, hour or minute.
+  bool IsActive() const;
+  friend bool operator==(const Postponement&, const Postponement&) = default;
+};
+
+// Minutes after midnight of a local time (hour * 60 + minute).
+uint16_t MinuteOfDay(const LocalTime& time);
+
+// --- on a given local time (pure) ---
+LocalTime NextShutdownAt(const WeekSchedule& schedule, const Postponement& postponement,
+                         const LocalTime& now);
+// The first power-on strictly after the weekday, hour and minute of `after`;
+// `after` itself when no phase of the week is on.
+LocalTime GetNextPowerOn(const WeekSchedule& schedule, const LocalTime& after);
+bool ShutdownDueAt(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
+                   const LocalTime& now);
+// The warning rule: now + 5 minutes reaches the shutdown; a shutdown on
+// another weekday than now's counts as tomorrow (+1440 minutes).
+bool WarningLeadReached(const LocalTime& now, const LocalTime& nextShutdown);
+bool WarningDueAt(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
+                  const LocalTime& now);
+
+// --- on the local clock of `os`; each call reads the clock once ---
+LocalTime GetNextShutdown(const WeekSchedule& schedule, const Postponement& postponement,
+                          OsServices& os);
+// True when the timetable is in force, the clock stands at the next shutdown's
+// weekday and minute, and the next power-on is more than 3 minutes away.
+bool IsShutdownDue(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
+                   OsServices& os);
+// True when the timetable is in force and the warning lead is reached.
+bool IsWarningDue(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
+                  OsServices& os);
+
+}  // namespace vesk

@@ -1,0 +1,30 @@
+#pragma once
+// The timetable file "TimeSetting.bin" beside the executable: the 126-byte
+// image of the timetable in force and nothing else.
+#include <optional>
+#include <string>
+
+#include "platform/os_services.h"
+#include "schedule/week_schedule.h"
+
+namespace vesk {
+
+inline constexpr const char* kScheduleFileName = "TimeSetting.bin";
+
+// The executable's folder followed by "TimeSetting.bin".
+std::string ScheduleFilePath(OsServices& os);
+
+// The timetable in the file, or nothing when the file does not open (the
+// caller keeps its own record then). A file of any length loads: a short one
+// leaves the rest of the record zero, a long one gives its first 126 bytes.
+// Values are taken as they are, unchecked.
+std::optional<WeekSchedule> ReadScheduleFile(OsServices& os);
+
+// Replaces the file with the whole 126-byte image. The old file stays whole
+// when that fails; the user is not told, the caller learns it from the result.
+bool WriteScheduleFile(OsServices& os, const WeekSchedule& schedule);
+
+// Deletes the file; false when there was nothing to delete or it failed.
+bool DeleteScheduleFile(OsServices& os);
+
+}  // namespace vesk

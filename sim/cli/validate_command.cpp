@@ -1,0 +1,80 @@
+// vesk-sim validate: whether a timetable file would be accepted by the
+// editor's save, and if not, the message the user would see.
+#include <charconv>
+#include <optional>
+#include <string>
+
+#include "schedule/validation.h"
+#include "sim/cli/command.h"
+#include "sim/cli/schedule_input.h"
+#include "sim/os/simulated_os.h"
+#include "sim/os/virtual_clock.h"
+
+namespace vesk::sim::cli {
+namespace {
+
+constexpr const char* kName = "validate";
+constexpr uint16_t kDefaultLangId = 1033;
+
+// A language id in decimal ("2052") or hexadecimal ("0x0804").
+std::optional<uint16_t> ParseLangId(const std::string& text) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char* first = text.data() + (hex ? 2 : 0);
+  const char* last = text.data() + text.size();
+  uint16_t value = 0;
+  const auto [end, ec] = std::from_chars(first, last, value, hex ? 16 : 10);
+  if (ec != std::errc{} || end != last || first == last) return std::nullopt;
+  return value;
+}
+
+// One line per answer: a line feed inside the message is written as "\n".
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (const char c : text) {
+    if (c == '\n') {
+      line += "\\n";
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
+int Fail(std::ostream& err, const std::string& reason) {
+  err << "vesk-sim " << kName << ": " << reason << "\n";
+  return kExitUsage;
+}
+
+int RunValidate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string error;
+  const auto options = Options::Parse(args, {{"--schedule", 1}, {"--lang", 1}}, error);
+  if (!options) return Fail(err, error);
+  if (!options->Has("--schedule")) return Fail(err, "--schedule FILE is required");
+
+  uint16_t langId = kDefaultLangId;
+  if (options->Has("--lang")) {
+    const auto parsed = ParseLangId(*options->Get("--lang"));
+    if (!parsed) return Fail(err, "--lang '" + *options->Get("--lang") + "' is not a language id (0 to 65535)");
+    langId = *parsed;
+  }
+
+  VirtualClock clock;
+  SimulatedOs os{clock};
+  os.SetLangId(langId);
+  const auto schedule = LoadScheduleFromHostFile(*options->Get("--schedule"), os, error);
+  if (!schedule) return Fail(err, error);
+
+  if (ValidateSchedule(*schedule, langId, os)) {
+    out << "accepted\n";
+    return kExitOk;
+  }
+  // The refusal is the message box the user would have seen.
+  const MessageBoxRecord& box = os.MessageBoxes().back();
+  out << "refused: " << OneLine(box.caption) << ": " << OneLine(box.text) << "\n";
+  return kExitRefused;
+}
+
+const CommandRegistration registration{{kName, "validate --schedule FILE [--lang ID]", &RunValidate}};
+
+}  // namespace
+}  // namespace vesk::sim::cli
