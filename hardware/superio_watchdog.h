@@ -1,0 +1,17 @@
+#pragma once
+// The watchdog timer of the board's ITE Super I/O chip, reached through its
+// configuration ports 0x2E (index) and 0x2F (data). Each sequence is whole
+// in itself: entry key, logical device 7, its registers, exit. Nothing is
+// ever read back from the chip.
+#include "hardware/driver_access.h"
+
+namespace vesk {
+
+// Time-out 60 (seconds once the configuration says so).
+int SetWatchdogTimeout(DriverAccess& driver);
+// Time-out counted in seconds, reset pulse on KRST# at time-out.
+int EnableWatchdogReset(DriverAccess& driver);
+// Counted in minutes, no reset output: the time-out no longer matters.
+int DisableWatchdogReset(DriverAccess& driver);
+
+}  // namespace vesk

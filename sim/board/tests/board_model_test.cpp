@@ -1,0 +1,302 @@
+// The board model itself: where it would mislead the program's tests if it
+// were wrong.
+#include <gtest/gtest.h>
+
+#include "sim/board/board_rig.h"
+
+namespace vesk::sim {
+namespace {
+
+using namespace std::chrono_literals;
+
+SimTime At(const char* text) { return ParseSimTime(text).value(); }
+
+TEST(BoardProfiles, EveryChipWithEveryControllerAndNothingElse) {
+  const auto names = BoardProfileNames();
+  EXPECT_EQ(names.size(), 25u);
+  for (const auto& name : names) EXPECT_TRUE(ParseBoardProfile(name)) << name;
+
+  const auto both = ParseBoardProfile("mcu+rtc-a2-intel-i2c").value();
+  EXPECT_TRUE(both.hasMcu);
+  EXPECT_EQ(both.rtcAddress, 0xA2);
+  EXPECT_TRUE(both.hasI2cController);
+  EXPECT_EQ(both.lpcBridgeDevice, 0x229C);
+  EXPECT_FALSE(both.smbusControllerDevice);
+  const auto d0 = ParseBoardProfile("rtc-d0-intel-smbus").value();
+  EXPECT_FALSE(d0.hasMcu);
+  EXPECT_EQ(d0.rtcAddress, 0xD0);
+  EXPECT_EQ(d0.smbusControllerDevice, 0x2292);
+
+  for (const char* bad : {"", "mcu", "mcu-", "-amd", "rtc-amd", "rtc-a3-amd", "mcu-amd-", "mcu-intel",
+                          "mcu+rtc-d0-amd", "MCU-AMD"}) {
+    EXPECT_FALSE(ParseBoardProfile(bad)) << bad;
+  }
+}
+
+TEST(SuperIo, OnlyTheExactKeyOpensItAndExitLocksItAgain) {
+  IteSuperIo chip;
+  const SimTime t{};
+  auto writeReg = [&](uint8_t reg, uint8_t value) {
+    chip.Write(0x2E, reg, t);
+    chip.Write(0x2F, value, t);
+  };
+  for (uint8_t b : std::initializer_list<uint8_t>{0x87, 0x01, 0x55, 0xAA}) chip.Write(0x2E, b, t);  // the key of the 0x4E chips
+  EXPECT_FALSE(chip.InConfigMode());
+  writeReg(0x07, 0x07);
+  writeReg(0x73, 0x3C);
+  EXPECT_EQ(chip.WdtTimeout(), 0);
+
+  for (uint8_t b : std::initializer_list<uint8_t>{0x87, 0x01, 0x87, 0x01, 0x55, 0x55}) chip.Write(0x2E, b, t);  // restarted key
+  EXPECT_TRUE(chip.InConfigMode());
+  writeReg(0x73, 0x3C);  // logical device 7 not selected yet
+  EXPECT_EQ(chip.WdtTimeout(), 0);
+  writeReg(0x07, 0x07);
+  writeReg(0x73, 0x3C);
+  EXPECT_EQ(chip.WdtTimeout(), 60);
+  writeReg(0x02, 0x02);
+  EXPECT_FALSE(chip.InConfigMode());
+  chip.Write(0x2F, 0x00, t);
+  EXPECT_EQ(chip.WdtTimeout(), 60);
+}
+
+TEST(SuperIo, CountsInMinutesUntilSecondsAreChosenAndResetsOnlyWithKrst) {
+  IteSuperIo chip;
+  const SimTime t0 = At("2026-12-07 08:00:00");
+  for (uint8_t b : IteSuperIo::kEntryKey) chip.Write(0x2E, b, t0);
+  auto writeReg = [&](uint8_t reg, uint8_t value) {
+    chip.Write(0x2E, reg, t0);
+    chip.Write(0x2F, value, t0);
+  };
+  writeReg(0x07, 0x07);
+  writeReg(0x73, 0x3C);
+  EXPECT_EQ(chip.CountEnds(), t0 + 60min);
+  EXPECT_FALSE(chip.ResetOnTimeout());
+  writeReg(0x72, 0xC0);
+  EXPECT_EQ(chip.CountEnds(), t0 + 60s);
+  EXPECT_TRUE(chip.ResetOnTimeout());
+  writeReg(0x73, 0x00);
+  writeReg(0x74, 0x00);
+  EXPECT_FALSE(chip.CountEnds());
+}
+
+struct Bench {
+  explicit Bench(const char* profile, SimTime start = At("2026-12-09 08:00:00")) : rig(profile, start) {
+    rig.driver.InitializeOls();
+    rig.driver.InitializeWinIo();
+  }
+  BoardRig rig;
+};
+
+TEST(SmbusHostModel, BusyForTheTransferThenDeviceErrorForAnAbsentAddress) {
+  Bench bench("rtc-a2-amd");
+  auto& board = bench.rig.board;
+  board.WritePort(0xB24, 0xC3, 1);  // read from 0xC2: nobody there
+  board.WritePort(0xB22, 0x48, 1);
+  EXPECT_EQ(board.ReadPort(0xB20, 1), 0x01u);
+  bench.rig.clock.Advance(389us);
+  EXPECT_EQ(board.ReadPort(0xB20, 1), 0x01u);
+  bench.rig.clock.Advance(1us);
+  EXPECT_EQ(board.ReadPort(0xB20, 1), 0x04u);  // device error, no longer busy
+  board.WritePort(0xB20, 0xFE, 1);
+  EXPECT_EQ(board.ReadPort(0xB20, 1), 0x00u);
+
+  board.SetSmbusStuckBusy(true);
+  board.WritePort(0xB20, 0xFE, 1);  // clearing never clears the busy bit
+  EXPECT_EQ(board.ReadPort(0xB20, 1), 0x01u);
+}
+
+TEST(I2cModel, AbortKeepsTheFifoFlushedUntilItIsCleared) {
+  Bench bench("rtc-d0-intel-i2c");
+  auto& board = bench.rig.board;
+  uint32_t value = 0;
+  board.WritePhysical(kI2cBase + 0x04, 0x61);        // 0xC2: nobody there
+  board.WritePhysical(kI2cBase + 0x10, 0x400);
+  board.WritePhysical(kI2cBase + 0x10, 0x201);
+  EXPECT_EQ(board.I2c()->TxLevel(), 2u);
+  bench.rig.clock.Advance(180us);
+  board.ReadPhysical(kI2cBase + 0x34, value);
+  EXPECT_NE(value & 0x40, 0u);
+  board.ReadPhysical(kI2cBase + 0x80, value);
+  EXPECT_EQ(value, 1u);  // 7-bit address not acknowledged
+  EXPECT_EQ(board.I2c()->TxLevel(), 0u);
+  board.WritePhysical(kI2cBase + 0x10, 0x400);  // dropped while the abort stands
+  EXPECT_EQ(board.I2c()->TxLevel(), 0u);
+  board.ReadPhysical(kI2cBase + 0x54, value);
+  board.ReadPhysical(kI2cBase + 0x34, value);
+  EXPECT_EQ(value & 0x40, 0u);
+
+  // Address 0x68 (0xD0): register pointer, then a read that turns the
+  // direction with a repeated start.
+  board.WritePhysical(kI2cBase + 0x04, 0x68);
+  board.WritePhysical(kI2cBase + 0x10, 0x406);
+  board.WritePhysical(kI2cBase + 0x10, 0x300);
+  bench.rig.clock.Advance(360us);
+  board.ReadPhysical(kI2cBase + 0x70, value);
+  EXPECT_EQ(value & 0x08, 0x08u);  // a byte received
+  board.ReadPhysical(kI2cBase + 0x10, value);
+  EXPECT_EQ(value, 3u);  // Wednesday in the weekday register
+}
+
+// Writes one RTC register through its bus interface, as a controller would.
+void RtcWrite(Pcf8563Chip& rtc, uint8_t reg, uint8_t value, SimTime now) {
+  uint8_t written = 0;
+  rtc.BeginTransfer(false);
+  rtc.ReceiveByte(reg, now, written);
+  rtc.ReceiveByte(value, now, written);
+}
+
+TEST(RtcModel, AlarmFlagCanOnlyBeClearedByWrites) {
+  const SimTime t = At("2026-12-09 08:00:00");
+  Pcf8563Chip rtc(t);
+  RtcWrite(rtc, 0x01, 0x0A, t);  // tries to set AF
+  EXPECT_EQ(rtc.Register(0x01, t), 0x02);
+  RtcWrite(rtc, 0x09, 0x01, t);  // minute alarm :01
+  ASSERT_EQ(rtc.AlarmAt(), At("2026-12-09 08:01:00"));
+  EXPECT_TRUE(rtc.FireAlarm(*rtc.AlarmAt()));
+  EXPECT_EQ(rtc.Register(0x01, t), 0x0A);
+  EXPECT_EQ(rtc.AlarmAt(), At("2026-12-09 09:01:00"));  // the next match, an hour on
+  RtcWrite(rtc, 0x01, 0x0A, t);                         // writing 1 keeps it
+  EXPECT_EQ(rtc.Register(0x01, t), 0x0A);
+  RtcWrite(rtc, 0x01, 0x00, t);
+  EXPECT_EQ(rtc.Register(0x01, t), 0x00);
+}
+
+TEST(RtcModel, DateWrittenFieldByFieldWhileStoppedPassesThrough31February) {
+  const SimTime t = At("2026-02-10 12:00:00");
+  Pcf8563Chip rtc(t);
+  RtcWrite(rtc, 0x00, 0x20, t);
+  RtcWrite(rtc, 0x05, 0x31, t);  // 31 February for a moment
+  RtcWrite(rtc, 0x07, 0x03, t);
+  RtcWrite(rtc, 0x06, 0x02, t);
+  EXPECT_EQ(rtc.Register(0x05, t), 0x31);
+  EXPECT_EQ(rtc.Register(0x07, t), 0x03);
+  const SimTime later = t + 10min;
+  EXPECT_EQ(rtc.Register(0x03, later), 0x00);  // stopped: the minutes stand
+  RtcWrite(rtc, 0x00, 0x00, later);
+  EXPECT_EQ(rtc.Register(0x05, later + 12h), 0x01);  // 1 April
+  EXPECT_EQ(rtc.Register(0x07, later + 12h), 0x04);
+  EXPECT_EQ(rtc.Register(0x06, later + 12h), 0x03);  // its own weekday counter moved on
+}
+
+TEST(RtcModel, WeekdayAlarmMatchesOnlyOnItsWeekdayAndNotInTheCurrentMinute) {
+  const SimTime t = At("2026-12-09 08:00:30");  // Wednesday
+  Pcf8563Chip rtc(t);
+  RtcWrite(rtc, 0x09, 0x00, t);
+  RtcWrite(rtc, 0x0A, 0x08, t);
+  RtcWrite(rtc, 0x0C, 0x03, t);
+  EXPECT_EQ(rtc.AlarmAt(), At("2026-12-16 08:00:00"));
+  RtcWrite(rtc, 0x0A, 0x25, t);  // hour 25 never comes
+  EXPECT_FALSE(rtc.AlarmAt());
+}
+
+TEST(McuModel, WeekClockWrapsAndDayCodesCountFromItsOwnWeek) {
+  const SimTime t = At("2026-12-12 23:59:00");  // Saturday
+  McuChip mcu(t);
+  EXPECT_EQ(mcu.ReadRegister(0x01, t), 7);
+  EXPECT_EQ(mcu.ReadRegister(0x01, t + 1min), 1);  // Sunday
+  EXPECT_EQ(mcu.ReadRegister(0x02, t + 1min), 0);
+  mcu.WriteRegister(0x05, 8, t);   // Sunday of the next week
+  mcu.WriteRegister(0x06, 0, t);
+  mcu.WriteRegister(0x07, 30, t);
+  mcu.WriteRegister(0x00, 1, t);
+  EXPECT_EQ(mcu.WakeAt(), At("2026-12-13 00:30:00"));
+  mcu.WriteRegister(0x05, 7, t);   // Saturday 00:30 of this week is past
+  mcu.WriteRegister(0x00, 1, t);
+  EXPECT_FALSE(mcu.WakeAt());
+  mcu.WriteRegister(0x01, 9, t);   // an impossible weekday is refused
+  EXPECT_EQ(mcu.ReadRegister(0x01, t), 7);
+}
+
+TEST(BoardPower, EventsCarryTheirOwnTimesWhenTheClockJumpsOverThem) {
+  Bench bench("mcu-amd", At("2026-12-09 17:00:00"));
+  auto& board = bench.rig.board;
+  auto& mcu = *board.Mcu();
+  std::vector<BoardEvent> heard;
+  board.SetEventListener([&](const BoardEvent& e) { heard.push_back(e); });
+  const SimTime now = bench.rig.clock.Now();
+  mcu.WriteRegister(0x05, 5, now);  // Thursday
+  mcu.WriteRegister(0x06, 7, now);
+  mcu.WriteRegister(0x07, 0, now);
+  mcu.WriteRegister(0x00, 1, now);
+  mcu.WriteRegister(0x0A, 60, now);
+  mcu.WriteRegister(0x09, 1, now);
+  EXPECT_EQ(board.NextWatchdogReset(), now + 60s);
+  board.SwitchOff();  // the watchdog loses power with the board
+  EXPECT_FALSE(board.NextWatchdogReset());
+  EXPECT_EQ(board.NextAlarmPowerOn(), At("2026-12-10 07:00:00"));
+  bench.rig.clock.Advance(std::chrono::hours{48});
+  ASSERT_EQ(heard.size(), 2u);
+  EXPECT_EQ(heard[0].kind, BoardEventKind::PowerOff);
+  EXPECT_EQ(heard[0].at, now);
+  EXPECT_EQ(heard[1].kind, BoardEventKind::PowerOn);
+  EXPECT_EQ(heard[1].cause, EventCause::Alarm);
+  EXPECT_EQ(heard[1].source, EventSource::Mcu);
+  EXPECT_EQ(heard[1].at, At("2026-12-10 07:00:00"));
+  EXPECT_EQ(mcu.Register(0x00), 0);  // fired
+  EXPECT_EQ(board.Events().size(), 2u);
+}
+
+TEST(BoardPower, RtcAlarmWithoutInterruptEnableFlagsButDoesNotPowerOn) {
+  Bench bench("rtc-a2-amd", At("2026-12-09 17:00:00"));
+  auto& board = bench.rig.board;
+  auto& rtc = *board.Rtc();
+  const SimTime now = bench.rig.clock.Now();
+  RtcWrite(rtc, 0x09, 0x05, now);
+  board.SwitchOff();
+  EXPECT_FALSE(board.NextAlarmPowerOn());
+  bench.rig.clock.Advance(10min);
+  EXPECT_EQ(board.Power(), PowerState::Off);
+  EXPECT_EQ(rtc.Register(0x01, bench.rig.clock.Now()) & 0x08, 0x08);
+  board.PressPowerButton();
+  EXPECT_EQ(board.Events().back().cause, EventCause::PowerButton);
+}
+
+TEST(BoardLog, ListenerSeesAccessesEvenWhenNoLogIsKeptAndTraceLinesHaveTheirFormat) {
+  Bench bench("mcu-amd");
+  auto& board = bench.rig.board;
+  std::vector<std::string> trace;
+  board.KeepLog(false);
+  board.SetAccessListener([&](const BoardAccess& a) {
+    if (auto line = TraceLine(a)) trace.push_back(*line);
+  });
+  board.WritePort(0x2E, 0x87, 1);
+  board.ReadPort(0x2F, 1);
+  board.WritePort(0xCF8, 0x80000000, 4);
+  board.WritePort(0xB24, 0xA2, 1);
+  board.WritePort(0xB23, 0x00, 1);
+  board.WritePort(0xB22, 0x48, 1);
+  bench.rig.clock.Advance(1ms);
+  EXPECT_TRUE(board.Log().empty());
+  const std::vector<std::string> expected{
+      "port port=0x2E value=0x87", "port port=0xCF8 value=0x80000000", "port port=0xB24 value=0xA2",
+      "port port=0xB23 value=0x00", "port port=0xB22 value=0x48", "bus op=nack addr=0xA2"};
+  EXPECT_EQ(trace, expected);
+  EXPECT_EQ(*TraceLine({SimTime{}, AccessKind::BusWrite, 0xC2, 0x05, 0x0B, 0}),
+            "bus op=write addr=0xC2 reg=0x05 value=0x0B");
+}
+
+TEST(BoardLifetime, ClockOutlivingTheBoardIsSafe) {
+  VirtualClock clock;
+  {
+    Board board(clock, ParseBoardProfile("mcu-amd").value());
+  }
+  clock.Advance(1s);  // the board's observer must not reach the destroyed board
+  SUCCEED();
+}
+
+TEST(SimulatedDriverAccess, InjectedFailuresRunOutAndUnreadyAccessesAreCounted) {
+  BoardRig rig{"mcu-amd"};
+  rig.driver.FailPortLibraryInit(2);
+  EXPECT_FALSE(rig.driver.InitializeOls());
+  EXPECT_FALSE(rig.driver.InitializeOls());
+  uint8_t value = 0x11;
+  EXPECT_FALSE(rig.driver.ReadIoPortByteEx(0xB20, value));
+  EXPECT_EQ(value, 0x11);
+  EXPECT_TRUE(rig.driver.InitializeOls());
+  rig.driver.FailMemoryLibraryInit();
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(rig.driver.InitializeWinIo());
+  EXPECT_EQ(rig.driver.UnreadyAccesses(), 1u);
+}
+
+}  // namespace
+}  // namespace vesk::sim
