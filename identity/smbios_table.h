@@ -1,0 +1,34 @@
+#pragma once
+// Filling the record with a table and indexing it.
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "identity/sm_info.h"
+
+namespace vesk {
+
+// Stores a table as a source delivered it: the versions, the bytes (cut at
+// kMaxTableBytes when longer) and DataLen; the rest of Data becomes zero.
+// Returns the number of bytes kept.
+uint32_t StoreSmbiosTable(SMInfo& info, std::span<const uint8_t> bytes, uint8_t majorVersion,
+                          uint8_t minorVersion);
+
+// Indexes Data[0] .. Data[DataLen - 1]: writes StructAddr, StructLen,
+// HandleStr, StructNum, TypeAddr, TypeLen, TypeStr and TypeNum. Never reads
+// past DataLen (bytes beyond it count as zero) nor past the copy. Stops
+// indexing when the 255 structures or the 255 runs are used up, the indexed
+// ones keeping their true lengths. A structure whose 4-byte header does not
+// fit before the end of the table is not indexed: the table ends there.
+void ParseSmbiosTables(SMInfo& info);
+
+// "0x" and two upper-case hexadecimal digits: 0x11.
+std::string TypeText(uint8_t type);
+// "0x", the high byte, then the low byte, two upper-case digits each: 0x0002.
+std::string HandleText(uint8_t high, uint8_t low);
+
+// The number of table bytes the index may look at: DataLen, but never more
+// than the copy holds.
+uint32_t TableLimit(const SMInfo& info);
+
+}  // namespace vesk
