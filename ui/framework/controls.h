@@ -56,6 +56,7 @@ struct ControlLook {
   std::optional<Colour> bkColour;
   std::optional<Colour> selectedBkColour;  // options and check boxes when selected
   std::optional<Colour> borderColour;
+  std::optional<Colour> selectedBorderColour;  // a frame that marks the selected option
   TextAlign align = TextAlign::Left;
 };
 

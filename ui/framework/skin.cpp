@@ -169,7 +169,7 @@ class SkinReader {
 
   bool ReadControl(const XmlElement& element, ControlKind kind, SkinControl& control) {
     if (!CheckAttributes(element, {"name", "pos", "text", "font", "textcolor", "bkcolor",
-                                   "selectedbkcolor", "bordercolor", "align", "group", "selected",
+                                   "selectedbkcolor", "bordercolor", "selectedbordercolor", "align", "group", "selected",
                                    "range"})) {
       return false;
     }
@@ -189,7 +189,8 @@ class SkinReader {
         !OptColour(element, "textcolor", control.look.textColour) ||
         !OptColour(element, "bkcolor", control.look.bkColour) ||
         !OptColour(element, "selectedbkcolor", control.look.selectedBkColour) ||
-        !OptColour(element, "bordercolor", control.look.borderColour)) {
+        !OptColour(element, "bordercolor", control.look.borderColour) ||
+        !OptColour(element, "selectedbordercolor", control.look.selectedBorderColour)) {
       return false;
     }
     if (const auto* align = element.Attribute("align")) {

@@ -1,0 +1,545 @@
+// Windows on the headless backend: creation from the shipped skins, the
+// notifications of user and program actions, the shell, timers on the
+// virtual clock, modal loops, and the notice dialog.
+#include "ui/framework/headless/headless_desktop.h"
+
+#include <gtest/gtest.h>
+
+#include "resources/resource.h"
+
+namespace vesk::ui {
+namespace {
+
+using headless::HeadlessDesktop;
+using namespace std::chrono_literals;
+
+constexpr UINT kTrayCallback = WM_APP + 1000;
+constexpr UINT kPing = WM_USER + 5;
+
+struct Event {
+  std::string what;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  bool operator==(const Event&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Event& e) {
+  return out << e.what << "(" << e.wParam << "," << e.lParam << ")";
+}
+
+// A window of the program's kind over a shipped skin, that writes down what
+// reaches it.
+class TestWindow : public WindowImplBase {
+ public:
+  TestWindow(std::string className, std::string skinFile, std::vector<Event>& log)
+      : className_(std::move(className)), skinFile_(std::move(skinFile)), log_(log) {}
+
+  const char* GetWindowClassName() const override { return className_.c_str(); }
+  CDuiString GetSkinFolder() override { return "skin"; }
+  CDuiString GetSkinFile() override { return skinFile_; }
+  std::vector<RequiredControl> GetRequiredControls() const override { return required; }
+
+  void InitWindow() override {
+    // The skin's controls exist here, and a program change reports at once.
+    log_.push_back({"InitWindow"});
+    if (auto* option = m_PaintManager.FindControl<COptionUI>("Friday")) option->Selected(true);
+    if (initHook) initHook(*this);
+  }
+  void Notify(TNotifyUI& msg) override {
+    log_.push_back({msg.sType.str() + ":" + msg.pSender->GetName().str(), msg.wParam, msg.lParam});
+    if (notifyHook) notifyHook(msg);
+    WindowImplBase::Notify(msg);
+  }
+  LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+    const LRESULT result = WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+    switch (uMsg) {
+      case WM_TIMER: log_.push_back({"WM_TIMER", wParam, lParam}); break;
+      case WM_COMMAND: log_.push_back({"WM_COMMAND", wParam, lParam}); break;
+      case WM_HOTKEY: log_.push_back({"WM_HOTKEY", wParam, lParam}); break;
+      case kTrayCallback: log_.push_back({"tray", wParam, lParam}); break;
+      case kPing: log_.push_back({"ping", wParam, lParam}); break;
+      case WM_CLOSE: log_.push_back({"WM_CLOSE", wParam, lParam}); break;
+      default: break;
+    }
+    if (messageHook) messageHook(uMsg, wParam, lParam);
+    return result;
+  }
+  LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override {
+    log_.push_back({"OnDestroy"});
+    if (quitOnDestroy) GetShell().PostQuitMessage(0);
+    return WindowImplBase::OnDestroy(uMsg, wParam, lParam, bHandled);
+  }
+  void OnFinalMessage(HWND hWnd) override {
+    log_.push_back({"OnFinalMessage"});
+    WindowImplBase::OnFinalMessage(hWnd);
+    if (deleteSelf) delete this;
+  }
+
+  std::vector<RequiredControl> required;
+  std::function<void(TestWindow&)> initHook;
+  std::function<void(TNotifyUI&)> notifyHook;
+  std::function<void(UINT, WPARAM, LPARAM)> messageHook;
+  bool quitOnDestroy = false;
+  bool deleteSelf = false;
+
+ private:
+  std::string className_;
+  std::string skinFile_;
+  std::vector<Event>& log_;
+};
+
+class Headless : public ::testing::Test {
+ protected:
+  Headless() : os(clock), desktop(os, VESK_SOURCE_DIR) {}
+
+  HWND CreateMain(TestWindow& window) {
+    return window.Create(nullptr, "VESK Technology Manager", 0x10CE0000, 0x100);
+  }
+  std::vector<Event> Take() { return std::exchange(log, {}); }
+
+  sim::VirtualClock clock;
+  sim::SimulatedOs os;
+  HeadlessDesktop desktop;
+  std::vector<Event> log;
+};
+
+// ----------------------------------------------------------------- creation
+
+TEST_F(Headless, CreateLoadsTheSkinThenCallsInitWindowAndRegistersTheClass) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  const HWND hwnd = CreateMain(main);
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(main.GetHWND(), hwnd);
+  // InitWindow ran inside Create, after the controls existed: its selection
+  // was reported to Notify before Create returned.
+  EXPECT_EQ(Take(), (std::vector<Event>{{"InitWindow"}, {"selectchanged:Friday"}}));
+  EXPECT_EQ(desktop.FindWindow("VESKMainFrame"), hwnd);
+  EXPECT_EQ(desktop.FindWindow("veskmainframe"), hwnd);  // class names ignore case
+  EXPECT_EQ(desktop.FindWindow("DuiWarningFrame"), nullptr);
+  EXPECT_EQ(desktop.WindowTitle(hwnd), "VESK Technology Manager");
+  EXPECT_TRUE(desktop.IsWindowVisible(hwnd));  // WS_VISIBLE
+  const RECT r = desktop.WindowRectOf(hwnd);
+  EXPECT_EQ(r.right - r.left, 640);  // the skin's size
+  EXPECT_EQ(r.bottom - r.top, 480);
+  main.CenterWindow();
+  EXPECT_EQ(desktop.WindowRectOf(hwnd).left, (1920 - 640) / 2);
+  main.SetIcon(IDI_VESK);
+  EXPECT_EQ(desktop.IconResourceId(desktop.WindowIcon(hwnd)), static_cast<UINT>(IDI_VESK));
+}
+
+TEST_F(Headless, ASkinWithoutARequiredControlIsReportedByFileAndNameAndNoWindowIsMade) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  main.required = {{"btnOk", ControlKind::Button}, {"StartHour4", ControlKind::Combo}};
+  EXPECT_EQ(CreateMain(main), nullptr);
+  EXPECT_EQ(main.GetHWND(), nullptr);
+  EXPECT_EQ(desktop.FindWindow("VESKMainFrame"), nullptr);
+  ASSERT_EQ(os.MessageBoxes().size(), 1u);
+  const std::string& text = os.MessageBoxes()[0].text;
+  EXPECT_NE(text.find(std::string(VESK_SOURCE_DIR) + "/skin/MainWndE.xml"), std::string::npos) << text;
+  EXPECT_NE(text.find("control \"StartHour4\" (Combo) is missing"), std::string::npos) << text;
+  EXPECT_EQ(text.find("btnOk"), std::string::npos) << text;
+  EXPECT_EQ(os.MessageBoxes()[0].type, kMbIconError);
+  EXPECT_EQ(main.GetSkinError(), text);
+  // InitWindow never ran; the window went the way of a refused creation.
+  EXPECT_EQ(Take(), (std::vector<Event>{{"OnDestroy"}, {"OnFinalMessage"}}));
+}
+
+TEST_F(Headless, AMissingSkinFileIsReportedToo) {
+  TestWindow main("VESKMainFrame", "NoSuchSkin.xml", log);
+  EXPECT_EQ(CreateMain(main), nullptr);
+  ASSERT_EQ(desktop.SetupErrors().size(), 1u);
+  EXPECT_NE(desktop.SetupErrors()[0].find("NoSuchSkin.xml\" of window class \"VESKMainFrame\": the file cannot be read"),
+            std::string::npos)
+      << desktop.SetupErrors()[0];
+}
+
+// ------------------------------------------------------------ notifications
+
+TEST_F(Headless, UserAndProgramActionsReportTheSameNotifications) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  const HWND hwnd = CreateMain(main);
+  Take();
+  auto& pm = main.GetPaintManager();
+
+  // By the user.
+  EXPECT_TRUE(desktop.Click(hwnd, "Monday"));
+  EXPECT_TRUE(desktop.Click(hwnd, "EnablePhase2"));
+  EXPECT_TRUE(desktop.SelectListItem(hwnd, "StartMinute2", 30));
+  EXPECT_TRUE(desktop.Click(hwnd, "btnOk"));
+  const std::vector<Event> byUser = Take();
+  EXPECT_EQ(byUser, (std::vector<Event>{{"click:Monday"},
+                                        {"selectchanged:Monday"},
+                                        {"click:EnablePhase2"},
+                                        {"selectchanged:EnablePhase2"},
+                                        {"itemselect:StartMinute2", 30, 0},
+                                        {"click:btnOk"}}));
+  EXPECT_TRUE(pm.FindControl<COptionUI>("Monday")->IsSelected());
+  EXPECT_FALSE(pm.FindControl<COptionUI>("Friday")->IsSelected());
+  EXPECT_TRUE(pm.FindControl<CCheckBoxUI>("EnablePhase2")->GetCheck());
+  EXPECT_TRUE(pm.FindControl("btnOk")->IsFocused());  // the last control the user touched
+
+  // By the program: the same selections without the clicks.
+  pm.FindControl<COptionUI>("Tuesday")->Selected(true);
+  pm.FindControl<CCheckBoxUI>("EnablePhase2")->SetCheck(false);
+  pm.FindControl<CComboUI>("StartMinute2")->SelectItem(45);
+  EXPECT_EQ(Take(), (std::vector<Event>{{"selectchanged:Tuesday"},
+                                        {"selectchanged:EnablePhase2"},
+                                        {"itemselect:StartMinute2", 45, 30}}));
+  // The desktop saw every one of them too, for the tests' own checks.
+  EXPECT_EQ(desktop.Notifications().size(), 1u + byUser.size() + 3u);
+  EXPECT_EQ(desktop.Notifications().back().sender, "StartMinute2");
+}
+
+TEST_F(Headless, TheUserCannotReachHiddenWindowsOrMissingControls) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  const HWND hwnd = CreateMain(main);
+  Take();
+  EXPECT_FALSE(desktop.Click(hwnd, "NoSuchButton"));
+  EXPECT_FALSE(desktop.Click(hwnd, "CurrentTime"));  // a label
+  EXPECT_FALSE(desktop.SelectListItem(hwnd, "StartHour1", 24));
+  EXPECT_FALSE(desktop.SelectListItem(hwnd, "btnOk", 0));
+  main.ShowWindow(false);
+  EXPECT_FALSE(desktop.IsWindowVisible(hwnd));
+  EXPECT_FALSE(desktop.Click(hwnd, "btnOk"));
+  EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(Headless, TheCloseButtonNamedClosebtnClosesTheWindowWithCodeOne) {
+  TestWindow warning("DuiWarningFrame", "WarnWndE.xml", log);
+  const HWND hwnd = warning.Create(nullptr, "vesk", 0x10CE0000, 0x100);
+  Take();
+  EXPECT_TRUE(desktop.Click(hwnd, "closebtn"));
+  EXPECT_FALSE(desktop.IsWindow(hwnd));
+  EXPECT_EQ(Take(), (std::vector<Event>{{"click:closebtn"}, {"OnDestroy"}, {"WM_CLOSE", IDOK, 0}, {"OnFinalMessage"}}));
+}
+
+TEST_F(Headless, AWindowThatDeletesItselfInsideItsOwnHandlerIsFinishedAfterTheHandler) {
+  auto* warning = new TestWindow("DuiWarningFrame", "WarnWndE.xml", log);
+  warning->deleteSelf = true;
+  // The handler destroys its own window and goes on using its members;
+  // OnFinalMessage (and the delete) must wait for it.
+  warning->notifyHook = [warning](TNotifyUI& msg) {
+    if (msg.pSender->GetName() == "btnCancel") {
+      GetShell().SendMessage(warning->GetHWND(), WM_CLOSE, 7, 0);
+      warning->required.clear();
+    }
+  };
+  const HWND hwnd = warning->Create(nullptr, "vesk", 0x10CE0000, 0x100);
+  Take();
+  EXPECT_TRUE(desktop.Click(hwnd, "btnCancel"));
+  EXPECT_FALSE(desktop.IsWindow(hwnd));
+  const auto events = Take();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().what, "OnFinalMessage");
+}
+
+// -------------------------------------------------------------- between windows
+
+TEST_F(Headless, AWindowFindsAnotherByClassNameAndItsSendRunsTheHandlerAtOnce) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  CreateMain(main);
+  TestWindow warning("DuiWarningFrame", "WarnWndE.xml", log);
+  const HWND warningHwnd = warning.Create(main.GetHWND(), "vesk", 0x10CE0000, 0x100);
+  LRESULT answered = -1;
+  warning.notifyHook = [&](TNotifyUI& msg) {
+    if (msg.sType != DUI_MSGTYPE_CLICK || msg.pSender->GetName() != "btnDelay") return;
+    const HWND found = GetShell().FindWindow("VESKMainFrame");
+    answered = GetShell().SendMessage(found, kPing, 0, 90);
+    log.push_back({"sent"});
+    warning.Close(1);
+  };
+  Take();
+  EXPECT_TRUE(desktop.Click(warningHwnd, "btnDelay"));
+  EXPECT_EQ(answered, 0);
+  EXPECT_EQ(Take(), (std::vector<Event>{{"click:btnDelay"}, {"ping", 0, 90}, {"sent"}, {"OnDestroy"},
+                                        {"WM_CLOSE", 1, 0}, {"OnFinalMessage"}}));
+  EXPECT_TRUE(desktop.IsWindow(main.GetHWND()));
+}
+
+TEST_F(Headless, DestroyingTheOwnerDestroysItsOwnedWindowsFirst) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  CreateMain(main);
+  std::vector<Event> warningLog;
+  TestWindow warning("DuiWarningFrame", "WarnWndE.xml", warningLog);
+  warning.Create(main.GetHWND(), "vesk", 0x10CE0000, 0x100);
+  warningLog.clear();
+  Take();
+  desktop.DestroyWindow(main.GetHWND());
+  EXPECT_EQ(warningLog, (std::vector<Event>{{"OnDestroy"}, {"OnFinalMessage"}}));
+  EXPECT_EQ(warning.GetHWND(), nullptr);
+  EXPECT_EQ(main.GetHWND(), nullptr);
+}
+
+// --------------------------------------------------------------- the shell
+
+NotifyIconData TrayRecord(HWND owner, const char* tip) {
+  NotifyIconData data;
+  data.cbSize = kNotifyIconDataSize;
+  data.hWnd = owner;
+  data.uID = 0;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = kTrayCallback;
+  data.hIcon = GetShell().LoadIconResource(IDI_VESK);
+  data.szTip = tip;
+  return data;
+}
+
+TEST_F(Headless, TrayIconsAreAddedOnceDeletedOnceAndAnswerTheMouse) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  const HWND hwnd = CreateMain(main);
+  Take();
+  auto& shell = GetShell();
+  const auto data = TrayRecord(hwnd, "VESK定时开关机软件");
+  EXPECT_TRUE(shell.NotifyIcon(NIM_ADD, data));
+  EXPECT_FALSE(shell.NotifyIcon(NIM_ADD, data));  // never two of one window and id
+  ASSERT_NE(desktop.TrayIcon(hwnd), nullptr);
+  EXPECT_EQ(desktop.TrayIcon(hwnd)->data.szTip, "VESK定时开关机软件");
+  EXPECT_EQ(desktop.IconResourceId(desktop.TrayIcon(hwnd)->data.hIcon), static_cast<UINT>(IDI_VESK));
+
+  EXPECT_TRUE(desktop.DoubleClickTrayIcon(hwnd));
+  EXPECT_EQ(Take(), (std::vector<Event>{{"tray", 0, WM_LBUTTONDOWN},
+                                        {"tray", 0, WM_LBUTTONUP},
+                                        {"tray", 0, WM_LBUTTONDBLCLK},
+                                        {"tray", 0, WM_LBUTTONUP}}));
+  EXPECT_TRUE(desktop.RightClickTrayIcon(hwnd));
+  EXPECT_EQ(Take(), (std::vector<Event>{{"tray", 0, WM_RBUTTONDOWN}, {"tray", 0, WM_RBUTTONUP}}));
+
+  EXPECT_TRUE(shell.NotifyIcon(NIM_DELETE, data));
+  EXPECT_FALSE(shell.NotifyIcon(NIM_DELETE, data));  // a missing icon: harmless failure
+  EXPECT_EQ(desktop.TrayIcon(hwnd), nullptr);
+  EXPECT_FALSE(desktop.DoubleClickTrayIcon(hwnd));
+  EXPECT_TRUE(Take().empty());
+  ASSERT_EQ(desktop.TrayCalls().size(), 4u);
+  EXPECT_EQ(desktop.TrayCalls()[2].message, NIM_DELETE);
+}
+
+TEST_F(Headless, ATrayRecordOfTheWrongSizeIsRefused) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  const HWND hwnd = CreateMain(main);
+  auto data = TrayRecord(hwnd, "Notice");
+  data.cbSize = 528;  // the narrow record's size
+  EXPECT_FALSE(GetShell().NotifyIcon(NIM_ADD, data));
+  EXPECT_TRUE(desktop.TrayIcons().empty());
+}
+
+TEST_F(Headless, TheDoubleClickStopsWhenTheWindowRemovesItsIcon) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  const HWND hwnd = CreateMain(main);
+  const auto data = TrayRecord(hwnd, "tip");
+  GetShell().NotifyIcon(NIM_ADD, data);
+  main.messageHook = [&](UINT msg, WPARAM, LPARAM lParam) {
+    if (msg == kTrayCallback && lParam == WM_LBUTTONDBLCLK) GetShell().NotifyIcon(NIM_DELETE, data);
+  };
+  Take();
+  EXPECT_TRUE(desktop.DoubleClickTrayIcon(hwnd));
+  EXPECT_EQ(Take().back(), (Event{"tray", 0, WM_LBUTTONDBLCLK}));
+}
+
+TEST_F(Headless, TheHotKeyReachesItsWindowWithIdAndKeys) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  const HWND hwnd = CreateMain(main);
+  Take();
+  auto& shell = GetShell();
+  const ATOM atom = shell.AddGlobalAtom("MyHotKey");
+  EXPECT_GE(atom, 0xC000);
+  EXPECT_EQ(shell.AddGlobalAtom("myhotkey"), atom);  // one atom per name
+  const int id = static_cast<uint16_t>(atom + 0x4000);
+  EXPECT_TRUE(shell.RegisterHotKey(hwnd, id, MOD_ALT, 0x4A));
+  EXPECT_FALSE(shell.RegisterHotKey(hwnd, id + 1, MOD_ALT, 0x4A));  // Alt+J is taken
+  EXPECT_FALSE(desktop.PressHotKey(MOD_ALT | MOD_SHIFT, 0x4A));
+  EXPECT_TRUE(desktop.PressHotKey(MOD_ALT, 0x4A));
+  EXPECT_EQ(Take(), (std::vector<Event>{{"WM_HOTKEY", static_cast<WPARAM>(id), MAKELPARAM(MOD_ALT, 0x4A)}}));
+}
+
+TEST_F(Headless, APopupMenusChoiceArrivesAsWmCommandAndDismissingSendsNothing) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  const HWND hwnd = CreateMain(main);
+  Take();
+  PopupMenu menu;
+  menu.AppendItem(1, "exit");
+  const POINT at = GetShell().GetCursorPos();
+  EXPECT_TRUE(GetShell().SetForegroundWindow(hwnd));
+  EXPECT_TRUE(GetShell().TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, hwnd));
+  ASSERT_TRUE(desktop.CurrentMenu());
+  EXPECT_EQ(desktop.CurrentMenu()->menu.items[0].text, "exit");
+  EXPECT_EQ(desktop.CurrentMenu()->at.x, at.x);
+  EXPECT_FALSE(desktop.ChooseMenuItem(2));
+  EXPECT_TRUE(desktop.DismissMenu());
+  EXPECT_TRUE(Take().empty());
+  GetShell().TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, hwnd);
+  EXPECT_TRUE(desktop.ChooseMenuItem(1));
+  EXPECT_FALSE(desktop.CurrentMenu());
+  EXPECT_EQ(Take(), (std::vector<Event>{{"WM_COMMAND", 1, 0}}));
+}
+
+// ------------------------------------------------------------------- timers
+
+TEST_F(Headless, TimersFireOnTheVirtualClockInDueOrder) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  CreateMain(main);
+  const auto start = clock.Now();
+  std::vector<std::pair<UINT_PTR, sim::Microseconds>> fired;
+  main.messageHook = [&](UINT msg, WPARAM id, LPARAM) {
+    if (msg == WM_TIMER) fired.emplace_back(id, clock.Now() - start);
+  };
+  main.SetTimer(1, 1000);
+  main.SetTimer(2, 40000);
+  main.SetTimer(3, 5000);
+  desktop.RunFor(40s);
+  EXPECT_EQ(clock.Now() - start, 40s);
+  ASSERT_EQ(fired.size(), 40u + 8u + 1u);
+  EXPECT_EQ(fired[0], std::make_pair(UINT_PTR{1}, sim::Microseconds{1s}));
+  EXPECT_EQ(fired[5], std::make_pair(UINT_PTR{3}, sim::Microseconds{5s}));  // after timer 1's 5 s tick
+  // Timers due at the same moment come in the order they were set.
+  EXPECT_EQ(fired[fired.size() - 2], std::make_pair(UINT_PTR{2}, sim::Microseconds{40s}));
+  EXPECT_EQ(fired.back(), std::make_pair(UINT_PTR{3}, sim::Microseconds{40s}));
+  EXPECT_EQ(desktop.TimerPeriod(main.GetHWND(), 2), 40000u);
+  EXPECT_TRUE(main.KillTimer(2));
+  EXPECT_FALSE(main.KillTimer(2));
+  fired.clear();
+  desktop.RunFor(10s);
+  EXPECT_EQ(fired.size(), 10u + 2u);
+}
+
+TEST_F(Headless, AHandlerThatTakesLongGetsOnlyOnePendingTick) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  CreateMain(main);
+  const auto start = clock.Now();
+  std::vector<sim::Microseconds> ticks;
+  main.messageHook = [&](UINT msg, WPARAM, LPARAM) {
+    if (msg != WM_TIMER) return;
+    ticks.push_back(clock.Now() - start);
+    if (ticks.size() == 2) clock.Advance(3500ms);  // a slow bus transfer or a message box
+  };
+  main.SetTimer(1, 1000);
+  desktop.RunFor(8s);
+  // 1 s, 2 s (runs until 5.5 s), the one pending tick at once, then 6, 7, 8.
+  EXPECT_EQ(ticks, (std::vector<sim::Microseconds>{1s, 2s, 5500ms, 6s, 7s, 8s}));
+}
+
+TEST_F(Headless, TimeThatPassedOutsideTheLoopGivesOneTickNotMany) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  CreateMain(main);
+  int ticks = 0;
+  main.messageHook = [&](UINT msg, WPARAM, LPARAM) { ticks += msg == WM_TIMER; };
+  main.SetTimer(1, 1000);
+  clock.Advance(10500ms);  // nobody ran the message loop meanwhile
+  desktop.RunFor(0s);
+  EXPECT_EQ(ticks, 1);
+  desktop.RunFor(500ms);
+  EXPECT_EQ(ticks, 2);
+}
+
+TEST_F(Headless, TimersOfADestroyedWindowStop) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  CreateMain(main);
+  main.SetTimer(1, 1000);
+  desktop.RunFor(2s);
+  desktop.DestroyWindow(main.GetHWND());
+  EXPECT_FALSE(desktop.NextTimerDue());
+  desktop.RunFor(5s);  // nothing left to fire at
+}
+
+// --------------------------------------------------------------- modal loop
+
+TEST_F(Headless, ShowModalReturnsWhenTheWindowIsDestroyed) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  main.quitOnDestroy = true;
+  CreateMain(main);
+  main.SetTimer(1, 1000);
+  int driven = 0;
+  desktop.SetModalDriver([&](HeadlessDesktop& d) {
+    ++driven;
+    d.RunFor(1s);
+    if (driven == 3) d.DestroyWindow(main.GetHWND());
+    return true;
+  });
+  EXPECT_EQ(main.ShowModal(), 0u);
+  EXPECT_EQ(driven, 3);
+  EXPECT_EQ(main.GetHWND(), nullptr);
+  EXPECT_EQ(desktop.QuitCode(), 0);
+}
+
+TEST_F(Headless, ShowModalGivesTheCloseCode) {
+  TestWindow warning("DuiWarningFrame", "WarnWndE.xml", log);
+  const HWND hwnd = warning.Create(nullptr, "vesk", 0x10CE0000, 0x100);
+  desktop.SetModalDriver([&](HeadlessDesktop& d) { return d.Click(hwnd, "closebtn"); });
+  EXPECT_EQ(warning.ShowModal(), static_cast<UINT>(IDOK));
+}
+
+TEST_F(Headless, ShowModalWithoutADriverLeavesOnceTheQueueIsEmpty) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  const HWND hwnd = CreateMain(main);
+  main.PostMessage(kPing, 1, 2);
+  Take();
+  EXPECT_EQ(main.ShowModal(), 0u);
+  EXPECT_EQ(Take(), (std::vector<Event>{{"ping", 1, 2}}));
+  EXPECT_TRUE(desktop.IsWindow(hwnd));
+}
+
+// ------------------------------------------------------------ notice dialog
+
+class Notice : public CDialog {
+ public:
+  Notice(std::vector<Event>& log, bool* gone) : CDialog(IDD_NOTICE), log_(log), gone_(gone) {}
+  BOOL OnInitDialog() override {
+    const SIZE screen = GetShell().GetDisplaySize();
+    const RECT own = GetWindowRect();
+    MoveWindow(RECT{screen.cx - (own.right - own.left), screen.cy, screen.cx,
+                    screen.cy + (own.bottom - own.top)});
+    SetDlgItemText(IDC_NOTICE_BUTTON, "Shutdown soon!");
+    SetTimer(1, 80);
+    return TRUE;
+  }
+  void OnTimer(UINT_PTR id) override {
+    RECT r = GetWindowRect();
+    r.top -= 5;
+    r.bottom -= 5;
+    MoveWindow(r);
+    if (r.top < GetShell().GetDisplaySize().cy - 100) KillTimer(id);
+  }
+  void PostNcDestroy() override {
+    log_.push_back({"PostNcDestroy"});
+    *gone_ = true;
+    delete this;
+  }
+
+ private:
+  std::vector<Event>& log_;
+  bool* gone_;
+};
+
+TEST_F(Headless, TheNoticeDialogRisesOnItsTimerAndClosesOnItsButton) {
+  desktop.SetDisplaySize({1024, 768});
+  bool gone = false;
+  auto* notice = new Notice(log, &gone);
+  ASSERT_TRUE(notice->Create());
+  notice->ShowWindow(SW_SHOW);
+  const HWND hwnd = notice->GetSafeHwnd();
+  const auto* record = desktop.Dialog(hwnd);
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->templateId, static_cast<UINT>(IDD_NOTICE));
+  EXPECT_EQ(record->items.at(IDC_NOTICE_BUTTON), "Shutdown soon!");
+  EXPECT_EQ(record->rect.top, 768);
+  EXPECT_EQ(record->rect.right, 1024);
+  EXPECT_TRUE(record->visible);
+  desktop.RunFor(80ms * 21 + 1ms);
+  EXPECT_EQ(desktop.Dialog(hwnd)->rect.top, 768 - 105);  // rests: 21 steps of 5 pixels
+  EXPECT_FALSE(desktop.NextTimerDue());
+  EXPECT_FALSE(desktop.ClickDialogButton(hwnd, 2));
+  EXPECT_TRUE(desktop.ClickDialogButton(hwnd, IDC_NOTICE_BUTTON));
+  EXPECT_TRUE(gone);
+  EXPECT_FALSE(desktop.Dialog(hwnd)->alive);
+  EXPECT_EQ(Take(), (std::vector<Event>{{"PostNcDestroy"}}));
+}
+
+TEST_F(Headless, ADialogFromAnUnknownTemplateIsNotMade) {
+  class Other : public CDialog {
+   public:
+    Other() : CDialog(999) {}
+  } other;
+  EXPECT_FALSE(other.Create());
+  EXPECT_TRUE(desktop.Dialogs().empty());
+}
+
+}  // namespace
+}  // namespace vesk::ui

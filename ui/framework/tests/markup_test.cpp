@@ -1,0 +1,68 @@
+// The inline markup of label and button texts, as the windows write it.
+#include "ui/framework/markup.h"
+
+#include <gtest/gtest.h>
+
+namespace vesk::ui {
+namespace {
+
+TEST(Markup, TheWindowsFormsGiveOneRunInFontAndColour) {
+  EXPECT_EQ(ParseMarkup("{f 1}{c #1974F0}17:30  Mon{/c}{/f}"),
+            (std::vector<TextRun>{{"17:30  Mon", 1, 0x1974F0}}));
+  EXPECT_EQ(ParseMarkup("{f 1}{c #49A832}12月07日   08:00:00   周一{/c}{/f}"),
+            (std::vector<TextRun>{{"12月07日   08:00:00   周一", 1, 0x49A832}}));
+  EXPECT_EQ(ParseMarkup("{f 1}{c #F27D30}Thur{/c}{/f}"), (std::vector<TextRun>{{"Thur", 1, 0xF27D30}}));
+}
+
+TEST(Markup, NestedTagsReturnToTheEnclosingFontAndColour) {
+  const auto runs = ParseMarkup("a{f 2}b{c #FF0000}c{f 3}d{/f}e{/c}f{/f}g");
+  EXPECT_EQ(runs, (std::vector<TextRun>{{"a", -1, std::nullopt},
+                                        {"b", 2, std::nullopt},
+                                        {"c", 2, 0xFF0000},
+                                        {"d", 3, 0xFF0000},
+                                        {"e", 2, 0xFF0000},
+                                        {"f", 2, std::nullopt},
+                                        {"g", -1, std::nullopt}}));
+  // Colours nest the same way.
+  EXPECT_EQ(ParseMarkup("{c #000001}x{c #000002}y{/c}z{/c}"),
+            (std::vector<TextRun>{{"x", -1, 1}, {"y", -1, 2}, {"z", -1, 1}}));
+}
+
+TEST(Markup, PlainTextIsOneRunAndEmptyTextNone) {
+  EXPECT_EQ(ParseMarkup("Save"), (std::vector<TextRun>{{"Save", -1, std::nullopt}}));
+  EXPECT_TRUE(ParseMarkup("").empty());
+  EXPECT_TRUE(ParseMarkup("{f 1}{c #FFFFFF}{/c}{/f}").empty());
+}
+
+TEST(Markup, SameLookNeighboursMerge) {
+  EXPECT_EQ(ParseMarkup("{f 1}ab{/f}{f 1}cd{/f}"), (std::vector<TextRun>{{"abcd", 1, std::nullopt}}));
+}
+
+TEST(Markup, MalformedTagsStayVisibleAsText) {
+  // Nothing the user should read may disappear because of a typing slip.
+  EXPECT_EQ(StripMarkup("{c #12345}x{/c}"), "{c #12345}x");
+  EXPECT_EQ(StripMarkup("{c #GG0000}x"), "{c #GG0000}x");
+  EXPECT_EQ(StripMarkup("{f x}y{/f}"), "{f x}y");
+  EXPECT_EQ(StripMarkup("{f -1}y"), "{f -1}y");
+  EXPECT_EQ(StripMarkup("{b}bold{/b}"), "{b}bold{/b}");
+  EXPECT_EQ(StripMarkup("open { brace"), "open { brace");
+  EXPECT_EQ(StripMarkup("unclosed {f 1"), "unclosed {f 1");
+  EXPECT_EQ(StripMarkup("{}"), "{}");
+}
+
+TEST(Markup, StrayClosingTagsAreDroppedAndUnclosedOnesRunToTheEnd) {
+  EXPECT_EQ(ParseMarkup("{/c}{/f}a"), (std::vector<TextRun>{{"a", -1, std::nullopt}}));
+  EXPECT_EQ(ParseMarkup("{c #010203}a"), (std::vector<TextRun>{{"a", -1, 0x010203}}));
+}
+
+TEST(Markup, ColourNeedsExactlySixHexDigits) {
+  EXPECT_EQ(ParseColour("#1974f0"), 0x1974F0u);
+  EXPECT_EQ(ParseColour("#FFFFFF"), 0xFFFFFFu);
+  EXPECT_FALSE(ParseColour("1974F0"));
+  EXPECT_FALSE(ParseColour("#1974F"));
+  EXPECT_FALSE(ParseColour("#1974F00"));
+  EXPECT_FALSE(ParseColour("#+974F0"));
+}
+
+}  // namespace
+}  // namespace vesk::ui

@@ -1,0 +1,238 @@
+// Skin documents: what a skin may say, how its faults are named, and the
+// four skins the program ships with.
+#include "ui/framework/skin.h"
+
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace vesk::ui {
+namespace {
+
+std::string Wrap(const std::string& body) {
+  return "<Window size=\"200,100\"><Font id=\"0\" name=\"Segoe UI\" size=\"14\"/>" + body + "</Window>";
+}
+
+std::string ErrorOf(const std::string& document) {
+  std::string error;
+  EXPECT_FALSE(ParseSkin(document, error)) << document;
+  return error;
+}
+
+TEST(Skin, ReadsWindowFontsAndEveryKindOfControl) {
+  std::string error;
+  const auto skin = ParseSkin(
+      "<Window size=\"300,200\" bkcolor=\"#EEF2F6\" textcolor=\"#102030\" font=\"1\">\n"
+      "  <Font id=\"0\" name=\"Segoe UI\" size=\"14\"/>\n"
+      "  <Font id=\"1\" name=\"Microsoft YaHei\" size=\"18\" bold=\"true\" chinese=\"true\"/>\n"
+      "  <Panel pos=\"0,0,300,50\" bkcolor=\"#FFFFFF\" bordercolor=\"#D5DCE4\"/>\n"
+      "  <Label name=\"L\" pos=\"1,2,3,4\" text=\"{f 1}x{/f}\" align=\"center\" textcolor=\"#010203\"/>\n"
+      "  <Button name=\"B\" pos=\"1,2,3,4\" font=\"0\" text=\"Save\"/>\n"
+      "  <Option name=\"O1\" group=\"day\" pos=\"1,2,3,4\" selected=\"true\" selectedbkcolor=\"#000001\"/>\n"
+      "  <CheckBox name=\"C\" pos=\"1,2,3,4\" text=\"Period 1\"/>\n"
+      "  <Combo name=\"H\" pos=\"1,2,3,4\" range=\"0-23\" selected=\"5\"/>\n"
+      "  <Combo name=\"X\" pos=\"1,2,3,4\"><Item text=\"a\"/><Item>b</Item></Combo>\n"
+      "</Window>",
+      error);
+  ASSERT_TRUE(skin) << error;
+  EXPECT_EQ(skin->size.cx, 300);
+  EXPECT_EQ(skin->size.cy, 200);
+  EXPECT_EQ(skin->bkColour, 0xEEF2F6u);
+  EXPECT_EQ(skin->textColour, 0x102030u);
+  EXPECT_EQ(skin->defaultFont, 1);
+  ASSERT_NE(skin->Font(1), nullptr);
+  EXPECT_EQ(skin->Font(1)->face, "Microsoft YaHei");
+  EXPECT_TRUE(skin->Font(1)->bold);
+  EXPECT_TRUE(skin->Font(1)->chinese);
+  ASSERT_EQ(skin->controls.size(), 7u);
+  EXPECT_EQ(skin->controls[0].kind, ControlKind::Panel);
+  const auto* label = skin->Control("L");
+  EXPECT_EQ(label->look.align, TextAlign::Center);
+  EXPECT_EQ(label->look.textColour, 0x010203u);
+  EXPECT_EQ(label->text, "{f 1}x{/f}");
+  EXPECT_EQ(label->look.pos.right, 3);
+  EXPECT_EQ(skin->Control("O1")->group, "day");
+  EXPECT_TRUE(skin->Control("O1")->selected);
+  EXPECT_FALSE(skin->Control("C")->selected);
+  const auto* hours = skin->Control("H");
+  ASSERT_EQ(hours->items.size(), 24u);
+  EXPECT_EQ(hours->items.front(), "00");
+  EXPECT_EQ(hours->items.back(), "23");
+  EXPECT_EQ(hours->curSel, 5);
+  EXPECT_EQ(skin->Control("X")->items, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(skin->Control("X")->curSel, -1);
+}
+
+TEST(Skin, FaultsNameTheLineAndWhatIsWrong) {
+  EXPECT_EQ(ErrorOf("<Window size=\"1,1\"><Font id=\"0\" name=\"a\"/>\n<Combo name=\"StartHour1\" "
+                    "pos=\"1,1,2,2\" range=\"0-23\" selected=\"30\"/></Window>"),
+            "line 2: Combo \"StartHour1\": selected 30 is outside its 24 items");
+  EXPECT_EQ(ErrorOf("<Dialog/>"), "line 1: the root element must be <Window>, not <Dialog>");
+  EXPECT_NE(ErrorOf("<Window size=\"1,1\"></Window>").find("defines no <Font>"), std::string::npos);
+  EXPECT_NE(ErrorOf("<Window><Font id=\"0\" name=\"a\"/></Window>").find("needs size"), std::string::npos);
+  EXPECT_NE(ErrorOf("<Window size=\"0,10\"><Font id=\"0\" name=\"a\"/></Window>").find("positive"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Label name=\"a\" pos=\"1,1,2,2\"/><Button name=\"a\" pos=\"1,1,2,2\"/>"))
+                .find("\"a\" is used twice"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"1,1,2\"/>")).find("must be 4 numbers"), std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"5,1,2,9\"/>")).find("right > left"), std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Label/>")).find("needs pos"), std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"1,1,2,2\" font=\"3\"/>")).find("font 3 is not defined"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"1,1,2,2\" textcolor=\"red\"/>")).find("#RRGGBB"), std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"1,1,2,2\" colour=\"#000000\"/>")).find("no attribute colour"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Slider pos=\"1,1,2,2\"/>")).find("unknown element <Slider>"), std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"1,1,2,2\" selected=\"true\"/>")).find("no selected state"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<CheckBox pos=\"1,1,2,2\" group=\"g\"/>")).find("only an <Option> has a group"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Combo pos=\"1,1,2,2\" range=\"23-0\"/>")).find("first-last"), std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Combo pos=\"1,1,2,2\"><Label/></Combo>")).find("only <Item>"), std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Option pos=\"1,1,2,2\" selected=\"yes\"/>")).find("true or false"),
+            std::string::npos);
+  // An XML fault keeps the reader's position.
+  EXPECT_EQ(ErrorOf("<Window size=\"1,1\">\n<Label>"), "line 2, column 8: <Label> is not closed");
+}
+
+TEST(Skin, RequiredControlsAreCheckedByNameAndKind) {
+  std::string error;
+  const auto skin = ParseSkin(Wrap("<Combo name=\"StartHour1\" pos=\"1,1,2,2\" range=\"0-23\"/>"
+                                   "<Label name=\"EnablePhase1\" pos=\"1,1,2,2\"/>"),
+                              error);
+  ASSERT_TRUE(skin) << error;
+  EXPECT_TRUE(CheckRequiredControls(*skin, {{"StartHour1", ControlKind::Combo}}, error));
+  EXPECT_TRUE(error.empty());
+  EXPECT_FALSE(CheckRequiredControls(*skin,
+                                     {{"StartHour1", ControlKind::Combo},
+                                      {"EnablePhase1", ControlKind::CheckBox},
+                                      {"btnOk", ControlKind::Button}},
+                                     error));
+  EXPECT_EQ(error,
+            "control \"EnablePhase1\" is a Label but must be a CheckBox; "
+            "control \"btnOk\" (Button) is missing");
+}
+
+// ------------------------------------------------- the shipped skins
+
+std::optional<Skin> LoadShipped(const std::string& file) {
+  std::ifstream in(std::string(VESK_SOURCE_DIR) + "/skin/" + file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::string error;
+  auto skin = ParseSkin(text.str(), error);
+  EXPECT_TRUE(skin) << file << ": " << error;
+  return skin;
+}
+
+std::vector<RequiredControl> MainWindowControls() {
+  std::vector<RequiredControl> controls;
+  for (const char* day : {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}) {
+    controls.push_back({day, ControlKind::Option});
+  }
+  static const char* const kLists[] = {"StartHour1", "StartMinute1", "EndHour1", "EndMinute1",
+                                       "StartHour2", "StartMinute2", "EndHour2", "EndMinute2",
+                                       "StartHour3", "StartMinute3", "EndHour3", "EndMinute3"};
+  for (const char* list : kLists) controls.push_back({list, ControlKind::Combo});
+  for (const char* box : {"EnablePhase1", "EnablePhase2", "EnablePhase3"}) {
+    controls.push_back({box, ControlKind::CheckBox});
+  }
+  for (const char* button : {"btnOk", "btnClear", "closebtn1"}) controls.push_back({button, ControlKind::Button});
+  for (const char* label : {"CurrentTime", "LastShutdownTime", "LastPoweronTime"}) {
+    controls.push_back({label, ControlKind::Label});
+  }
+  return controls;
+}
+
+void ExpectNumberList(const Skin& skin, const char* name, int count, const std::string& file) {
+  const SkinControl* list = skin.Control(name);
+  ASSERT_NE(list, nullptr) << file << " " << name;
+  ASSERT_EQ(static_cast<int>(list->items.size()), count) << file << " " << name;
+  for (int i = 0; i < count; ++i) {
+    // The windows read the value as the item's index: the text must agree.
+    EXPECT_EQ(std::stoi(list->items[static_cast<std::size_t>(i)]), i) << file << " " << name;
+  }
+  EXPECT_GE(list->curSel, 0) << file << " " << name << " must keep an item selected";
+}
+
+TEST(ShippedSkins, MainWindowsHaveEveryControlTheWindowBindsTo) {
+  for (const std::string file : {"MainWndE.xml", "MainWnd.xml"}) {
+    const auto skin = LoadShipped(file);
+    ASSERT_TRUE(skin);
+    std::string error;
+    EXPECT_TRUE(CheckRequiredControls(*skin, MainWindowControls(), error)) << file << ": " << error;
+    ASSERT_NE(skin->Font(1), nullptr) << file << ": the program's texts use font 1";
+    for (int phase = 1; phase <= 3; ++phase) {
+      for (const char* list : {"StartHour", "EndHour"}) {
+        ExpectNumberList(*skin, (list + std::to_string(phase)).c_str(), 24, file);
+      }
+      for (const char* list : {"StartMinute", "EndMinute"}) {
+        ExpectNumberList(*skin, (list + std::to_string(phase)).c_str(), 60, file);
+      }
+    }
+    // The day buttons form one exclusive group.
+    for (const char* day : {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}) {
+      EXPECT_EQ(skin->Control(day)->group, skin->Control("Monday")->group) << file << " " << day;
+      EXPECT_FALSE(skin->Control(day)->selected) << file << ": no day is selected before a load";
+    }
+  }
+}
+
+TEST(ShippedSkins, WarningWindowsHaveTheirButtonsAndPostponementLists) {
+  for (const std::string file : {"WarnWndE.xml", "WarnWnd.xml"}) {
+    const auto skin = LoadShipped(file);
+    ASSERT_TRUE(skin);
+    std::string error;
+    EXPECT_TRUE(CheckRequiredControls(*skin,
+                                      {{"closebtn", ControlKind::Button},
+                                       {"btnOk", ControlKind::Button},
+                                       {"btnDelay", ControlKind::Button},
+                                       {"btnCancel", ControlKind::Button},
+                                       {"DelayHour", ControlKind::Combo},
+                                       {"DelayMinute", ControlKind::Combo}},
+                                      error))
+        << file << ": " << error;
+    ExpectNumberList(*skin, "DelayHour", 24, file);
+    ExpectNumberList(*skin, "DelayMinute", 60, file);
+  }
+}
+
+TEST(ShippedSkins, ChineseSkinsSpeakChineseAndEnglishOnesDoNot) {
+  const auto hasCjk = [](const Skin& skin) {
+    for (const auto& control : skin.controls) {
+      // Every CJK ideograph in UTF-8 starts with a byte from 0xE4 to 0xE9.
+      for (const unsigned char c : control.text) {
+        if (c >= 0xE4 && c <= 0xE9) return true;
+      }
+    }
+    return false;
+  };
+  for (const std::string file : {"MainWnd.xml", "WarnWnd.xml"}) {
+    const auto skin = LoadShipped(file);
+    ASSERT_TRUE(skin);
+    EXPECT_TRUE(hasCjk(*skin)) << file;
+    for (const auto& font : skin->fonts) EXPECT_TRUE(font.chinese) << file << " font " << font.id;
+  }
+  for (const std::string file : {"MainWndE.xml", "WarnWndE.xml"}) {
+    const auto skin = LoadShipped(file);
+    ASSERT_TRUE(skin);
+    EXPECT_FALSE(hasCjk(*skin)) << file;
+  }
+}
+
+TEST(ShippedSkins, ControlsStayInsideTheWindow) {
+  for (const std::string file : {"MainWndE.xml", "MainWnd.xml", "WarnWndE.xml", "WarnWnd.xml"}) {
+    const auto skin = LoadShipped(file);
+    ASSERT_TRUE(skin);
+    for (const auto& control : skin->controls) {
+      const RECT& p = control.look.pos;
+      EXPECT_TRUE(p.left >= 0 && p.top >= 0 && p.right <= skin->size.cx && p.bottom <= skin->size.cy)
+          << file << " line " << control.line;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vesk::ui
