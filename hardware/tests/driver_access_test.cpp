@@ -61,14 +61,5 @@ TEST(ConfigPorts, AddressGoesTo0xCF8AndOnlyTheLowWordOf0xCFCIsKept) {
                                       "in16 0xCFC"}));
 }
 
-TEST(PciAddresses, LibraryAndMechanismFormsAgreeOnBusDeviceFunction) {
-  EXPECT_EQ(LibraryPciAddress(0, 0x1F, 3), 0xFBu);
-  EXPECT_EQ(LibraryPciAddress(2, 1, 0), 0x208u);
-  EXPECT_EQ(PciBusOf(0x208), 2u);
-  EXPECT_EQ(PciDeviceOf(0x208), 1u);
-  EXPECT_EQ(PciFunctionOf(0xFB), 3u);
-  EXPECT_EQ(ConfigMechanismAddress(2, 1, 7, 0x20), 0x80020F20u);
-}
-
 }  // namespace
 }  // namespace vesk

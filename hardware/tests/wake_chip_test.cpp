@@ -36,14 +36,6 @@ TEST(DayCode, ThisWeekIsWeekdayPlusOneNextWeekIsWeekdayPlusEight) {
   EXPECT_EQ(McuDayCode(0, 0, 0, Local(0, 23, 59)), 8);
 }
 
-TEST(Bcd, TensInTheHighNibble) {
-  EXPECT_EQ(ToBcd(0), 0x00);
-  EXPECT_EQ(ToBcd(9), 0x09);
-  EXPECT_EQ(ToBcd(10), 0x10);
-  EXPECT_EQ(ToBcd(59), 0x59);
-  EXPECT_EQ(ToBcd(99), 0x99);
-}
-
 TEST(ChipDetection, McuFirstThenA2ThenD0InBothBusModes) {
   const std::vector<std::pair<std::string, uint32_t>> cases{
       {"mcu", 0xC2}, {"rtc-a2", 0xA2}, {"rtc-d0", 0xD0}, {"mcu+rtc-a2", 0xC2}, {"none", kNoWakeChip}};

@@ -166,13 +166,20 @@ void Board::ProcessUntil(SimTime now) {
   if (smbus_) smbus_->CatchUp(now);
   if (i2c_) i2c_->CatchUp(now);
   for (;;) {
-    const std::optional<SimTime> mcuWake = mcu_ ? mcu_->WakeAt() : std::nullopt;
-    const std::optional<SimTime> rtcAlarm = rtc_ ? rtc_->AlarmAt() : std::nullopt;
     const bool on = power_ == PowerState::On;
-    const std::optional<SimTime> mcuDog = (mcu_ && on) ? mcu_->WatchdogDeadline() : std::nullopt;
-    const std::optional<SimTime> superIoDog = on ? superIo_.CountEnds() : std::nullopt;
+    std::optional<SimTime> mcuWake;
+    std::optional<SimTime> rtcAlarm;
+    std::optional<SimTime> mcuDog;
+    std::optional<SimTime> superIoDog;
+    if (mcu_) mcuWake = mcu_->WakeAt();
+    if (rtc_) rtcAlarm = rtc_->AlarmAt();
+    if (mcu_ && on) mcuDog = mcu_->WatchdogDeadline();
+    if (on) superIoDog = superIo_.CountEnds();
     std::optional<SimTime> next;
-    for (const auto& candidate : {mcuWake, rtcAlarm, mcuDog, superIoDog}) Earliest(next, candidate);
+    Earliest(next, mcuWake);
+    Earliest(next, rtcAlarm);
+    Earliest(next, mcuDog);
+    Earliest(next, superIoDog);
     if (!next || *next > now) break;
     const SimTime at = *next;
 

@@ -1,0 +1,153 @@
+// The Windows binding of the driver libraries, end to end under Wine: it
+// loads the stand-in libraries beside this program by full path, and the
+// program's own bus and chip code finds the simulated chip through them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hardware/hardware_globals.h"
+#include "hardware/smbus_control.h"
+#include "hardware/wake_chip.h"
+#include "hardware/win32/win_driver_libraries.h"
+
+namespace vesk {
+namespace {
+
+// Real waits and the real clock, as the product has them on Windows;
+// commands are only recorded.
+class RealTimeOs final : public OsServices {
+ public:
+  LocalTime GetLocalTime() override {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDayOfWeek, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+  }
+  uint16_t GetSystemDefaultLangID() override { return ::GetSystemDefaultLangID(); }
+  void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+  void DelayMicroseconds(uint32_t microseconds) override {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    const LONGLONG deadline = counter.QuadPart + frequency.QuadPart * microseconds / 1'000'000;
+    do {
+      QueryPerformanceCounter(&counter);
+    } while (counter.QuadPart < deadline);
+  }
+  std::string GetModulePath() override { return {}; }
+  std::string GetModuleDirectory() override { return {}; }
+  std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string&, std::size_t) override {
+    return std::nullopt;
+  }
+  bool ReplaceFileAtomically(const std::string&, std::span<const uint8_t>) override { return false; }
+  bool RemoveFile(const std::string&) override { return false; }
+  int ShowMessageBox(const std::string&, const std::string&, unsigned) override { return kIdOk; }
+  int ShowTimedMessageBox(const std::string&, const std::string&, unsigned, uint16_t, uint32_t) override {
+    return kIdTimeout;
+  }
+  bool RunHidden(const std::string& commandLine) override {
+    commands.push_back(commandLine);
+    return true;
+  }
+  void DebugOutput(const std::string&) override {}
+  bool CreateSingleInstanceMutex(const std::string&) override { return false; }
+  bool WriteRegistryString(RegistryRoot, const std::string&, const std::string&, const std::string&) override {
+    return false;
+  }
+  [[noreturn]] void EndProcess(int exitCode) override { ExitProcess(static_cast<UINT>(exitCode)); }
+
+  std::vector<std::string> commands;
+};
+
+// Each test picks its board; the libraries are loaded afresh by each
+// binding and unloaded when it goes, so the next one sees a new board.
+class DriverBinding : public ::testing::Test {
+ protected:
+  static void Board(const wchar_t* profile, const wchar_t* failure = nullptr) {
+    SetEnvironmentVariableW(L"VESK_SIM_BOARD", profile);
+    SetEnvironmentVariableW(L"VESK_SIM_DRIVER_FAIL", failure);
+  }
+  void TearDown() override {
+    ResetHardwareGlobals();
+    Board(nullptr);
+  }
+  RealTimeOs os;
+};
+
+TEST_F(DriverBinding, LibrariesComeFromTheExecutableFolder) {
+  const std::wstring folder = WinDriverLibraries::ExecutableFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), L'\\');
+  EXPECT_NE(GetFileAttributesW((folder + L"WinRing0x64.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW((folder + L"WinIo64.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(WinDriverLibraries().Folder(), folder);
+}
+
+TEST_F(DriverBinding, FindsTheMicroControllerThroughTheI2cControllerInPhysicalMemory) {
+  Board(L"mcu-intel-i2c");
+  WinDriverLibraries libraries;
+  ASSERT_TRUE(StartDrivers(libraries));
+  BindHardware(libraries, os);
+  g_ControllerMode = static_cast<uint32_t>(g_Bus.Init());
+  EXPECT_EQ(g_ControllerMode, static_cast<uint32_t>(kControllerModeI2c));
+  g_ChipAddress = DetectWakeChip();
+  EXPECT_EQ(g_ChipAddress, kMcuAddress);
+  // Data goes both ways through both libraries.
+  EXPECT_EQ(g_Bus.WriteByteData(0xC2, mcu::kWakeMinute, 42), 1);
+  uint8_t value = 0;
+  EXPECT_EQ(g_Bus.ReadByteData(0xC2, mcu::kWakeMinute, value), 1);
+  EXPECT_EQ(value, 42);
+  EXPECT_TRUE(os.commands.empty());
+  ReleaseDrivers(libraries);
+}
+
+TEST_F(DriverBinding, FindsTheClockAtD0ThroughTheSmbusHostPorts) {
+  Board(L"rtc-d0-intel-smbus");
+  WinDriverLibraries libraries;
+  ASSERT_TRUE(StartDrivers(libraries));
+  BindHardware(libraries, os);
+  EXPECT_EQ(g_Bus.Init(), kControllerModeSmbus);
+  EXPECT_EQ(g_Bus.SmbusBase(), 0xF040);  // found by class search and register 0x20
+  EXPECT_EQ(DetectWakeChip(), kRtcAddressD0);
+  ReleaseDrivers(libraries);
+}
+
+TEST_F(DriverBinding, NoChipOnTheBoardIsReportedAsNone) {
+  Board(L"none-amd");
+  WinDriverLibraries libraries;
+  ASSERT_TRUE(StartDrivers(libraries));
+  BindHardware(libraries, os);
+  g_Bus.Init();
+  EXPECT_EQ(DetectWakeChip(), kNoWakeChip);
+  ReleaseDrivers(libraries);
+}
+
+TEST_F(DriverBinding, FailedMemoryLibraryStartIsReported) {
+  Board(L"mcu-amd", L"winio");
+  WinDriverLibraries libraries;
+  EXPECT_TRUE(libraries.InitializeOls());
+  EXPECT_FALSE(libraries.InitializeWinIo());
+  EXPECT_FALSE(StartDrivers(libraries));
+}
+
+TEST_F(DriverBinding, LibrariesAreNeverSearchedForOutsideTheGivenFolder) {
+  // The libraries sit beside this program, first in the search order; a
+  // binding told to use another folder must still not find them.
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  WinDriverLibraries elsewhere{std::wstring(temp)};
+  EXPECT_FALSE(elsewhere.InitializeOls());
+  EXPECT_FALSE(elsewhere.InitializeWinIo());
+  WinDriverLibraries relative{L"."};
+  EXPECT_FALSE(relative.InitializeOls());
+  // Operations on a library that never loaded do nothing.
+  uint8_t value = 0x5A;
+  EXPECT_FALSE(elsewhere.ReadIoPortByteEx(0x2E, value));
+  EXPECT_EQ(value, 0x5A);
+  EXPECT_EQ(elsewhere.FindPciDeviceByClass(0x06, 0x01, 0x00, 0), kPciNoDevice);
+}
+
+}  // namespace
+}  // namespace vesk
