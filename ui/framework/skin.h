@@ -15,7 +15,8 @@
 //   </Window>
 //
 // Positions are left,top,right,bottom in pixels at 96 dpi; font sizes are
-// pixel heights at 96 dpi. A range list gets the numbers of the range as
+// pixel heights at 96 dpi; a font name may list faces separated by ';', the
+// first one installed is used. A range list gets the numbers of the range as
 // two-digit texts, so item index = value when the range starts at 0.
 #include <optional>
 #include <string>
@@ -30,7 +31,8 @@ namespace vesk::ui {
 
 struct SkinFont {
   int id = 0;
-  std::string face;     // "Segoe UI", "Microsoft YaHei"
+  // "Segoe UI", or a list tried in order: "Microsoft YaHei;WenQuanYi Micro Hei"
+  std::string face;
   int size = 14;        // pixel height at 96 dpi
   bool bold = false;
   bool italic = false;
