@@ -1,7 +1,7 @@
 // The program's windows as real Win32 windows (under Wine with Xvfb) on a
 // simulated board: the warning window finds the main window by its class
-// name and postpones or cancels through it, the icons' callbacks and the
-// hot key bring the windows up, the warning's menu closes it. The clock is
+// name and postpones through it, the icons' callbacks and the hot key
+// bring the windows up. The clock is
 // virtual; the clock tick is sent by hand after the clock was set.
 #include <chrono>
 #include <memory>
@@ -102,19 +102,6 @@ TEST_F(Win32ProgramWindows, WarningFindsTheMainWindowAndPostpones) {
   EXPECT_EQ(g_WarningWnd, nullptr);
 }
 
-TEST_F(Win32ProgramWindows, CancelFromTheWarningClearsTheTimetable) {
-  const HWND warning = WarningAt("2026-12-07 17:55:00");
-  ASSERT_NE(warning, nullptr);
-  SendMessageW(warning, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
-  SendMessageW(Child(warning, "btnCancel"), BM_CLICK, 0, 0);
-  Pump();
-  EXPECT_FALSE(IsWindow(warning));
-  EXPECT_EQ(Label("LastShutdownTime"), "");
-  EXPECT_EQ(machine.os.Files().count(ScheduleFilePath(machine.os)), 0u);
-  ASSERT_EQ(machine.os.Commands().size(), 1u);
-  EXPECT_EQ(machine.os.Commands()[0].commandLine, "Cmd.exe /C shutdown -a");
-}
-
 TEST_F(Win32ProgramWindows, IconCallbackAndHotKeyBringTheMainWindowBack) {
   PostMessageW(main, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != 0; }));
@@ -131,24 +118,6 @@ TEST_F(Win32ProgramWindows, IconCallbackAndHotKeyBringTheMainWindowBack) {
   }
   ASSERT_EQ(SendInput(4, keys, sizeof(INPUT)), 4u);
   EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != 0; }));
-}
-
-// Picks the first item of the open popup menu, from inside the menu's loop.
-void CALLBACK PickFirstMenuItem(HWND, UINT, UINT_PTR timer, DWORD) {
-  const HWND menu = FindWindowW(L"#32768", nullptr);
-  if (!menu) return;
-  KillTimer(nullptr, timer);
-  PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-}
-
-TEST_F(Win32ProgramWindows, TheWarningsMenuClosesOnlyTheWarning) {
-  const HWND warning = WarningAt("2026-12-07 17:55:00");
-  ASSERT_NE(warning, nullptr);
-  SetTimer(nullptr, 0, 100, &PickFirstMenuItem);
-  SendMessageW(warning, WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
-  EXPECT_TRUE(PumpUntil([&] { return IsWindow(warning) == 0; }));
-  EXPECT_TRUE(IsWindow(main));
 }
 
 }  // namespace
