@@ -8,7 +8,8 @@
 //     <Panel pos="l,t,r,b" bkcolor="#FFFFFF" bordercolor="#D5DCE4"/>
 //     <Label name="CurrentTime" pos="..." text="{f 1}...{/f}" align="center"/>
 //     <Button name="btnOk" pos="..." text="Save" bkcolor="#1974F0" textcolor="#FFFFFF"/>
-//     <Option name="Monday" group="day" pos="..." text="Mon" selectedbkcolor="#..."/>
+//     <Option name="Monday" group="day" pos="..." text="Mon" bkcolor="#263238"
+//             selectedbkcolor="#3B4F5C" selectedbordercolor="#4FC3F7"/>
 //     <CheckBox name="EnablePhase1" pos="..." text="Phase 1" selected="false"/>
 //     <Combo name="StartHour1" pos="..." range="0-23" selected="0"/>
 //     <Combo name="Other" pos="..."><Item text="a"/><Item text="b"/></Combo>
