@@ -1,0 +1,143 @@
+// The main window's timers: the clock tick with the warning and the
+// automatic shutdown, the watchdog feed and the alarm refresh; and the
+// postponement the warning window asks for.
+#include "hardware/hardware_globals.h"
+#include "hardware/wake_chip.h"
+#include "hardware/watchdog.h"
+#include "schedule/alarm/wake_alarm.h"
+#include "ui/chat_action.h"
+#include "ui/frame_wnd.h"
+#include "ui/main_skin.h"
+#include "ui/warning_wnd.h"
+
+namespace vesk::ui {
+namespace {
+
+constexpr unsigned kMinutesPerHour = 60;
+
+// The clock label: the date, the time and the day's short name in green;
+// three blanks between the groups.
+constexpr const char* kClockFormatChinese = "{f 1}{c #49A832}%02d月%02u日   %02u:%02u:%02u   %s{/c}{/f}";
+constexpr const char* kClockFormatEnglish = "{f 1}{c #49A832}%04d.%02d.%02u   %02u:%02u:%02u   %s.{/c}{/f}";
+
+constexpr const char* kNoticeChinese = "将在五分钟内关机";
+constexpr const char* kNoticeEnglish = "The computer will automatically shutdown within 5 minutes";
+
+constexpr const char* kWarningTitle = "vesk";
+
+}  // namespace
+
+void CDuiFrameWnd::OnTimer(UINT /*uMsg*/, WPARAM wParam, LPARAM /*lParam*/) {
+  switch (wParam) {
+    case TIMER_CLOCK: OnClockTick(); break;
+    case TIMER_WATCHDOG: WatchdogKick(); break;
+    case TIMER_ALARM:
+      if (m_Armed == 1) RefreshNextEvents();
+      break;
+    default: break;
+  }
+}
+
+void CDuiFrameWnd::OnClockTick() {
+  const LocalTime now = os_.GetLocalTime();
+  std::string day;
+  GetDayText(day, DayTextKind::kShortName, now.wDayOfWeek, LangID);
+  CDuiString clock;
+  if (IsChinese(LangID)) {
+    clock.Format(kClockFormatChinese, static_cast<int>(now.wMonth), static_cast<unsigned>(now.wDay),
+                 static_cast<unsigned>(now.wHour), static_cast<unsigned>(now.wMinute),
+                 static_cast<unsigned>(now.wSecond), day.c_str());
+  } else {
+    clock.Format(kClockFormatEnglish, static_cast<int>(now.wYear), static_cast<int>(now.wMonth),
+                 static_cast<unsigned>(now.wDay), static_cast<unsigned>(now.wHour),
+                 static_cast<unsigned>(now.wMinute), static_cast<unsigned>(now.wSecond), day.c_str());
+  }
+  SetLabel(main_skin::kCurrentTime, clock.str());
+
+  if (m_Armed == 1) ServiceAlarmFlag();
+
+  if (IsShutdownDue(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_)) {
+    if (m_ShutdownIssued == 0) {
+      os_.RunHidden(kShutdownCommand);
+      m_ShutdownIssued = 1;
+    }
+    return;
+  }
+  if (IsWarningDue() && m_WarningShown == 0) RaiseWarning();
+}
+
+void CDuiFrameWnd::RaiseWarning() {
+  Shell& shell = GetShell();
+  if (g_WarningWnd != nullptr && shell.IsWindow(g_WarningWnd->GetHWND())) g_WarningWnd->Close(1);
+
+  auto* warning = new CDuiWarningWnd(os_);
+  if (warning->Create(m_hWnd, kWarningTitle, kWindowStyle, kWindowExStyle) != nullptr) {
+    g_WarningWnd = warning;
+    warning->ShowWindow(false);
+    warning->MinimizeToTray();
+  } else if (CDuiWarningWnd::IsLive(warning)) {
+    // A window that failed while being created normally freed itself.
+    delete warning;
+  }
+  m_WarningShown = 1;
+  ShowShutdownNotice(IsChinese(LangID) ? kNoticeChinese : kNoticeEnglish);
+}
+
+int CDuiFrameWnd::IsWarningDue() {
+  return vesk::IsWarningDue(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_) ? 1 : 0;
+}
+
+// The shutdown label follows the next shutdown; the power-on label and the
+// chip only when the next power-on differs from what was last programmed.
+void CDuiFrameWnd::RefreshNextEvents() {
+  m_Armed = 0;
+  const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_);
+  SetEventLabel(main_skin::kLastShutdownTime, shutdown);
+  const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown);
+  if (powerOn.wDayOfWeek != g_AlarmDay || powerOn.wHour != g_AlarmHour || powerOn.wMinute != g_AlarmMinute) {
+    ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
+                     static_cast<uint8_t>(powerOn.wMinute));
+    SetEventLabel(main_skin::kLastPoweronTime, powerOn);
+  }
+  m_Armed = 1;
+}
+
+LRESULT CDuiFrameWnd::OnDelayShutdown(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM lParam) {
+  // A system shutdown already counting down would switch the machine off
+  // despite the postponement.
+  if (m_ShutdownIssued == 1) os_.RunHidden(kAbortShutdownCommand);
+
+  const unsigned delay = LOWORD(lParam);
+  const LocalTime now = os_.GetLocalTime();
+  const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_);
+  // Wide enough for the longest postponement the message carries.
+  unsigned target = shutdown.wHour * kMinutesPerHour + shutdown.wMinute + delay;
+  const unsigned days = target / kMinutesPerDay;
+  target %= kMinutesPerDay;
+  unsigned targetDay = shutdown.wDayOfWeek + days;
+  if (targetDay >= static_cast<unsigned>(kDaysPerWeek)) targetDay %= kDaysPerWeek;
+
+  m_PostponeDay[Postponement::kTarget] = static_cast<uint8_t>(targetDay);
+  m_PostponeHour[Postponement::kTarget] = static_cast<uint8_t>(target / kMinutesPerHour);
+  m_PostponeMinute[Postponement::kTarget] = static_cast<uint8_t>(target % kMinutesPerHour);
+  m_PostponeDay[Postponement::kOrigin] = static_cast<uint8_t>(now.wDayOfWeek);
+  m_PostponeHour[Postponement::kOrigin] = static_cast<uint8_t>(now.wHour);
+  m_PostponeMinute[Postponement::kOrigin] = static_cast<uint8_t>(now.wMinute);
+
+  m_ShutdownIssued = 0;
+  m_WarningShown = 0;
+  SetEventLabel(main_skin::kLastShutdownTime,
+                GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_));
+  return 0;
+}
+
+void CDuiFrameWnd::ShowShutdownNotice(const std::string& text) {
+  auto* notice = new CChatAction(text);
+  if (notice->Create(nullptr)) {
+    notice->ShowWindow(SW_SHOW);
+  } else if (CChatAction::IsLive(notice)) {
+    delete notice;
+  }
+}
+
+}  // namespace vesk::ui

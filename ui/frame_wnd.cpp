@@ -1,0 +1,260 @@
+#include "ui/frame_wnd.h"
+
+#include "hardware/hardware_globals.h"
+#include "hardware/wake_chip.h"
+#include "hardware/watchdog.h"
+#include "resources/resource.h"
+#include "schedule/alarm/wake_alarm.h"
+#include "schedule/schedule_file.h"
+#include "ui/main_skin.h"
+#include "ui/warning_wnd.h"
+
+namespace vesk::ui {
+namespace {
+
+constexpr const char* kSkinFileChinese = "MainWnd.xml";
+constexpr const char* kSkinFileEnglish = "MainWndE.xml";
+
+// Alt+J, registered under an id derived from a global string atom. String
+// atoms lie in 0xC000-0xFFFF; adding 0x4000 in 16 bits maps them into the
+// 0x0000-0x3FFF range that application hot keys use.
+constexpr const char* kHotKeyAtomName = "MyHotKey";
+constexpr uint16_t kHotKeyIdOffset = 0x4000;
+constexpr UINT kHotKeyVirtualKeyJ = 0x4A;
+
+constexpr UINT kTrayIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+
+struct Texts {
+  const char* noChipCaption;
+  const char* noChipText;
+  const char* trayTip;
+  const char* exitItem;
+};
+constexpr Texts kChinese{"提示", "找不到RTC或MCU芯片！", "VESK定时开关机软件", "退出"};
+constexpr Texts kEnglish{"Notice", "Can't find the RTC or MCU chip !", "VESK Technology Manager.", "exit"};
+const Texts& TextsFor(uint16_t langId) { return IsChinese(langId) ? kChinese : kEnglish; }
+
+// "hh:mm  day" in the event labels' blue.
+constexpr const char* kEventLabelFormat = "{f 1}{c #1974F0}%02u:%02u  %s{/c}{/f}";
+
+}  // namespace
+
+std::string main_skin::DayButtonName(int day) {
+  std::string name;
+  GetDayText(name, DayTextKind::kLongName, day, 0);
+  return name;
+}
+
+CDuiFrameWnd::CDuiFrameWnd(OsServices& os, DriverAccess& driver) : os_(os), driver_(driver) {}
+
+// The window, if it still exists, goes before the members it reports to.
+CDuiFrameWnd::~CDuiFrameWnd() { DetachFromSystem(); }
+
+CDuiString CDuiFrameWnd::GetSkinFile() {
+  return IsChinese(os_.GetSystemDefaultLangID()) ? kSkinFileChinese : kSkinFileEnglish;
+}
+
+std::vector<RequiredControl> CDuiFrameWnd::GetRequiredControls() const {
+  static const std::vector<std::string> dayNames = [] {
+    std::vector<std::string> names;
+    for (int day = 0; day < kDaysPerWeek; ++day) names.push_back(main_skin::DayButtonName(day));
+    return names;
+  }();
+  std::vector<RequiredControl> required{
+      {main_skin::kCurrentTime, ControlKind::Label},
+      {main_skin::kLastShutdownTime, ControlKind::Label},
+      {main_skin::kLastPoweronTime, ControlKind::Label},
+      {main_skin::kSaveButton, ControlKind::Button},
+      {main_skin::kClearButton, ControlKind::Button},
+      {main_skin::kHideButton, ControlKind::Button},
+  };
+  for (const auto& name : dayNames) required.push_back({name.c_str(), ControlKind::Option});
+  for (const auto& phase : main_skin::kPhases) {
+    required.push_back({phase.enable, ControlKind::CheckBox});
+    for (const char* list : {phase.startHour, phase.startMinute, phase.endHour, phase.endMinute}) {
+      required.push_back({list, ControlKind::Combo});
+    }
+  }
+  return required;
+}
+
+void CDuiFrameWnd::InitWindow() {
+  LangID = os_.GetSystemDefaultLangID();
+  SetIcon(IDI_VESK);
+
+  Shell& shell = GetShell();
+  m_HotKeyId = static_cast<uint16_t>(shell.AddGlobalAtom(kHotKeyAtomName) + kHotKeyIdOffset);
+  shell.RegisterHotKey(m_hWnd, m_HotKeyId, MOD_ALT, kHotKeyVirtualKeyJ);
+
+  // The controller is set up again here, whatever start-up did with its own
+  // instance.
+  g_Bus.Bind(driver_, os_);
+  g_ControllerMode = static_cast<uint32_t>(g_Bus.Init());
+
+  g_ChipAddress = DetectWakeChip();
+  if (g_ChipAddress == kNoWakeChip) {
+    const Texts& texts = TextsFor(LangID);
+    os_.ShowMessageBox(texts.noChipText, texts.noChipCaption, kMbIconError);
+    os_.EndProcess(0);
+  }
+
+  m_ModuleDir = os_.GetModuleDirectory();
+  ResetRunState();
+  ClearWakeAlarm();
+  LoadSchedule();
+  for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
+  WatchdogStart();
+
+  SetTimer(TIMER_CLOCK, kClockPeriodMs);
+  SetTimer(TIMER_WATCHDOG, kWatchdogPeriodMs);
+  SetTimer(TIMER_ALARM, kAlarmRefreshPeriodMs);
+}
+
+void CDuiFrameWnd::ResetRunState() {
+  m_Armed = 0;
+  m_ShutdownIssued = 0;
+  m_Loading = 0;
+  m_CurrentDay = 1;  // Monday, so edits made before a day is picked go there
+  ClearPostponement();
+  m_WarningShown = 0;
+  m_EditSchedule = WeekSchedule{};
+  m_ActiveSchedule = m_EditSchedule;
+}
+
+void CDuiFrameWnd::ClearPostponement() {
+  m_PostponeDay = {};
+  m_PostponeHour = {};
+  m_PostponeMinute = {};
+}
+
+Postponement CDuiFrameWnd::CurrentPostponement() const {
+  Postponement postponement;
+  postponement.Day = m_PostponeDay;
+  postponement.Hour = m_PostponeHour;
+  postponement.Minute = m_PostponeMinute;
+  return postponement;
+}
+
+// Without a file the timetable stays empty, no day is selected and nothing
+// is in force until the user saves one.
+void CDuiFrameWnd::LoadSchedule() {
+  const auto loaded = ReadScheduleFile(os_);
+  if (!loaded) return;
+  m_EditSchedule = *loaded;
+  m_CurrentDay = static_cast<uint8_t>(os_.GetLocalTime().wDayOfWeek % kDaysPerWeek);
+  // Selecting today's button reports "selectchanged", which the editor
+  // takes as the user's choice of that day.
+  if (auto* today = m_PaintManager.FindControl<COptionUI>(main_skin::DayButtonName(m_CurrentDay).c_str())) {
+    today->Selected(true);
+  }
+  ShowDaySchedule();
+  m_ActiveSchedule = m_EditSchedule;
+  ShowNextEvents();
+  m_Armed = 1;
+}
+
+LRESULT CDuiFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+  switch (uMsg) {
+    case WM_COMMAND:
+      if (wParam == ID_TRAY_EXIT) ExitProgram();
+      break;
+    case WM_TIMER: OnTimer(WM_TIMER, wParam, lParam); break;
+    case WM_HOTKEY:
+      if (wParam == m_HotKeyId) RestoreFromTray();
+      break;
+    case WM_DELAYSHUTDOWN: OnDelayShutdown(uMsg, wParam, lParam); break;
+    case WM_CLEARSCHEDULE: ClearSchedule(); break;
+    case WM_TRAYNOTIFY: OnTrayIcon(wParam, lParam); break;
+    default: break;
+  }
+  return result;
+}
+
+LRESULT CDuiFrameWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
+  GetShell().NotifyIcon(NIM_DELETE, m_TrayIcon);
+  GetShell().PostQuitMessage(0);
+  bHandled = FALSE;
+  return 0;
+}
+
+// ------------------------------------------------------ notification area
+
+void CDuiFrameWnd::MinimizeToTray() {
+  Shell& shell = GetShell();
+  // Whatever icon the window has goes first, so it is never doubled.
+  shell.NotifyIcon(NIM_DELETE, m_TrayIcon);
+  m_TrayIcon = NotifyIconData{};
+  m_TrayIcon.cbSize = kNotifyIconDataSize;
+  m_TrayIcon.hWnd = m_hWnd;
+  m_TrayIcon.uID = 0;
+  m_TrayIcon.uFlags = kTrayIconFlags;
+  m_TrayIcon.uCallbackMessage = WM_TRAYNOTIFY;
+  m_TrayIcon.hIcon = shell.LoadIconResource(IDI_VESK);
+  m_TrayIcon.szTip = TextsFor(LangID).trayTip;
+  shell.NotifyIcon(NIM_ADD, m_TrayIcon);
+  ShowWindow(false);
+}
+
+LRESULT CDuiFrameWnd::OnTrayIcon(WPARAM /*wParam*/, LPARAM lParam) {
+  switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONDBLCLK: RestoreFromTray(); break;
+    case WM_RBUTTONUP: ShowTrayMenu(); break;
+    default: break;
+  }
+  return 0;
+}
+
+void CDuiFrameWnd::RestoreFromTray() {
+  Shell& shell = GetShell();
+  shell.NotifyIcon(NIM_DELETE, m_TrayIcon);
+  shell.ShowWindow(m_hWnd, SW_SHOW);
+  shell.SetForegroundWindow(m_hWnd);
+}
+
+// The choice arrives later as WM_COMMAND ID_TRAY_EXIT.
+void CDuiFrameWnd::ShowTrayMenu() {
+  Shell& shell = GetShell();
+  PopupMenu menu;
+  menu.AppendItem(ID_TRAY_EXIT, TextsFor(LangID).exitItem);
+  const POINT cursor = shell.GetCursorPos();
+  shell.SetForegroundWindow(m_hWnd);
+  shell.TrackPopupMenu(menu, TPM_RIGHTBUTTON, cursor.x, cursor.y, m_hWnd);
+}
+
+void CDuiFrameWnd::ExitProgram() {
+  WatchdogStop();
+  os_.RunHidden(kAbortShutdownCommand);
+  ReleaseDrivers(driver_);
+  // The process ends without destroying its windows; their icons would stay
+  // in the notification area until the mouse passed over them.
+  if (g_WarningWnd != nullptr) g_WarningWnd->RemoveTrayIcon();
+  GetShell().NotifyIcon(NIM_DELETE, m_TrayIcon);
+  os_.EndProcess(0);
+}
+
+// ------------------------------------------------------------ next events
+
+void CDuiFrameWnd::SetLabel(const char* name, const std::string& text) {
+  if (CControlUI* label = m_PaintManager.FindControl(name)) label->SetText(text.c_str());
+}
+
+void CDuiFrameWnd::SetEventLabel(const char* name, const LocalTime& time) {
+  std::string day;
+  GetDayText(day, DayTextKind::kShortName, time.wDayOfWeek, LangID);
+  CDuiString text;
+  text.Format(kEventLabelFormat, static_cast<unsigned>(time.wHour), static_cast<unsigned>(time.wMinute),
+              day.c_str());
+  SetLabel(name, text.str());
+}
+
+void CDuiFrameWnd::ShowNextEvents() {
+  const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_);
+  SetEventLabel(main_skin::kLastShutdownTime, shutdown);
+  const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown);
+  ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
+                   static_cast<uint8_t>(powerOn.wMinute));
+  SetEventLabel(main_skin::kLastPoweronTime, powerOn);
+}
+
+}  // namespace vesk::ui

@@ -1,0 +1,248 @@
+// The main window on the headless desktop and a simulated board: start-up,
+// the editor, saving and clearing.
+#include <gtest/gtest.h>
+
+#include "hardware/hardware_globals.h"
+#include "ui/tests/window_rig.h"
+
+namespace vesk::ui::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr const char* kGreyMon = "{f 1}{c #808080}Mon{/c}{/f}";
+constexpr const char* kWhiteMon = "{f 1}{c #FFFFFF}Mon{/c}{/f}";
+constexpr const char* kOrangeMon = "{f 1}{c #F27D30}Mon{/c}{/f}";
+
+TEST(MainWindowStart, WithoutFileNothingIsInForceAndEditsGoToMonday) {
+  WindowRig rig{"mcu-amd", "2026-12-09 08:00:00"};  // a Wednesday
+  rig.Start();
+  for (const char* day : {"Sunday", "Monday", "Wednesday", "Saturday"}) {
+    EXPECT_FALSE(rig.desktop.Control<COptionUI>(rig.main, day)->IsSelected()) << day;
+  }
+  EXPECT_EQ(rig.Text("Monday"), kGreyMon);
+  EXPECT_EQ(rig.Text("LastShutdownTime"), "--:--");  // the skin's own text
+  // The wake-up is switched off, nothing is programmed, the watchdog runs.
+  EXPECT_THAT(rig.Writes(0xC2), ElementsAre("bus-w 0xC2 0x00 0x00", "bus-w 0xC2 0x0A 0x3C", "bus-w 0xC2 0x09 0x01"));
+
+  rig.RunUntil("2026-12-10 09:00:00");
+  EXPECT_THAT(rig.Commands(), IsEmpty());
+  EXPECT_THAT(rig.Warnings(), IsEmpty());
+  EXPECT_THAT(rig.desktop.Dialogs(), IsEmpty());
+
+  rig.ShowMain();
+  ASSERT_TRUE(rig.Select("StartHour1", 9));
+  EXPECT_EQ(rig.frame->EditSchedule().Days[1].Phases[0].Start, HM(9, 0));
+  EXPECT_EQ(rig.Text("Monday"), kOrangeMon);
+}
+
+TEST(MainWindowStart, WithFileSelectsTodayShowsAndProgramsTheNextEvents) {
+  WindowRig rig;  // Monday 08:00
+  WeekSchedule week = Daily(HM(8, 0), HM(18, 0));
+  week.Days[2].Phases[1] = {2, HM(19, 5), HM(20, 0)};  // Enable 2: bit 0 clear
+  rig.SetFile(week);
+  rig.Start();
+
+  EXPECT_TRUE(rig.desktop.Control<COptionUI>(rig.main, "Monday")->IsSelected());
+  EXPECT_EQ(rig.Sel("StartHour1"), 8);
+  EXPECT_EQ(rig.Sel("EndHour1"), 18);
+  EXPECT_TRUE(rig.Checked("EnablePhase1"));
+  EXPECT_EQ(rig.Text("Monday"), kWhiteMon);
+  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}18:00  Mon{/c}{/f}");
+  EXPECT_EQ(rig.Text("LastPoweronTime"), "{f 1}{c #1974F0}08:00  Tue{/c}{/f}");
+  // Cleared first, then Tuesday 08:00 (day code 3) with the current time
+  // Monday 08:00:00, then the watchdog.
+  EXPECT_THAT(rig.Writes(0xC2),
+              ElementsAre("bus-w 0xC2 0x00 0x00", "bus-w 0xC2 0x00 0x00", "bus-w 0xC2 0x08 0x00",
+                          "bus-w 0xC2 0x07 0x00", "bus-w 0xC2 0x06 0x08", "bus-w 0xC2 0x05 0x03",
+                          "bus-w 0xC2 0x04 0x00", "bus-w 0xC2 0x03 0x00", "bus-w 0xC2 0x02 0x08",
+                          "bus-w 0xC2 0x01 0x02", "bus-w 0xC2 0x00 0x01", "bus-w 0xC2 0x0A 0x3C",
+                          "bus-w 0xC2 0x09 0x01"));
+  EXPECT_EQ(rig.desktop.IconResourceId(rig.desktop.WindowIcon(rig.main)), 131u);
+  EXPECT_EQ(rig.frame->HotKeyId(), static_cast<uint16_t>(rig.desktop.AddGlobalAtom("MyHotKey") + 0x4000));
+
+  rig.ShowMain();
+  ASSERT_TRUE(rig.Click("Tuesday"));
+  EXPECT_EQ(rig.Sel("StartHour2"), 19);
+  EXPECT_EQ(rig.Sel("StartMinute2"), 5);
+  EXPECT_FALSE(rig.Checked("EnablePhase2"));
+  // Filling the lists changed nothing.
+  EXPECT_EQ(rig.frame->EditSchedule(), rig.frame->ActiveSchedule());
+}
+
+TEST(MainWindowStart, ChipAndWatchdogChoice) {
+  struct Case {
+    const char* profile;
+    uint32_t chip;
+    std::size_t superIoWrites;  // start: 12 + 10 port writes
+  };
+  for (const Case& c : {Case{"mcu+rtc-a2-amd", 0xC2, 0}, Case{"rtc-d0-amd", 0xD0, 22},
+                        Case{"rtc-a2-intel-i2c", 0xA2, 0}, Case{"rtc-a2-nvidia", 0xA2, 22}}) {
+    WindowRig rig{c.profile};
+    rig.Start();
+    EXPECT_EQ(g_ChipAddress, c.chip) << c.profile;
+    EXPECT_EQ(rig.Writes(0x2E).size() + rig.Writes(0x2F).size(), c.superIoWrites) << c.profile;
+  }
+}
+
+TEST(MainWindowStart, NoChipShowsOneMessageAndEndsTheProcess) {
+  for (const uint16_t lang : {uint16_t{1033}, uint16_t{2052}}) {
+    WindowRig rig{"none-amd", "2026-12-07 08:00:00", lang};
+    StartDrivers(rig.machine.driver);
+    rig.frame = std::make_unique<CDuiFrameWnd>(rig.machine.os, rig.machine.driver);
+    try {
+      rig.frame->Create(nullptr, "VESK", kWindowStyle, kWindowExStyle);
+      ADD_FAILURE() << "the process went on";
+    } catch (const sim::SimulatedProcessExit& exit) {
+      EXPECT_EQ(exit.exitCode, 0);
+    }
+    EXPECT_THAT(rig.MessageTexts(), ElementsAre(lang == 2052 ? "提示: 找不到RTC或MCU芯片！"
+                                                             : "Notice: Can't find the RTC or MCU chip !"));
+    EXPECT_TRUE(rig.machine.driver.PortLibraryReady());  // nothing released
+  }
+}
+
+TEST(MainWindowStart, ChineseTextsAndSkin) {
+  WindowRig rig{"mcu-amd", "2026-12-07 08:00:00", 2052};
+  rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
+  rig.Start();
+  EXPECT_EQ(rig.Text("btnOk"), "保存");
+  EXPECT_EQ(rig.Text("Monday"), "{f 1}{c #FFFFFF}周一{/c}{/f}");
+  EXPECT_EQ(rig.Text("LastPoweronTime"), "{f 1}{c #1974F0}08:00  周二{/c}{/f}");
+  EXPECT_EQ(rig.desktop.TrayIcon(rig.main)->data.szTip, "VESK定时开关机软件");
+}
+
+// --------------------------------------------------------------- editor
+
+TEST(Editor, ListsSetTimesFromBothListsOfThePair) {
+  WindowRig rig;
+  rig.SetFile(Daily(HM(7, 0), HM(8, 0)));
+  rig.Start();
+  rig.ShowMain();
+  ASSERT_TRUE(rig.Select("StartHour2", 7));
+  ASSERT_TRUE(rig.Select("StartMinute2", 30));
+  ASSERT_TRUE(rig.Select("EndMinute3", 45));
+  const DaySchedule& monday = rig.frame->EditSchedule().Days[1];
+  EXPECT_EQ(monday.Phases[1].Start, 450);
+  EXPECT_EQ(monday.Phases[2].End, 45);
+  EXPECT_EQ(monday.Phases[0], (Phase{1, HM(7, 0), HM(8, 0)}));
+
+  // A day switch keeps the edits; the other day's lists show that day.
+  ASSERT_TRUE(rig.Click("Friday"));
+  EXPECT_EQ(rig.Sel("StartMinute2"), 0);
+  EXPECT_EQ(rig.Text("Monday"), kOrangeMon);
+  EXPECT_EQ(rig.Text("Friday"), "{f 1}{c #FFFFFF}Fri{/c}{/f}");
+
+  // Switching a phase on and off again is no change.
+  ASSERT_TRUE(rig.Click("EnablePhase2"));
+  EXPECT_EQ(rig.Text("Friday"), "{f 1}{c #F27D30}Fri{/c}{/f}");
+  ASSERT_TRUE(rig.Click("EnablePhase2"));
+  EXPECT_EQ(rig.Text("Friday"), "{f 1}{c #FFFFFF}Fri{/c}{/f}");
+}
+
+TEST(Editor, OutOfRangeTimesFromTheFileKeepTheUntouchedHalf) {
+  WindowRig rig;
+  WeekSchedule week = Daily(HM(8, 0), HM(9, 0));
+  week.Days[1].Phases[0] = {1, 1530, 0xFFFF};  // "25:30" and "1092:15"
+  rig.SetFile(week);
+  rig.Start();
+  rig.ShowMain();
+  EXPECT_EQ(rig.Sel("StartHour1"), -1);  // not another day's hour
+  EXPECT_EQ(rig.Sel("StartMinute1"), 30);
+
+  ASSERT_TRUE(rig.Select("StartMinute1", 10));
+  EXPECT_EQ(rig.frame->EditSchedule().Days[1].Phases[0].Start, 1510);
+  ASSERT_TRUE(rig.Select("EndMinute1", 59));  // 1092:59 does not fit 16 bits
+  EXPECT_EQ(rig.frame->EditSchedule().Days[1].Phases[0].End, 0xFFFF);
+  ASSERT_TRUE(rig.Select("EndMinute1", 0));
+  EXPECT_EQ(rig.frame->EditSchedule().Days[1].Phases[0].End, 65520);
+  ASSERT_TRUE(rig.Select("StartHour1", 6));  // now an ordinary time
+  EXPECT_EQ(rig.frame->EditSchedule().Days[1].Phases[0].Start, HM(6, 10));
+
+  ASSERT_TRUE(rig.Click("Tuesday"));
+  EXPECT_EQ(rig.Sel("EndHour1"), 9);
+}
+
+// ------------------------------------------------------- save and clear
+
+TEST(SaveAndClear, RefusedSaveChangesNothingAndKeepsTheEdits) {
+  WindowRig rig;
+  rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
+  rig.Start();
+  const auto fileBefore = rig.machine.os.Files()[ScheduleFilePath(rig.machine.os)];
+  const std::size_t writesBefore = rig.writes.size();
+  rig.ShowMain();
+  ASSERT_TRUE(rig.Select("EndHour1", 7));  // ends before it starts
+  ASSERT_TRUE(rig.Click("btnOk"));
+
+  EXPECT_THAT(rig.MessageTexts(),
+              ElementsAre("Notice: In the first schedule of Monday,the Shutdown Time must be later than the "
+                          "Resume Time."));
+  EXPECT_EQ(rig.machine.os.Files()[ScheduleFilePath(rig.machine.os)], fileBefore);
+  EXPECT_EQ(rig.writes.size(), writesBefore);
+  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}18:00  Mon{/c}{/f}");
+  EXPECT_EQ(rig.Text("Monday"), kOrangeMon);
+  EXPECT_EQ(rig.frame->EditSchedule().Days[1].Phases[0].End, HM(7, 0));
+  EXPECT_EQ(rig.frame->ActiveSchedule().Days[1].Phases[0].End, HM(18, 0));
+  EXPECT_TRUE(rig.frame->Armed());
+}
+
+TEST(SaveAndClear, SaveWritesTheFileProgramsTheChipAndArms) {
+  WindowRig rig{"mcu-amd", "2026-12-07 11:50:00"};  // Monday, no file
+  rig.Start();
+  rig.ShowMain();
+  ASSERT_TRUE(rig.Click("Monday"));
+  ASSERT_TRUE(rig.Click("EnablePhase1"));
+  ASSERT_TRUE(rig.Select("EndHour1", 12));
+  const std::size_t from = rig.writes.size();
+  ASSERT_TRUE(rig.Click("btnOk"));
+
+  WeekSchedule expected;
+  expected.Days[1].Phases[0] = {1, 0, HM(12, 0)};
+  const auto image = ScheduleToBytes(expected);
+  EXPECT_EQ(rig.machine.os.Files()[ScheduleFilePath(rig.machine.os)],
+            std::vector<uint8_t>(image.begin(), image.end()));
+  EXPECT_EQ(rig.Text("Monday"), kWhiteMon);
+  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}12:00  Mon{/c}{/f}");
+  EXPECT_EQ(rig.Text("LastPoweronTime"), "{f 1}{c #1974F0}00:00  Mon{/c}{/f}");  // a week later
+  EXPECT_EQ(rig.Writes(0xC2, from).size(), 10u);
+
+  // The same timetable again still programs the chip.
+  const std::size_t again = rig.writes.size();
+  ASSERT_TRUE(rig.Click("btnOk"));
+  EXPECT_EQ(rig.Writes(0xC2, again).size(), 10u);
+
+  rig.RunUntil("2026-12-07 12:00:30");
+  EXPECT_THAT(rig.Commands(), ElementsAre(::testing::StartsWith("12:00:0")));
+}
+
+TEST(SaveAndClear, ClearDeletesSwitchesOffAndAbortsAPendingShutdown) {
+  WindowRig rig{"rtc-a2-amd", "2026-12-07 08:58:00"};
+  rig.SetFile(Daily(HM(8, 0), HM(9, 0)));
+  rig.Start();
+  rig.RunUntil("2026-12-07 09:00:05");  // the shutdown command ran
+  rig.ShowMain();
+  const std::size_t from = rig.writes.size();
+  ASSERT_TRUE(rig.Click("btnClear"));
+
+  EXPECT_FALSE(rig.HasFile());
+  EXPECT_EQ(rig.Text("LastShutdownTime"), "");
+  EXPECT_EQ(rig.Text("LastPoweronTime"), "");
+  EXPECT_THAT(rig.Commands(), ElementsAre(std::string("09:00:00 ") + kShutdown, std::string("09:00:05 ") + kAbort));
+  EXPECT_THAT(rig.Writes(0xA2, from),
+              ElementsAre("bus-w 0xA2 0x00 0x20", "bus-w 0xA2 0x01 0x00", "bus-w 0xA2 0x09 0x80",
+                          "bus-w 0xA2 0x0A 0x80", "bus-w 0xA2 0x0B 0x80", "bus-w 0xA2 0x0C 0x80"));
+  EXPECT_EQ(rig.Sel("EndHour1"), 0);
+  EXPECT_FALSE(rig.Checked("EnablePhase1"));
+  EXPECT_EQ(rig.Text("Monday"), kGreyMon);
+  EXPECT_TRUE(rig.desktop.Control<COptionUI>(rig.main, "Monday")->IsSelected());
+
+  rig.RunUntil("2026-12-08 10:00:00");  // nothing comes any more
+  EXPECT_EQ(rig.Commands().size(), 2u);
+  EXPECT_EQ(rig.desktop.Dialogs().size(), 1u);  // the notice of 08:58
+  EXPECT_EQ(rig.Writes(0xA2, from).size(), 6u);
+}
+
+}  // namespace
+}  // namespace vesk::ui::testing

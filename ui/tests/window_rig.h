@@ -1,0 +1,129 @@
+#pragma once
+// A simulated machine running the program's main window, as the entry
+// routine makes it, on the headless desktop:
+//
+//   WindowRig rig{"mcu-amd"};            // Monday 2026-12-07 08:00:00, English
+//   rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
+//   rig.Start();
+//   rig.RunUntil("2026-12-07 17:55:00");
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hardware/driver_access.h"
+#include "schedule/schedule_file.h"
+#include "sim/board/board_rig.h"
+#include "ui/frame_wnd.h"
+#include "ui/framework/headless/headless_desktop.h"
+#include "ui/warning_wnd.h"
+
+namespace vesk::ui::testing {
+
+inline sim::SimTime At(const char* text) { return sim::ParseSimTime(text).value(); }
+constexpr uint16_t HM(unsigned hour, unsigned minute) { return static_cast<uint16_t>(hour * 60 + minute); }
+
+// Every day of the week one phase from start to end.
+inline WeekSchedule Daily(uint16_t start, uint16_t end) {
+  WeekSchedule week;
+  for (auto& day : week.Days) day.Phases[0] = {1, start, end};
+  return week;
+}
+
+struct WindowRig {
+  explicit WindowRig(std::string_view profile = "mcu-amd", const char* start = "2026-12-07 08:00:00",
+                     uint16_t langId = 1033)
+      : machine(profile, At(start)), desktop(machine.os, VESK_SOURCE_DIR) {
+    machine.os.SetLangId(langId);
+    // Days of one-second ticks would fill memory with the full log; keep
+    // what the chips saw written and the Super I/O port writes.
+    machine.board.KeepLog(false);
+    machine.board.SetAccessListener([this](const sim::BoardAccess& access) {
+      const bool superIo = access.kind == sim::AccessKind::PortWrite && (access.address == 0x2E || access.address == 0x2F);
+      if (access.kind == sim::AccessKind::BusWrite || superIo) writes.push_back(access);
+    });
+  }
+  ~WindowRig() {
+    frame.reset();
+    ResetProcessWideState();
+  }
+
+  void SetFile(const WeekSchedule& week) {
+    const auto image = ScheduleToBytes(week);
+    machine.os.Files()[ScheduleFilePath(machine.os)].assign(image.begin(), image.end());
+  }
+  bool HasFile() { return machine.os.Files().count(ScheduleFilePath(machine.os)) != 0; }
+
+  // The entry routine's part: drivers up, then the window made, centred and
+  // put into the notification area.
+  void Start() {
+    StartDrivers(machine.driver);
+    frame = std::make_unique<CDuiFrameWnd>(machine.os, machine.driver);
+    main = frame->Create(nullptr, "VESK Technology Manager", kWindowStyle, kWindowExStyle);
+    ASSERT_NE(main, nullptr) << (desktop.SetupErrors().empty() ? "" : desktop.SetupErrors().front());
+    frame->CenterWindow();
+    frame->MinimizeToTray();
+  }
+
+  void RunUntil(const char* time) { desktop.RunUntil(At(time)); }
+  void RunFor(int seconds) { desktop.RunFor(std::chrono::seconds{seconds}); }
+
+  std::string Text(const char* control, HWND window = nullptr) {
+    CControlUI* found = desktop.Control(window ? window : main, control);
+    return found ? found->GetText().str() : "<no control>";
+  }
+  bool Click(const char* control, HWND window = nullptr) { return desktop.Click(window ? window : main, control); }
+  bool Select(const char* list, int index, HWND window = nullptr) {
+    return desktop.SelectListItem(window ? window : main, list, index);
+  }
+  int Sel(const char* list) { return desktop.Control<CComboUI>(main, list)->GetCurSel(); }
+  bool Checked(const char* box) { return desktop.Control<CCheckBoxUI>(main, box)->GetCheck(); }
+  bool Visible(HWND window) { return desktop.IsWindowVisible(window) != 0; }
+  void ShowMain() { ASSERT_TRUE(desktop.PressHotKey(MOD_ALT, 'J')); }
+
+  HWND Warning() { return desktop.FindWindow(kWarningWindowClass); }
+  std::vector<HWND> Warnings() {
+    std::vector<HWND> found;
+    for (HWND hwnd : desktop.Windows()) {
+      if (desktop.WindowClass(hwnd) == kWarningWindowClass) found.push_back(hwnd);
+    }
+    return found;
+  }
+
+  // Command lines run so far, with their times.
+  std::vector<std::string> Commands() {
+    std::vector<std::string> lines;
+    for (const auto& command : machine.os.Commands()) {
+      lines.push_back(sim::FormatSimTime(command.at).substr(11, 8) + " " + command.commandLine);
+    }
+    return lines;
+  }
+  std::vector<std::string> MessageTexts() {
+    std::vector<std::string> texts;
+    for (const auto& box : machine.os.MessageBoxes()) texts.push_back(box.caption + ": " + box.text);
+    return texts;
+  }
+  // Writes to one bus device ("bus-w 0xC2 0x0A 0x3C") or to the Super I/O
+  // ports ("out8 0x2E 0x87"), from index `from` of the record on.
+  std::vector<std::string> Writes(uint32_t address, std::size_t from = 0) {
+    std::vector<std::string> lines;
+    for (std::size_t i = from; i < writes.size(); ++i) {
+      if (writes[i].address == address) lines.push_back(sim::Describe(writes[i]));
+    }
+    return lines;
+  }
+
+  sim::BoardRig machine;
+  ui::headless::HeadlessDesktop desktop;
+  std::unique_ptr<CDuiFrameWnd> frame;
+  HWND main = nullptr;
+  std::vector<sim::BoardAccess> writes;
+};
+
+inline constexpr const char* kShutdown = "Cmd.exe /C shutdown -s -f -t 30";
+inline constexpr const char* kAbort = "Cmd.exe /C shutdown -a";
+
+}  // namespace vesk::ui::testing
