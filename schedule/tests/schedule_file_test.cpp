@@ -14,15 +14,19 @@ class ScheduleFile : public ::testing::Test {
   sim::VirtualClock clock;
   sim::SimulatedOs os{clock};
   const std::string path = "C:\\VESK\\TimeSetting.bin";
+  WeekSchedule monday = [] {
+    WeekSchedule s;
+    s.Days[1].Phases[0] = {1, 480, 1050};
+    s.Days[2].Phases[1] = {0, 700, 800};  // off, keeps its times
+    return s;
+  }();
 
   std::vector<uint8_t>& File() { return os.Files()[path]; }
+  std::vector<uint8_t> Image(const WeekSchedule& s) {
+    const ScheduleImage image = ScheduleToBytes(s);
+    return {image.begin(), image.end()};
+  }
 };
-
-WeekSchedule MondayOfficeHours() {
-  WeekSchedule s;
-  s.Days[1].Phases[0] = {1, 480, 1050};
-  return s;
-}
 
 TEST_F(ScheduleFile, LivesBesideTheExecutableAlsoInAChineseFolder) {
   EXPECT_EQ(ScheduleFilePath(os), path);
@@ -30,61 +34,38 @@ TEST_F(ScheduleFile, LivesBesideTheExecutableAlsoInAChineseFolder) {
   EXPECT_EQ(ScheduleFilePath(os), "D:\\定时开关机\\TimeSetting.bin");
 }
 
-TEST_F(ScheduleFile, WriteReplacesTheWholeFileWithExactly126Bytes) {
+TEST_F(ScheduleFile, WriteReplacesTheWholeFileWithExactly126BytesAndReadsBack) {
   File().assign(300, 0xEE);  // an older, longer file
-  ASSERT_TRUE(WriteScheduleFile(os, MondayOfficeHours()));
-  const ScheduleImage image = ScheduleToBytes(MondayOfficeHours());
-  EXPECT_EQ(File(), std::vector<uint8_t>(image.begin(), image.end()));
+  ASSERT_TRUE(WriteScheduleFile(os, monday));
+  EXPECT_EQ(File(), Image(monday));
   ASSERT_EQ(os.FileOps().size(), 1u);
   EXPECT_EQ(os.FileOps()[0].op, sim::FileOp::Replace);
-  EXPECT_EQ(os.FileOps()[0].path, path);
+  EXPECT_EQ(ReadScheduleFile(os), monday);
 }
 
 TEST_F(ScheduleFile, FailedWriteKeepsTheOldFileAndTellsOnlyTheCaller) {
-  ASSERT_TRUE(WriteScheduleFile(os, MondayOfficeHours()));
-  const std::vector<uint8_t> before = File();
+  File() = Image(monday);
   os.FailFileWrites(true);
-  WeekSchedule other = MondayOfficeHours();
-  other.Days[5].Phases[2] = {1, 60, 120};
-  EXPECT_FALSE(WriteScheduleFile(os, other));
-  EXPECT_EQ(File(), before);
+  EXPECT_FALSE(WriteScheduleFile(os, WeekSchedule{}));
+  EXPECT_EQ(File(), Image(monday));
   EXPECT_TRUE(os.MessageBoxes().empty());
 }
 
-TEST_F(ScheduleFile, MissingFileGivesNothing) {
+TEST_F(ScheduleFile, MissingFileGivesNothingAndAnyLengthLoads) {
   EXPECT_FALSE(ReadScheduleFile(os).has_value());
-  EXPECT_TRUE(os.MessageBoxes().empty());
-}
-
-TEST_F(ScheduleFile, ReadsWhatWasWrittenWithOffPhasesKeepingTheirTimes) {
-  WeekSchedule s = MondayOfficeHours();
-  s.Days[2].Phases[1] = {0, 700, 800};
-  s.Days[0].Phases[2] = {0x8001, 1439, 0xFFFF};  // any value loads as it is
-  ASSERT_TRUE(WriteScheduleFile(os, s));
-  EXPECT_EQ(ReadScheduleFile(os), s);
-}
-
-TEST_F(ScheduleFile, AnyLengthLoads) {
-  File().clear();
-  EXPECT_EQ(ReadScheduleFile(os), WeekSchedule{});
-
-  const ScheduleImage image = ScheduleToBytes(MondayOfficeHours());
-  File().assign(image.begin(), image.begin() + 22);  // Monday's End cut off
-  WeekSchedule cut = MondayOfficeHours();
-  cut.Days[1].Phases[0].End = 0;
+  File() = Image(monday);
+  File().resize(22);  // Monday's End cut off: the rest reads as zero
+  WeekSchedule cut;
+  cut.Days[1].Phases[0] = {1, 480, 0};
   EXPECT_EQ(ReadScheduleFile(os), cut);
-
-  File().assign(image.begin(), image.end());
-  File().resize(1000, 0x77);
-  EXPECT_EQ(ReadScheduleFile(os), MondayOfficeHours());
+  EXPECT_TRUE(os.MessageBoxes().empty());
 }
 
 TEST_F(ScheduleFile, DeleteRemovesTheFile) {
-  ASSERT_TRUE(WriteScheduleFile(os, MondayOfficeHours()));
+  File() = Image(monday);
   EXPECT_TRUE(DeleteScheduleFile(os));
-  EXPECT_EQ(os.Files().count(path), 0u);
-  EXPECT_FALSE(DeleteScheduleFile(os));
   EXPECT_FALSE(ReadScheduleFile(os).has_value());
+  EXPECT_FALSE(DeleteScheduleFile(os));
 }
 
 }  // namespace

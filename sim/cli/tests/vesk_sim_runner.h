@@ -2,6 +2,7 @@
 // Runs the built vesk-sim with arguments and collects what it printed, for
 // tests of its subcommands. Files the tests need live in a fresh folder that
 // is removed afterwards.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -76,6 +77,14 @@ inline RunResult RunVeskSim(const std::vector<std::string>& args) {
   result.out = Slurp(outFile);
   result.err = Slurp(errFile);
   return result;
+}
+
+// Exit 2, nothing on stdout, and one line on stderr that names the command.
+inline void ExpectUsageError(const RunResult& r, const std::string& prefix) {
+  EXPECT_EQ(r.exitCode, 2) << r.out;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.rfind(prefix, 0), 0u) << r.err;
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
 }
 
 // A timetable file image built field by field: day d at 18 * d, phase p
