@@ -15,11 +15,12 @@ uint32_t StoreSmbiosTable(SMInfo& info, std::span<const uint8_t> bytes, uint8_t 
                           uint8_t minorVersion);
 
 // Indexes Data[0] .. Data[DataLen - 1]: writes StructAddr, StructLen,
-// HandleStr, StructNum, TypeAddr, TypeLen, TypeStr and TypeNum. Never reads
-// past DataLen (bytes beyond it count as zero) nor past the copy. Stops
-// indexing when the 255 structures or the 255 runs are used up, the indexed
-// ones keeping their true lengths. A structure whose 4-byte header does not
-// fit before the end of the table is not indexed: the table ends there.
+// HandleStr, StructNum, TypeAddr, TypeLen, TypeStr and TypeNum, and clears
+// whatever an earlier parse left. Never reads past DataLen (bytes beyond it
+// count as zero) nor past the copy. Stops indexing when the 255 structures
+// are used up (runs never outnumber structures), the indexed ones keeping
+// their true lengths. Fewer than 4 bytes after a string-set hold no header:
+// the table ends there, its last structure reaching to the end.
 void ParseSmbiosTables(SMInfo& info);
 
 // "0x" and two upper-case hexadecimal digits: 0x11.

@@ -9,16 +9,12 @@ namespace vesk::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-// One structure: the 4-byte header (its length byte counting the header and
-// the extra formatted bytes), the extra formatted bytes, then the strings
-// with their NULs and the closing NUL; no strings give the two NULs.
+// Header (its length byte counting the extra formatted bytes), the extra
+// formatted bytes, the strings with their NULs and the closing NUL. Built
+// byte by byte: g++ 12 misreads a range insert here (-Warray-bounds).
 inline Bytes Structure(uint8_t type, uint16_t handle, std::initializer_list<std::string> strings,
-                       Bytes formatted = {}) {
-  // Byte by byte: g++ 12 misreads a range insert after a short initializer
-  // list as overflowing it (-Warray-bounds).
-  Bytes out;
-  out.push_back(type);
-  out.push_back(static_cast<uint8_t>(4 + formatted.size()));
+                       const Bytes& formatted = {}) {
+  Bytes out{type, static_cast<uint8_t>(4 + formatted.size())};
   out.push_back(static_cast<uint8_t>(handle & 0xFF));
   out.push_back(static_cast<uint8_t>(handle >> 8));
   for (const uint8_t b : formatted) out.push_back(b);
@@ -31,11 +27,12 @@ inline Bytes Structure(uint8_t type, uint16_t handle, std::initializer_list<std:
   return out;
 }
 
-inline Bytes EndOfTable(uint16_t handle = 0xFEFF) { return Structure(0x7F, handle, {}); }
+inline Bytes EndOfTable() { return Structure(0x7F, 0xFEFF, {}); }
 
 inline Bytes Concat(std::initializer_list<Bytes> parts) {
   Bytes out;
-  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  for (const auto& p : parts)
+    for (const uint8_t b : p) out.push_back(b);
   return out;
 }
 
