@@ -6,86 +6,14 @@
 #include <gtest/gtest.h>
 
 #include "resources/resource.h"
+#include "ui/framework/tests/test_window.h"
 
 namespace vesk::ui {
 namespace {
 
 using headless::HeadlessDesktop;
+using namespace vesk::ui::test_support;
 using namespace std::chrono_literals;
-
-constexpr UINT kTrayCallback = WM_APP + 1000;
-constexpr UINT kPing = WM_USER + 5;
-
-struct Event {
-  std::string what;
-  WPARAM wParam = 0;
-  LPARAM lParam = 0;
-  bool operator==(const Event&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Event& e) {
-  return out << e.what << "(" << e.wParam << "," << e.lParam << ")";
-}
-
-// A window of the program's kind over a shipped skin, that writes down what
-// reaches it.
-class TestWindow : public WindowImplBase {
- public:
-  TestWindow(std::string className, std::string skinFile, std::vector<Event>& log)
-      : className_(std::move(className)), skinFile_(std::move(skinFile)), log_(log) {}
-
-  const char* GetWindowClassName() const override { return className_.c_str(); }
-  CDuiString GetSkinFolder() override { return "skin"; }
-  CDuiString GetSkinFile() override { return skinFile_; }
-  std::vector<RequiredControl> GetRequiredControls() const override { return required; }
-
-  void InitWindow() override {
-    // The skin's controls exist here, and a program change reports at once.
-    log_.push_back({"InitWindow"});
-    if (auto* option = m_PaintManager.FindControl<COptionUI>("Friday")) option->Selected(true);
-    if (initHook) initHook(*this);
-  }
-  void Notify(TNotifyUI& msg) override {
-    log_.push_back({msg.sType.str() + ":" + msg.pSender->GetName().str(), msg.wParam, msg.lParam});
-    if (notifyHook) notifyHook(msg);
-    WindowImplBase::Notify(msg);
-  }
-  LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
-    const LRESULT result = WindowImplBase::HandleMessage(uMsg, wParam, lParam);
-    switch (uMsg) {
-      case WM_TIMER: log_.push_back({"WM_TIMER", wParam, lParam}); break;
-      case WM_COMMAND: log_.push_back({"WM_COMMAND", wParam, lParam}); break;
-      case WM_HOTKEY: log_.push_back({"WM_HOTKEY", wParam, lParam}); break;
-      case kTrayCallback: log_.push_back({"tray", wParam, lParam}); break;
-      case kPing: log_.push_back({"ping", wParam, lParam}); break;
-      case WM_CLOSE: log_.push_back({"WM_CLOSE", wParam, lParam}); break;
-      default: break;
-    }
-    if (messageHook) messageHook(uMsg, wParam, lParam);
-    return result;
-  }
-  LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override {
-    log_.push_back({"OnDestroy"});
-    if (quitOnDestroy) GetShell().PostQuitMessage(0);
-    return WindowImplBase::OnDestroy(uMsg, wParam, lParam, bHandled);
-  }
-  void OnFinalMessage(HWND hWnd) override {
-    log_.push_back({"OnFinalMessage"});
-    WindowImplBase::OnFinalMessage(hWnd);
-    if (deleteSelf) delete this;
-  }
-
-  std::vector<RequiredControl> required;
-  std::function<void(TestWindow&)> initHook;
-  std::function<void(TNotifyUI&)> notifyHook;
-  std::function<void(UINT, WPARAM, LPARAM)> messageHook;
-  bool quitOnDestroy = false;
-  bool deleteSelf = false;
-
- private:
-  std::string className_;
-  std::string skinFile_;
-  std::vector<Event>& log_;
-};
 
 class Headless : public ::testing::Test {
  protected:
@@ -166,24 +94,15 @@ TEST_F(Headless, UserAndProgramActionsReportTheSameNotifications) {
   EXPECT_TRUE(desktop.SelectListItem(hwnd, "StartMinute2", 30));
   EXPECT_TRUE(desktop.Click(hwnd, "btnOk"));
   const std::vector<Event> byUser = Take();
-  EXPECT_EQ(byUser, (std::vector<Event>{{"click:Monday"},
-                                        {"selectchanged:Monday"},
-                                        {"click:EnablePhase2"},
-                                        {"selectchanged:EnablePhase2"},
-                                        {"itemselect:StartMinute2", 30, 0},
-                                        {"click:btnOk"}}));
+  EXPECT_EQ(byUser, UserActionRecord());
   EXPECT_TRUE(pm.FindControl<COptionUI>("Monday")->IsSelected());
   EXPECT_FALSE(pm.FindControl<COptionUI>("Friday")->IsSelected());
   EXPECT_TRUE(pm.FindControl<CCheckBoxUI>("EnablePhase2")->GetCheck());
   EXPECT_TRUE(pm.FindControl("btnOk")->IsFocused());  // the last control the user touched
 
   // By the program: the same selections without the clicks.
-  pm.FindControl<COptionUI>("Tuesday")->Selected(true);
-  pm.FindControl<CCheckBoxUI>("EnablePhase2")->SetCheck(false);
-  pm.FindControl<CComboUI>("StartMinute2")->SelectItem(45);
-  EXPECT_EQ(Take(), (std::vector<Event>{{"selectchanged:Tuesday"},
-                                        {"selectchanged:EnablePhase2"},
-                                        {"itemselect:StartMinute2", 45, 30}}));
+  ProgramActions(pm);
+  EXPECT_EQ(Take(), ProgramActionRecord());
   // The desktop saw every one of them too, for the tests' own checks.
   EXPECT_EQ(desktop.Notifications().size(), 1u + byUser.size() + 3u);
   EXPECT_EQ(desktop.Notifications().back().sender, "StartMinute2");

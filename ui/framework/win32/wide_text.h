@@ -1,0 +1,11 @@
+#pragma once
+// UTF-8 inside, UTF-16 at the Win32 boundary.
+#include <string>
+#include <string_view>
+
+namespace vesk::ui::win32 {
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+
+}  // namespace vesk::ui::win32
