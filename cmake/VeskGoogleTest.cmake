@@ -44,8 +44,9 @@ function(vesk_add_test name)
                      $<TARGET_FILE:${name}> ${report}
              WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>)
     if(ARG_GUI)
-      # xvfb-run -a picks displays racily; one windowed test at a time.
-      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK xvfb)
+      # Windows of parallel Wine programs disturb each other (focus, message
+      # boxes failing at once): windowed tests run alone.
+      set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
     endif()
   else()
     add_test(NAME ${name} COMMAND ${name} ${report}
