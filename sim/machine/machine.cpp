@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <sstream>
+#include <string_view>
 
 #include "app/startup.h"
 #include "hardware/hardware_globals.h"
@@ -28,6 +29,9 @@ namespace {
 // they belong to the simulator only.
 struct ProcessKilled {};
 struct RunOver {};
+
+// The watchdog's feed, every 40 seconds: routine, not news.
+constexpr std::string_view kWatchdogFeed = "watchdog action=kick";
 
 // Windows' shutdown command waits this long when no "-t" is given.
 constexpr int kDefaultShutdownDelaySeconds = 30;
@@ -185,7 +189,7 @@ class Machine::Impl {
   // Routine events (watchdog feeds, bus traces) do not count as news for
   // the coalesced ticks; everything else does.
   uint64_t Emit(SimTime at, std::string text, bool news = true) {
-    const bool routine = text.rfind("watchdog action=kick", 0) == 0;
+    const bool routine = std::string_view(text).starts_with(kWatchdogFeed);
     if (news && !routine && desktop_) desktop_->Disturb();
     return log_.Add(at, std::move(text));
   }

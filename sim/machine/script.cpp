@@ -86,8 +86,12 @@ std::string ParseArguments(ScriptStep& step, const std::vector<std::string>& arg
       return {};
     }
     default:
-      if (!args.empty()) return "'" + step.text.substr(0, step.text.find(' ')) + "' takes no arguments";
-      return {};
+      if (args.empty()) return {};
+      // Built by appending: GCC 12 sees a false overlap in "'" + string.
+      std::string reason(1, '\'');
+      reason.append(step.text, 0, step.text.find(' '));
+      reason += "' takes no arguments";
+      return reason;
   }
 }
 
