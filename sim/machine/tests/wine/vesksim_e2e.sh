@@ -5,7 +5,39 @@
 # is closed and the program must end.
 # Usage: vesksim_e2e.sh PREFIX VESKSIM_EXE DRIVER_EXE SKIN_DIR TIMETABLE SHOT_PNG REPORT_XML
 set -uo pipefail
-prefix=$1 vesksim=$2 driver=$3 skin=$4 timetable=$5 shot=$6 report=$7
+
+# On the display: the program, the driver's two steps and the screenshot,
+# with the results in the work folder.
+if [[ "${1:-}" == --on-display ]]; then
+  work=$2 shot=$3
+  wine=$(command -v wine || command -v wine64)
+  cd "$work" || exit 1
+  "$wine" explorer /desktop=vesk,1024x768 VESKSim.exe >/dev/null 2>&1 &
+  program=$!
+  # The first explorer owns the virtual desktop and stays with it; the
+  # driver's joins it and may not come back on its own, so its verdict is
+  # read from what it printed.
+  sleep 5
+  timeout 90 "$wine" explorer /desktop=vesk,1024x768 vesk_window_driver.exe show 60 >show.txt 2>&1
+  sleep 1
+  import -window root "$shot"
+  timeout 60 "$wine" explorer /desktop=vesk,1024x768 vesk_window_driver.exe close 20 >close.txt 2>&1
+  # The program ends once its window is gone (its exit sequence runs).
+  for _ in $(seq 1 40); do pgrep -x VESKSim.exe >/dev/null || break; sleep 0.5; done
+  if pgrep -x VESKSim.exe >/dev/null; then echo "VESKSim.exe still running" >>close.txt; fi
+  kill "$program" 2>/dev/null
+  shown=1 closed=1
+  grep -q "^visible after" show.txt && shown=0
+  grep -q "^closed" close.txt && ! grep -q "still running" close.txt && closed=0
+  wineserver -k 2>/dev/null
+  echo "$shown $closed" >result.txt
+  exit 0
+fi
+
+absolute() { realpath -m "$1"; }
+prefix=$(absolute "$1") vesksim=$(absolute "$2") driver=$(absolute "$3") skin=$(absolute "$4")
+timetable=$(absolute "$5") shot=$(absolute "$6") report=$(absolute "$7")
+rm -f "$shot"
 
 export WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all WINEARCH=win64
 wine=$(command -v wine || command -v wine64)
@@ -20,25 +52,7 @@ cp "$vesksim" "$driver" "$work/" && cp -r "$skin" "$work/skin" && cp "$timetable
   if [[ ! -f "$prefix/system.reg" ]]; then "$wine" wineboot -i >/dev/null 2>&1; wineserver -w; fi
 ) 9>"$prefix.lock"
 
-run_on_display() {
-  cd "$work" || exit 1
-  "$wine" explorer /desktop=vesk,1024x768 VESKSim.exe >/dev/null 2>&1 &
-  local program=$!
-  "$wine" explorer /desktop=vesk,1024x768 "$(basename "$driver")" show 60 >show.txt 2>&1
-  local shown=$?
-  sleep 1
-  import -window root "$shot"
-  "$wine" explorer /desktop=vesk,1024x768 "$(basename "$driver")" close 20 >close.txt 2>&1
-  local closed=$?
-  # The program ends once its window is gone; the desktop follows it.
-  for _ in $(seq 1 40); do kill -0 "$program" 2>/dev/null || break; sleep 0.5; done
-  kill -0 "$program" 2>/dev/null && { echo "VESKSim.exe still running" >>close.txt; kill "$program"; closed=1; }
-  wineserver -k 2>/dev/null
-  echo "$shown $closed" >result.txt
-}
-export -f run_on_display
-export work wine driver shot
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c run_on_display
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --on-display "$work" "$shot"
 
 read -r shown closed <"$work/result.txt" 2>/dev/null || { shown=1; closed=1; }
 cat "$work/show.txt" "$work/close.txt" 2>/dev/null
