@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "identity/tests/fuzz/smbios_fuzz_entry.h"
 #include "identity/tests/table_bytes.h"
 
@@ -23,16 +25,15 @@ std::unique_ptr<SMInfo> Parsed(const Bytes& bytes) {
 // The index in one line: "offset+length:handle" per structure, then "|",
 // then "offset+length:type" per run.
 std::string IndexOf(const SMInfo& info) {
-  std::string text;
+  std::ostringstream text;
   for (uint32_t i = 0; i < info.StructNum; ++i) {
-    text += std::to_string(info.StructAddr[i]) + "+" + std::to_string(info.StructLen[i]) + ":" +
-            info.HandleStr[i] + " ";
+    text << info.StructAddr[i] << "+" << info.StructLen[i] << ":" << info.HandleStr[i] << " ";
   }
-  text += "|";
+  text << "|";
   for (uint32_t r = 0; r < info.TypeNum; ++r) {
-    text += " " + std::to_string(info.TypeAddr[r]) + "+" + std::to_string(info.TypeLen[r]) + ":" + info.TypeStr[r];
+    text << " " << info.TypeAddr[r] << "+" << info.TypeLen[r] << ":" << info.TypeStr[r];
   }
-  return text;
+  return text.str();
 }
 
 Bytes Filler(std::size_t count, uint8_t value) { return Bytes(count, value); }
