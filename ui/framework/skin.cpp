@@ -15,6 +15,15 @@ constexpr int kMaxFontSize = 200;
 constexpr int kMaxFontIndex = 99;
 constexpr int kMaxListItems = 1000;
 
+// "first-last", two whole numbers and nothing else.
+bool ParseRange(std::string_view text, int& first, int& last) {
+  const char* const end = text.data() + text.size();
+  const auto [dash, firstError] = std::from_chars(text.data(), end, first);
+  if (firstError != std::errc{} || dash == end || *dash != '-') return false;
+  const auto [stop, lastError] = std::from_chars(dash + 1, end, last);
+  return lastError == std::errc{} && stop == end;
+}
+
 class SkinReader {
  public:
   explicit SkinReader(std::string& error) : error_(error) {}
@@ -217,8 +226,8 @@ class SkinReader {
   bool ReadItems(const XmlElement& element, SkinControl& control) {
     if (const auto* range = element.Attribute("range")) {
       int first = 0, last = -1;
-      const bool ok = std::sscanf(range->c_str(), "%d-%d", &first, &last) == 2 && first >= 0 &&
-                      last >= first && last - first < kMaxListItems;
+      const bool ok = ParseRange(*range, first, last) && first >= 0 && last >= first &&
+                      last - first < kMaxListItems;
       if (!ok) return FailB(element, "range=\"" + *range + "\" must be first-last, such as 0-23");
       for (int v = first; v <= last; ++v) {
         char text[16];

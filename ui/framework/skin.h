@@ -8,14 +8,16 @@
 //     <Panel pos="l,t,r,b" bkcolor="#FFFFFF" bordercolor="#D5DCE4"/>
 //     <Label name="CurrentTime" pos="..." text="{f 1}...{/f}" align="center"/>
 //     <Button name="btnOk" pos="..." text="Save" bkcolor="#1974F0" textcolor="#FFFFFF"/>
-//     <Option name="Monday" group="day" pos="..." text="Mon" selectedbkcolor="#..."/>
+//     <Option name="Monday" group="day" pos="..." text="Mon" bkcolor="#263238"
+//             selectedbkcolor="#3B4F5C" selectedbordercolor="#4FC3F7"/>
 //     <CheckBox name="EnablePhase1" pos="..." text="Phase 1" selected="false"/>
 //     <Combo name="StartHour1" pos="..." range="0-23" selected="0"/>
 //     <Combo name="Other" pos="..."><Item text="a"/><Item text="b"/></Combo>
 //   </Window>
 //
 // Positions are left,top,right,bottom in pixels at 96 dpi; font sizes are
-// pixel heights at 96 dpi. A range list gets the numbers of the range as
+// pixel heights at 96 dpi; a font name may list faces separated by ';', the
+// first one installed is used. A range list gets the numbers of the range as
 // two-digit texts, so item index = value when the range starts at 0.
 #include <optional>
 #include <string>
@@ -30,7 +32,8 @@ namespace vesk::ui {
 
 struct SkinFont {
   int id = 0;
-  std::string face;     // "Segoe UI", "Microsoft YaHei"
+  // "Segoe UI", or a list tried in order: "Microsoft YaHei;WenQuanYi Micro Hei"
+  std::string face;
   int size = 14;        // pixel height at 96 dpi
   bool bold = false;
   bool italic = false;

@@ -68,8 +68,8 @@ struct HeadlessDesktop::Timer {
 
 HeadlessDesktop::HeadlessDesktop(sim::SimulatedOs& os, std::string moduleDirectory)
     : os_(os), moduleDirectory_(std::move(moduleDirectory)) {
-  // 102 x 49 dialog units in the 8-point dialog font are 153 x 80 pixels at
-  // 96 dpi, plus the thin border.
+  // 102 x 49 dialog units in Windows' 8-point dialog font are 153 x 80
+  // pixels at 96 dpi, plus the thin border.
   DialogTemplate notice;
   notice.width = 155;
   notice.height = 82;

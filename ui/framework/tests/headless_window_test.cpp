@@ -131,6 +131,18 @@ TEST_F(Headless, TheCloseButtonNamedClosebtnClosesTheWindowWithCodeOne) {
   EXPECT_EQ(Take(), (std::vector<Event>{{"click:closebtn"}, {"OnDestroy"}, {"WM_CLOSE", IDOK, 0}, {"OnFinalMessage"}}));
 }
 
+TEST_F(Headless, TheTitleBarsCloseBoxClosesWithCodeZero) {
+  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  const HWND hwnd = CreateMain(main);
+  main.quitOnDestroy = true;
+  Take();
+  EXPECT_TRUE(desktop.CloseByUser(hwnd));
+  EXPECT_FALSE(desktop.IsWindow(hwnd));
+  EXPECT_EQ(Take(), (std::vector<Event>{{"OnDestroy"}, {"WM_CLOSE", 0, 0}, {"OnFinalMessage"}}));
+  EXPECT_EQ(desktop.QuitCode(), 0);
+  EXPECT_FALSE(desktop.CloseByUser(hwnd));
+}
+
 TEST_F(Headless, AWindowThatDeletesItselfInsideItsOwnHandlerIsFinishedAfterTheHandler) {
   auto* warning = new TestWindow("DuiWarningFrame", "WarnWndE.xml", log);
   warning->deleteSelf = true;

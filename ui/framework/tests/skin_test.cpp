@@ -90,6 +90,7 @@ TEST(Skin, FaultsNameTheLineAndWhatIsWrong) {
   EXPECT_NE(ErrorOf(Wrap("<CheckBox pos=\"1,1,2,2\" group=\"g\"/>")).find("only an <Option> has a group"),
             std::string::npos);
   EXPECT_NE(ErrorOf(Wrap("<Combo pos=\"1,1,2,2\" range=\"23-0\"/>")).find("first-last"), std::string::npos);
+  EXPECT_NE(ErrorOf(Wrap("<Combo pos=\"1,1,2,2\" range=\"0-23h\"/>")).find("first-last"), std::string::npos);
   EXPECT_NE(ErrorOf(Wrap("<Combo pos=\"1,1,2,2\"><Label/></Combo>")).find("only <Item>"), std::string::npos);
   EXPECT_NE(ErrorOf(Wrap("<Option pos=\"1,1,2,2\" selected=\"yes\"/>")).find("true or false"),
             std::string::npos);

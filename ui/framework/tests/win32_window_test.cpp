@@ -368,6 +368,14 @@ TEST_F(Win32Windows, TheNoticeDialogComesFromTemplate133RisesAndClosesOnItsButto
   const HWND hwnd = notice->GetSafeHwnd();
   notice->ShowWindow(SW_SHOW);
   EXPECT_EQ(notice->GetDlgItemText(IDC_NOTICE_BUTTON), "关机提醒 Shutdown soon!");
+  if (desktop.Dpi() == 96) {
+    // 102 x 49 dialog units with the border; the height follows the dialog
+    // font's height (Windows' own font gives 82, Wine's 76).
+    const RECT own = notice->GetWindowRect();
+    EXPECT_EQ(own.right - own.left, 155);
+    EXPECT_GE(own.bottom - own.top, 76);
+    EXPECT_LE(own.bottom - own.top, 82);
+  }
   const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
   EXPECT_TRUE(style & WS_POPUP);
   EXPECT_FALSE((style & WS_CAPTION) == WS_CAPTION);

@@ -43,6 +43,42 @@ bool Inside(const RECT& outer, const RECT& inner) {
          inner.bottom <= outer.bottom;
 }
 
+int CALLBACK NoteFaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool FaceInstalled(const std::wstring& face) {
+  LOGFONTW wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  face.copy(wanted.lfFaceName, std::min<std::size_t>(face.size(), LF_FACESIZE - 1));
+  bool found = false;
+  HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExW(screen, &wanted, &NoteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+// The first installed face of a list such as "Microsoft YaHei;WenQuanYi
+// Micro Hei"; the first one when none is, for the system to map.
+std::wstring ChooseFace(const std::string& faces) {
+  std::wstring first;
+  std::size_t start = 0;
+  while (start <= faces.size()) {
+    const auto end = std::min(faces.find(';', start), faces.size());
+    std::string name = faces.substr(start, end - start);
+    while (!name.empty() && name.front() == ' ') name.erase(name.begin());
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (!name.empty()) {
+      const std::wstring face = Widen(name);
+      if (first.empty()) first = face;
+      if (FaceInstalled(face)) return face;
+    }
+    start = end + 1;
+  }
+  return first;
+}
+
 }  // namespace
 
 COLORREF ToColorRef(Colour colour) {
@@ -53,7 +89,7 @@ COLORREF ToColorRef(Colour colour) {
 
 FontSet::FontSet(const Skin& skin, int dpi) : defaultId_(skin.defaultFont) {
   for (const auto& font : skin.fonts) {
-    const std::wstring face = Widen(font.face);
+    const std::wstring face = ChooseFace(font.face);
     fonts_[font.id] = CreateFontW(-MulDiv(font.size, dpi, 96), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
                                   font.italic ? TRUE : FALSE, FALSE, FALSE,
                                   static_cast<DWORD>(font.chinese ? GB2312_CHARSET : DEFAULT_CHARSET),
@@ -402,6 +438,19 @@ bool FrameView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_SETFOCUS:
       ApplyFocus();
       return false;
+    case WM_GETMINMAXINFO: {
+      // The skin's layout has one size: the frame may not be dragged
+      // larger or smaller than it.
+      const SIZE size = manager_.GetSkin().size;
+      RECT r{0, 0, Scale(size.cx), Scale(size.cy)};
+      AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(frame_, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(GetWindowLongPtrW(frame_, GWL_EXSTYLE)));
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+      info->ptMaxTrackSize = info->ptMinTrackSize;
+      result = 0;
+      return true;
+    }
     default: return false;
   }
 }
