@@ -75,15 +75,6 @@ TEST(ClockTick, NoShutdownWhenThePowerOnFollowsWithinThreeMinutes) {
   }
 }
 
-TEST(ClockTick, OutsideEveryPhaseTheShutdownComesAtOnceWithoutWarning) {
-  WindowRig rig{"mcu-amd", "2026-12-07 20:00:00"};
-  rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
-  rig.Start();
-  rig.RunUntil("2026-12-07 20:02:00");
-  EXPECT_THAT(rig.Commands(), ElementsAre(std::string("20:00:01 ") + kShutdown));
-  EXPECT_THAT(rig.Warnings(), IsEmpty());
-}
-
 // The RTC is written when the next power-on moves on (a phase began) and
 // otherwise only to acknowledge its fired alarm.
 TEST(AlarmRefresh, RealTimeClockIsWrittenOnlyWhenThePowerOnChanges) {

