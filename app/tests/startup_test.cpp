@@ -28,37 +28,35 @@ using Journal = std::vector<std::string>;
 // calls in the journal, so they can be ordered against everything else.
 class JournalingDriver final : public DriverAccess {
  public:
-  JournalingDriver(DriverAccess& inner, Journal& journal) : inner_(inner), journal_(journal) {}
-  bool InitializeOls() override { return Note("InitializeOls", inner_.InitializeOls()); }
+  JournalingDriver(DriverAccess& inner, Journal& journal) : in_(inner), journal_(journal) {}
+  bool InitializeOls() override { return Note("InitializeOls", in_.InitializeOls()); }
+  bool InitializeWinIo() override { return Note("InitializeWinIo", in_.InitializeWinIo()); }
   void DeinitializeOls() override {
     journal_.push_back("DeinitializeOls");
-    inner_.DeinitializeOls();
+    in_.DeinitializeOls();
   }
-  bool InitializeWinIo() override { return Note("InitializeWinIo", inner_.InitializeWinIo()); }
   void ShutdownWinIo() override {
     journal_.push_back("ShutdownWinIo");
-    inner_.ShutdownWinIo();
+    in_.ShutdownWinIo();
   }
-  void WriteIoPortByte(uint16_t port, uint8_t value) override { inner_.WriteIoPortByte(port, value); }
-  bool ReadIoPortByteEx(uint16_t port, uint8_t& value) override { return inner_.ReadIoPortByteEx(port, value); }
-  void WriteIoPortDword(uint16_t port, uint32_t value) override { inner_.WriteIoPortDword(port, value); }
-  bool ReadIoPortWordEx(uint16_t port, uint16_t& value) override { return inner_.ReadIoPortWordEx(port, value); }
-  bool ReadIoPortDwordEx(uint16_t port, uint32_t& value) override { return inner_.ReadIoPortDwordEx(port, value); }
-  uint32_t ReadPciConfigDword(uint32_t pciAddress, uint8_t reg) override {
-    return inner_.ReadPciConfigDword(pciAddress, reg);
+  void WriteIoPortByte(uint16_t port, uint8_t v) override { in_.WriteIoPortByte(port, v); }
+  bool ReadIoPortByteEx(uint16_t port, uint8_t& v) override { return in_.ReadIoPortByteEx(port, v); }
+  void WriteIoPortDword(uint16_t port, uint32_t v) override { in_.WriteIoPortDword(port, v); }
+  bool ReadIoPortWordEx(uint16_t port, uint16_t& v) override { return in_.ReadIoPortWordEx(port, v); }
+  bool ReadIoPortDwordEx(uint16_t port, uint32_t& v) override { return in_.ReadIoPortDwordEx(port, v); }
+  uint32_t ReadPciConfigDword(uint32_t a, uint8_t reg) override { return in_.ReadPciConfigDword(a, reg); }
+  uint32_t FindPciDeviceByClass(uint8_t c, uint8_t s, uint8_t p, uint8_t i) override {
+    return in_.FindPciDeviceByClass(c, s, p, i);
   }
-  uint32_t FindPciDeviceByClass(uint8_t baseClass, uint8_t subClass, uint8_t programIf, uint8_t index) override {
-    return inner_.FindPciDeviceByClass(baseClass, subClass, programIf, index);
-  }
-  bool GetPhysLong(uint32_t address, uint32_t& value) override { return inner_.GetPhysLong(address, value); }
-  bool SetPhysLong(uint32_t address, uint32_t value) override { return inner_.SetPhysLong(address, value); }
+  bool GetPhysLong(uint32_t a, uint32_t& v) override { return in_.GetPhysLong(a, v); }
+  bool SetPhysLong(uint32_t a, uint32_t v) override { return in_.SetPhysLong(a, v); }
 
  private:
   bool Note(const char* call, bool result) {
     journal_.push_back(std::string(call) + (result ? "" : " failed"));
     return result;
   }
-  DriverAccess& inner_;
+  DriverAccess& in_;
   Journal& journal_;
 };
 
@@ -222,19 +220,6 @@ TEST(StartupEnds, FiveFailedDriverStartsThenNoWindow) {
 }
 
 TEST(StartupEnds, MemoryLibraryFailingRestartsThePortLibraryEachAttempt) {
-  StartupRig always;
-  always.machine.driver.FailMemoryLibraryInit();
-  EXPECT_EQ(always.Run(), 0);
-  EXPECT_TRUE(always.ended);
-  Journal fiveAttempts;
-  for (int i = 0; i < 5; ++i) {
-    fiveAttempts.push_back("InitializeOls");
-    fiveAttempts.push_back("InitializeWinIo failed");
-  }
-  EXPECT_THAT(always.journal, ElementsAreArray(fiveAttempts));
-  EXPECT_EQ(always.machine.os.MessageBoxes().size(), 5u);
-  EXPECT_FALSE(always.WindowMade());
-
   StartupRig twice;
   twice.machine.driver.FailMemoryLibraryInit(2);
   EXPECT_EQ(twice.Run(), 0);
@@ -283,21 +268,18 @@ TEST(StartupOrder, TitleByLanguage) {
   }
 }
 
-TEST(StartupOrder, RegistryFailuresAreIgnored) {
-  StartupRig rig;
-  rig.machine.os.FailRegistryWrites(true);
-  EXPECT_EQ(rig.Run(), 0);
-  EXPECT_THAT(rig.Boxes(), IsEmpty());
-  EXPECT_TRUE(rig.WindowMade());
-}
-
-TEST(StartupOrder, RunValueQuotesAPathWithBlanks) {
+TEST(StartupOrder, RunValueQuotesAPathWithBlanksAndFailuresAreIgnored) {
   StartupRig rig;
   rig.machine.os.SetModulePath("C:\\Program Files\\VESK 2\\VESK.exe");
   EXPECT_EQ(rig.Run(), 0);
   ASSERT_EQ(rig.machine.os.RegistryWrites().size(), 2u);
   EXPECT_EQ(rig.machine.os.RegistryWrites()[1].data, "\"C:\\Program Files\\VESK 2\\VESK.exe\"");
-  EXPECT_EQ(RunValueData("D:\\Tools\\VESK.exe"), "D:\\Tools\\VESK.exe");
+
+  StartupRig refused;
+  refused.machine.os.FailRegistryWrites(true);
+  EXPECT_EQ(refused.Run(), 0);
+  EXPECT_THAT(refused.Boxes(), IsEmpty());
+  EXPECT_TRUE(refused.WindowMade());
 }
 
 // --- the exit ---
@@ -324,14 +306,6 @@ TEST(StartupExit, WatchdogChoiceFollowsOnlyStartupsOwnProbe) {
   expected.insert(expected.end(), kDisableSuperIoWatchdog.begin(), kDisableSuperIoWatchdog.end());
   expected.insert(expected.end(), {"Cmd.exe /C shutdown -a", "DeinitializeOls", "ShutdownWinIo", "window destroyed"});
   EXPECT_THAT(rtc.From("modal loop ended"), ElementsAreArray(expected));
-
-  // A micro-controller that does not answer start-up counts as absent.
-  StartupRig silent{"mcu-intel-smbus"};
-  silent.machine.board.SetNoAcknowledge(0xC2, true);
-  EXPECT_EQ(silent.Run(), 0);
-  EXPECT_THAT(silent.From("CoUninitialize"),
-              ::testing::Contains("out8 0x2F 0x00"));
-  EXPECT_THAT(silent.From("CoUninitialize"), ::testing::Not(::testing::Contains("bus-w 0xC2 0x09 0x00")));
 
   // The micro-controller answered start-up: its watchdog is stopped, even
   // when the windows chose the Super I/O's.

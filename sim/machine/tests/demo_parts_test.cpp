@@ -43,19 +43,6 @@ TEST(WallClockDriver, BoardFollowsTheWallClockAndNeverGoesBack) {
   EXPECT_NE(live.ReadByteData(0xC2, 0x00, value), 0);
 }
 
-TEST(WallClockDriver, LocalTimeRecordToSimTime) {
-  LocalTime t;
-  t.wYear = 2026;
-  t.wMonth = 12;
-  t.wDay = 31;
-  t.wDayOfWeek = 4;
-  t.wHour = 23;
-  t.wMinute = 59;
-  t.wSecond = 58;
-  t.wMilliseconds = 250;
-  EXPECT_EQ(SimTimeOf(t), ParseSimTime("2026-12-31 23:59:58").value() + std::chrono::milliseconds{250});
-}
-
 TEST(DemoOs, NoShutdownAndNoRunValuesButEverythingElse) {
   VirtualClock clock;
   SimulatedOs real{clock};

@@ -245,20 +245,6 @@ TEST(MachineScript, PostponingAfterTheShutdownCommandKeepsTheMachineOn) {
                           "2026-12-07 10:25:30 off"));
 }
 
-TEST(MachineScript, CancelFromTheWarningClearsTheTimetable) {
-  const Timeline run = Scenario("rtc-a2-intel-smbus", "2026-12-07 10:00:00", minutes{40})
-                           .Week({{1, HM(10, 0), HM(10, 20)}})
-                           .Script("2026-12-07 10:16:00 cancel\n")
-                           .Play();
-  const auto after = run.Between("do=\"cancel\"", "no such line");
-  EXPECT_THAT(after, Contains(HasSubstr(" clear")));
-  EXPECT_THAT(after, Contains(HasSubstr(" alarm-clear")));
-  EXPECT_THAT(after, Contains(HasSubstr("command line=\"Cmd.exe /C shutdown -a\"")));
-  EXPECT_THAT(after, Not(Contains(HasSubstr("shutdown -s"))));
-  EXPECT_THAT(after, Not(Contains(HasSubstr(" off"))));
-  EXPECT_THAT(after, Not(Contains(HasSubstr(" warning"))));
-}
-
 TEST(MachineScript, SavedTimetableSurvivesThePowerCycle) {
   // No timetable at first; the user makes one for Monday 08:00-08:30.
   const Timeline run = Scenario("mcu-intel-smbus", "2026-12-07 08:00:00", std::chrono::hours{24 * 7} + minutes{10})
@@ -339,26 +325,17 @@ TEST(MachineScript, EndsOfTheProgram) {
   EXPECT_THAT(twice.lines, Contains("2026-12-07 08:09:20 watchdog action=kick kind=mcu"));
 }
 
-TEST(MachineScript, RefusedBoardAndActionsThatCannotBeDone) {
-  Scenario refused("mcu-amd", "2026-12-07 08:00:00", minutes{5});
-  refused.options.table = NamedFirmwareTable("no-model").value();
-  refused.options.langId = 2052;
-  refused.Script("2026-12-07 08:01:00 postpone 0:10\n2026-12-07 08:02:00 power\n");
-  const Timeline run = refused.Play();
-  const auto events = run.Events();
-  ASSERT_EQ(events.size(), 6u);
-  EXPECT_EQ(events[1], "2026-12-07 08:00:00 start");
-  EXPECT_THAT(events[2], HasSubstr(" message caption="));
-  EXPECT_EQ(events[3], "2026-12-07 08:00:00 exit code=0");
-  EXPECT_EQ(events[4], "2026-12-07 08:01:00 action line=1 do=\"postpone 0:10\" failed=\"the program is not running\"");
-  EXPECT_EQ(events[5], "2026-12-07 08:02:00 action line=2 do=\"power\" failed=\"the machine is on\"");
-
-  const Timeline noWarning = Scenario("mcu-amd", "2026-12-07 08:00:00", minutes{2})
-                                 .Week({{1, HM(8, 0), HM(18, 0)}})
-                                 .Script("2026-12-07 08:01:00 cancel\n")
-                                 .Play();
-  EXPECT_THAT(noWarning.lines,
-              Contains("2026-12-07 08:01:00 action line=1 do=\"cancel\" failed=\"there is no warning\""));
+TEST(MachineScript, ActionsThatCannotBeDoneAreReported) {
+  const Timeline run = Scenario("mcu-amd", "2026-12-07 08:00:00", minutes{3})
+                           .Week({{1, HM(8, 0), HM(18, 0)}})
+                           .Script("2026-12-07 08:01:00 cancel\n2026-12-07 08:01:30 power\n"
+                                   "2026-12-07 08:02:00 kill\n2026-12-07 08:02:10 open\n")
+                           .Play();
+  EXPECT_THAT(run.Only({"action"}),
+              ElementsAre("2026-12-07 08:01:00 action line=1 do=\"cancel\" failed=\"there is no warning\"",
+                          "2026-12-07 08:01:30 action line=2 do=\"power\" failed=\"the machine is on\"",
+                          "2026-12-07 08:02:00 action line=3 do=\"kill\"",
+                          "2026-12-07 08:02:10 action line=4 do=\"open\" failed=\"the program is not running\""));
 }
 
 }  // namespace
