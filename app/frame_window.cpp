@@ -1,0 +1,30 @@
+// The entry routine's main window: the program's CDuiFrameWnd.
+#include "app/startup.h"
+#include "ui/frame_wnd.h"
+
+namespace vesk {
+
+namespace {
+
+class FrameWindow final : public MainWindow {
+ public:
+  FrameWindow(OsServices& os, DriverAccess& driver) : frame_(os, driver) {}
+
+  void Create(const std::string& title, DWORD style, DWORD exStyle) override {
+    frame_.Create(nullptr, title.c_str(), style, exStyle);
+  }
+  void CenterWindow() override { frame_.CenterWindow(); }
+  void MinimizeToTray() override { frame_.MinimizeToTray(); }
+  void ShowModal() override { frame_.ShowModal(); }
+
+ private:
+  ui::CDuiFrameWnd frame_;
+};
+
+}  // namespace
+
+std::unique_ptr<MainWindow> MakeFrameWindow(OsServices& os, DriverAccess& driver) {
+  return std::make_unique<FrameWindow>(os, driver);
+}
+
+}  // namespace vesk

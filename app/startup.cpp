@@ -1,0 +1,96 @@
+#include "app/startup.h"
+
+#include "hardware/smbus_control.h"
+#include "hardware/watchdog.h"
+#include "identity/info_check.h"
+#include "ui/framework/paint_manager.h"
+#include "ui/ui_globals.h"
+
+namespace vesk {
+
+namespace {
+
+// Both Run values, the user's first; a key that cannot be opened or a value
+// that cannot be written is no reason to stop, so the results are not used.
+void RegisterAutostart(OsServices& os, const std::string& modulePath) {
+  const std::string data = RunValueData(modulePath);
+  os.WriteRegistryString(RegistryRoot::CurrentUser, kUserRunKey, kRunValueName, data);
+  os.WriteRegistryString(RegistryRoot::LocalMachine, kMachineRunKey, kRunValueName, data);
+}
+
+// Up to five attempts, each starting both libraries afresh, the port
+// library first. A failed attempt shows a box that closes itself; after the
+// last one the process ends without a window. Libraries an attempt did
+// bring up are left to the end of the process.
+void StartDriversOrEnd(OsServices& os, DriverAccess& driver, uint16_t langId) {
+  const StartupTexts failure = DriverFailureTexts(langId);
+  for (int attempt = 0; attempt < kDriverStartAttempts; ++attempt) {
+    if (StartDrivers(driver)) return;
+    os.ShowTimedMessageBox(failure.text, failure.caption, kMbIconError, os.GetSystemDefaultLangID(),
+                           kDriverFailureBoxMs);
+  }
+  os.EndProcess(0);
+}
+
+// Whether the micro-controller answers start-up's own controller; it alone
+// decides which watchdog start-up stops at the end.
+bool ProbeMicroController(CSMBusControl& controller) {
+  uint8_t ignored = 0;
+  return controller.ReadByteData(kProbeAddress, kProbeRegister, ignored) != 0;
+}
+
+void RunExitSequence(AppHost& host, CSMBusControl& startupController, bool chipAnswered,
+                     std::unique_ptr<MainWindow>& window) {
+  host.com.Uninitialize();
+  StartupWatchdogStop(startupController, chipAnswered);
+  // A shutdown still counting down must not follow the program's end.
+  host.os.RunHidden(ui::kAbortShutdownCommand);
+  host.driver.DeinitializeOls();
+  host.driver.ShutdownWinIo();
+  window.reset();
+}
+
+}  // namespace
+
+StartupTexts DriverFailureTexts(uint16_t langId) {
+  if (ui::IsChinese(langId)) return {"提示", "驱动加载失败！"};
+  return {"Notice", "Notice that VESK driver cannot be loaded !"};
+}
+
+const char* MainWindowTitle(uint16_t langId) {
+  return ui::IsChinese(langId) ? "VESK系统管理软件" : "VESK Technology Manager";
+}
+
+std::string RunValueData(const std::string& modulePath) {
+  if (modulePath.find(' ') == std::string::npos) return modulePath;
+  return "\"" + modulePath + "\"";
+}
+
+int RunVesk(AppHost& host) {
+  OsServices& os = host.os;
+  // A second instance leaves before it has touched anything.
+  if (os.CreateSingleInstanceMutex(kInstanceMutexName)) return 0;
+
+  LangID = os.GetSystemDefaultLangID();
+  InfoCheckValid(os, host.firmware);  // returns only on an accepted board
+
+  RegisterAutostart(os, os.GetModulePath());
+  StartDriversOrEnd(os, host.driver, LangID);
+
+  CSMBusControl startupController{host.driver, os};
+  startupController.Init();
+  const bool chipAnswered = ProbeMicroController(startupController);
+
+  host.com.Initialize();
+  ui::CPaintManagerUI::SetInstance(host.instance);
+  std::unique_ptr<MainWindow> window = host.makeMainWindow();
+  window->Create(MainWindowTitle(LangID), ui::kWindowStyle, ui::kWindowExStyle);
+  window->CenterWindow();
+  window->MinimizeToTray();
+  window->ShowModal();
+
+  RunExitSequence(host, startupController, chipAnswered, window);
+  return 0;
+}
+
+}  // namespace vesk

@@ -1,0 +1,118 @@
+// vesk-sim run, as scripts run it: its usage errors and the shape of its
+// timeline.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+#include "sim/cli/tests/vesk_sim_runner.h"
+
+namespace vesk::sim::cli::testing {
+namespace {
+
+constexpr const char* kPrefix = "vesk-sim run: ";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Monday and Tuesday 08:00-08:30.
+std::vector<uint8_t> TwoMornings() {
+  return TimetableImage({{1, 1, 1, 8 * 60, 8 * 60 + 30}, {2, 1, 1, 8 * 60, 8 * 60 + 30}});
+}
+
+TEST(RunCommand, UsageErrors) {
+  const ScratchFolder folder;
+  const std::string week = folder.Write("TimeSetting.bin", TwoMornings());
+  const std::string badScript = folder.Write("bad.txt", {'2', '0', '2', '6', '-', '1', '2', '-', '0', '7', ' ', '0', '8',
+                                                         ':', '0', '0', ':', '0', '0', ' ', 'j', 'u', 'm', 'p', '\n'});
+  const std::string lateScript = folder.Write(
+      "late.txt", std::vector<uint8_t>{std::begin("2026-12-09 08:00:00 open\n"), std::end("2026-12-09 08:00:00 open\n") - 1});
+  const std::vector<std::vector<std::string>> cases{
+      {"--from", "2026-12-07 07:00:00", "--for", "1d"},
+      {"--board", "mcu-amd", "--for", "1d"},
+      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00"},
+      {"--board", "mcu-usb", "--from", "2026-12-07 07:00:00", "--for", "1d"},
+      {"--board", "mcu-amd", "--from", "2026-12-07", "--for", "1d"},
+      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1w"},
+      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--lang", "chinese"},
+      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--table", "x"},
+      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--table", "accepted", "--smbios", week},
+      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--schedule", folder.PathOf("none")},
+      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--script", badScript},
+      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--script", lateScript},
+      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--speed", "9"},
+  };
+  for (auto args : cases) {
+    args.insert(args.begin(), "run");
+    SCOPED_TRACE(args[1] + " " + args[2]);
+    ExpectUsageError(RunVeskSim(args), kPrefix);
+  }
+  const RunResult bad = RunVeskSim({"run", "--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d",
+                                    "--script", badScript});
+  EXPECT_NE(bad.err.find("line 1: unknown action 'jump'"), std::string::npos) << bad.err;
+}
+
+TEST(RunCommand, TimelineOfTwoDays) {
+  const ScratchFolder folder;
+  const std::string week = folder.Write("TimeSetting.bin", TwoMornings());
+  const RunResult run = RunVeskSim({"run", "--board", "rtc-d0-intel-smbus", "--schedule", week, "--from",
+                                    "2026-12-07 07:59:00", "--for", "2d"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const auto lines = Lines(run.out);
+  ASSERT_FALSE(lines.empty());
+  // "YYYY-MM-DD HH:MM:SS event key=value ...", values with blanks quoted.
+  const std::regex shape{R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [a-z-]+( [a-z]+=("([^"]|\\")*"|[^ "]+))*)"};
+  std::string previous;
+  for (const auto& line : lines) {
+    EXPECT_TRUE(std::regex_match(line, shape)) << line;
+    EXPECT_LE(previous.substr(0, 19), line.substr(0, 19)) << "out of order: " << line;
+    previous = line;
+  }
+  EXPECT_EQ(lines.front(), "2026-12-07 07:59:00 on cause=power");
+  std::vector<std::string> power;
+  for (const auto& line : lines) {
+    if (line.find(" on ") == 19 || line.find(" off") == 19) power.push_back(line);
+  }
+  // 07:59 is a minute before the phase: no shutdown, the program runs on
+  // into it. Then off at 08:30 both days, on by the clock on Tuesday.
+  ASSERT_EQ(power.size(), 4u) << run.out;
+  EXPECT_EQ(power[1], "2026-12-07 08:30:30 off");
+  EXPECT_EQ(power[2].substr(0, 16), "2026-12-08 08:00");
+  EXPECT_NE(power[2].find("on cause=alarm"), std::string::npos);
+  EXPECT_EQ(power[3].substr(0, 16), "2026-12-08 08:30");
+  EXPECT_NE(run.out.find("chip address=0xD0 mode=smbus"), std::string::npos);
+  EXPECT_EQ(run.out.find(" bus op="), std::string::npos) << "only with --trace-bus";
+
+  const RunResult traced = RunVeskSim({"run", "--board", "rtc-d0-intel-smbus", "--schedule", week, "--from",
+                                       "2026-12-07 07:59:00", "--for", "2m", "--trace-bus"});
+  ASSERT_EQ(traced.exitCode, 0) << traced.err;
+  EXPECT_NE(traced.out.find(" bus op=nack addr=0xC2"), std::string::npos) << "start-up's probe";
+  EXPECT_NE(traced.out.find(" bus op=write addr=0xD0 reg=0x00 value=0x20"), std::string::npos);
+  EXPECT_NE(traced.out.find(" port port=0x2E value=0x87"), std::string::npos) << "the Super I/O watchdog";
+}
+
+TEST(RunCommand, RefusedFirmwareTableFromAFile) {
+  const ScratchFolder folder;
+  // A table with one baseboard structure (handle 2) whose strings lack the
+  // feature word, then the end of the table.
+  std::vector<uint8_t> table{2, 8, 2, 0, 1, 2, 0, 0};
+  for (const char c : std::string("VESK\0RM415 CLOSED\0\0", 20)) table.push_back(static_cast<uint8_t>(c));
+  table.insert(table.end(), {127, 4, 3, 0, 0, 0});
+  const std::string file = folder.Write("table.bin", table);
+  const RunResult run =
+      RunVeskSim({"run", "--board", "mcu-amd", "--smbios", file, "--from", "2026-12-07 08:00:00", "--for", "1h"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 4u) << run.out;
+  EXPECT_EQ(lines[1], "2026-12-07 08:00:00 start");
+  EXPECT_EQ(lines[2].substr(0, 36), "2026-12-07 08:00:00 message caption=");
+  EXPECT_EQ(lines[3], "2026-12-07 08:00:00 exit code=0");
+}
+
+}  // namespace
+}  // namespace vesk::sim::cli::testing

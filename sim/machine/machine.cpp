@@ -1,0 +1,546 @@
+#include "sim/machine/machine.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdio>
+#include <sstream>
+#include <string_view>
+
+#include "app/startup.h"
+#include "hardware/hardware_globals.h"
+#include "schedule/next_events.h"
+#include "schedule/schedule_file.h"
+#include "sim/board/board.h"
+#include "sim/board/simulated_driver_access.h"
+#include "sim/machine/chip_watcher.h"
+#include "sim/machine/event_log.h"
+#include "sim/machine/machine_desktop.h"
+#include "sim/os/simulated_os.h"
+#include "ui/frame_wnd.h"
+#include "ui/framework/controls.h"
+#include "ui/ui_globals.h"
+
+namespace vesk::sim {
+
+namespace {
+
+// Unwind a simulated process that the machine ends from outside (power
+// lost, reset, killed) or the whole run at its end. Like SimulatedProcessExit
+// they belong to the simulator only.
+struct ProcessKilled {};
+struct RunOver {};
+
+// The watchdog's feed, every 40 seconds: routine, not news.
+constexpr std::string_view kWatchdogFeed = "watchdog action=kick";
+
+// Windows' shutdown command waits this long when no "-t" is given.
+constexpr int kDefaultShutdownDelaySeconds = 30;
+
+const char* const kDayButtons[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+
+std::string Hex2(uint32_t value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", value & 0xFFu);
+  return text;
+}
+
+// "D HH:MM": weekday number, hour and minute of a local time.
+std::string WeekTime(const LocalTime& time) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%u %02u:%02u", time.wDayOfWeek % 10u, time.wHour % 100u, time.wMinute % 100u);
+  return text;
+}
+
+std::string RootName(RegistryRoot root) {
+  return root == RegistryRoot::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return text;
+}
+
+// What a command line asks of the operating system's shutdown, if anything.
+struct ShutdownRequest {
+  enum class Kind { PowerOff, Restart, Abort } kind;
+  int delaySeconds = kDefaultShutdownDelaySeconds;
+};
+
+std::optional<ShutdownRequest> ParseShutdown(const std::string& commandLine) {
+  std::istringstream words(Lower(commandLine));
+  std::vector<std::string> tokens;
+  for (std::string word; words >> word;) tokens.push_back(word);
+  const auto verb = std::find(tokens.begin(), tokens.end(), "shutdown");
+  if (verb == tokens.end()) return std::nullopt;
+  std::optional<ShutdownRequest> request;
+  for (auto it = verb + 1; it != tokens.end(); ++it) {
+    if (*it == "-s" || *it == "/s") request = ShutdownRequest{ShutdownRequest::Kind::PowerOff};
+    if (*it == "-r" || *it == "/r") request = ShutdownRequest{ShutdownRequest::Kind::Restart};
+    if (*it == "-a" || *it == "/a") return ShutdownRequest{ShutdownRequest::Kind::Abort};
+  }
+  if (!request) return std::nullopt;
+  for (auto it = verb + 1; it + 1 < tokens.end(); ++it) {
+    if (*it == "-t" || *it == "/t") request->delaySeconds = std::max(0, std::atoi((it + 1)->c_str()));
+  }
+  return request;
+}
+
+// The simulated machine's operating system, telling the machine what the
+// program asked of it.
+class MachineOs final : public SimulatedOs {
+ public:
+  struct Hooks {
+    std::function<void(const std::string& caption, const std::string& text)> message;
+    std::function<void(const std::string& commandLine)> command;
+    std::function<void(RegistryRoot, const std::string&, const std::string&, const std::string&)> registry;
+    std::function<void()> saved;
+    std::function<void()> removed;
+  };
+  MachineOs(VirtualClock& clock, Hooks hooks) : SimulatedOs(clock), hooks_(std::move(hooks)) {}
+
+  int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override {
+    hooks_.message(caption, text);
+    return SimulatedOs::ShowMessageBox(text, caption, type);
+  }
+  int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type, uint16_t langId,
+                          uint32_t timeoutMs) override {
+    hooks_.message(caption, text);
+    return SimulatedOs::ShowTimedMessageBox(text, caption, type, langId, timeoutMs);
+  }
+  bool RunHidden(const std::string& commandLine) override {
+    const bool result = SimulatedOs::RunHidden(commandLine);
+    hooks_.command(commandLine);
+    return result;
+  }
+  bool WriteRegistryString(RegistryRoot root, const std::string& subKey, const std::string& valueName,
+                           const std::string& data) override {
+    const bool written = SimulatedOs::WriteRegistryString(root, subKey, valueName, data);
+    if (written) hooks_.registry(root, subKey, valueName, data);
+    return written;
+  }
+  bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
+    const bool written = SimulatedOs::ReplaceFileAtomically(path, bytes);
+    if (written && path == ScheduleFilePath(*this)) hooks_.saved();
+    return written;
+  }
+  bool RemoveFile(const std::string& path) override {
+    const bool removed = SimulatedOs::RemoveFile(path);
+    if (path == ScheduleFilePath(*this)) hooks_.removed();
+    return removed;
+  }
+
+ private:
+  Hooks hooks_;
+};
+
+// Nothing of the simulated program needs COM.
+class NoCom final : public ComApartment {
+ public:
+  void Initialize() override {}
+  void Uninitialize() override {}
+};
+
+template <class T>
+void Earliest(std::optional<SimTime>& best, const std::optional<T>& candidate) {
+  if (candidate && (!best || *candidate < *best)) best = *candidate;
+}
+
+}  // namespace
+
+class Machine::Impl {
+ public:
+  Impl(MachineOptions options, Sink sink)
+      : options_(std::move(options)),
+        log_(std::move(sink)),
+        clock_(options_.from),
+        os_(clock_, OsHooks()),
+        board_(clock_, options_.profile),
+        firmware_(options_.table),
+        watcher_([this](SimTime at, std::string text) { Emit(at, std::move(text)); }) {
+    end_ = options_.from + options_.duration;
+    os_.SetLangId(options_.langId);
+    board_.KeepLog(false);
+    board_.SetAccessListener([this](const BoardAccess& access) { OnAccess(access); });
+    board_.SetEventListener([this](const BoardEvent& event) { OnBoardEvent(event); });
+    if (options_.timetable) os_.Files()[ScheduleFilePath(os_)] = *options_.timetable;
+  }
+
+  void Run() {
+    Emit(clock_.Now(), "on cause=power");
+    bootPending_ = true;
+    try {
+      for (;;) {
+        if (bootPending_ && board_.Power() == PowerState::On) {
+          bootPending_ = false;
+          RunProcess();
+        } else {
+          Idle();
+        }
+      }
+    } catch (const RunOver&) {
+    }
+    watcher_.Settle();
+    log_.Flush();
+  }
+
+ private:
+  // ------------------------------------------------------------- events
+
+  // Routine events (watchdog feeds, bus traces) do not count as news for
+  // the coalesced ticks; everything else does.
+  uint64_t Emit(SimTime at, std::string text, bool news = true) {
+    const bool routine = std::string_view(text).starts_with(kWatchdogFeed);
+    if (news && !routine && desktop_) desktop_->Disturb();
+    return log_.Add(at, std::move(text));
+  }
+  uint64_t Emit(std::string text) { return Emit(clock_.Now(), std::move(text)); }
+
+  MachineOs::Hooks OsHooks() {
+    MachineOs::Hooks hooks;
+    hooks.message = [this](const std::string& caption, const std::string& text) {
+      Emit("message caption=" + Quoted(caption) + " text=" + Quoted(text));
+    };
+    hooks.command = [this](const std::string& line) { OnCommand(line); };
+    hooks.registry = [this](RegistryRoot root, const std::string& key, const std::string& name,
+                            const std::string& data) {
+      Emit("registry key=" + Quoted(RootName(root) + "\\" + key) + " value=" + Quoted(name) + " data=" + Quoted(data));
+    };
+    hooks.saved = [this] { Emit("save"); };
+    hooks.removed = [this] { Emit("clear"); };
+    return hooks;
+  }
+
+  void OnCommand(const std::string& line) {
+    Emit("command line=" + Quoted(line));
+    const auto request = ParseShutdown(line);
+    if (!request) return;
+    const SimTime at = clock_.Now() + std::chrono::seconds{request->delaySeconds};
+    switch (request->kind) {
+      case ShutdownRequest::Kind::Abort: shutdownAt_.reset(); break;
+      case ShutdownRequest::Kind::PowerOff:
+        // A shutdown already counting down is not replaced.
+        if (!shutdownAt_) {
+          shutdownAt_ = at;
+          restart_ = false;
+        }
+        break;
+      case ShutdownRequest::Kind::Restart:
+        if (!shutdownAt_) {
+          shutdownAt_ = at;
+          restart_ = true;
+        }
+        break;
+    }
+  }
+
+  void OnAccess(const BoardAccess& access) {
+    if (processRunning_ && !chipReported_ && g_ChipAddress != 0) {
+      chipReported_ = true;
+      const char* mode = g_ControllerMode == static_cast<uint32_t>(kControllerModeI2c) ? "i2c" : "smbus";
+      Emit(access.at, "chip address=" + Hex2(g_ChipAddress) + " mode=" + mode);
+    }
+    if (options_.traceBus) {
+      if (auto line = TraceLine(access)) Emit(access.at, std::move(*line), false);
+    }
+    watcher_.Observe(access);
+  }
+
+  void OnBoardEvent(const BoardEvent& event) {
+    switch (event.kind) {
+      case BoardEventKind::PowerOn:
+        Emit(event.at, event.cause == EventCause::Alarm ? "on cause=alarm" : "on cause=power");
+        bootPending_ = true;
+        break;
+      case BoardEventKind::PowerOff:
+        watcher_.BoardReset();
+        Emit(event.at, "off");
+        shutdownAt_.reset();
+        if (processRunning_) killPending_ = true;
+        break;
+      case BoardEventKind::Reset:
+        watcher_.BoardReset();
+        Emit(event.at, "reset cause=watchdog");
+        Emit(event.at, "on cause=watchdog");
+        shutdownAt_.reset();
+        bootPending_ = true;
+        if (processRunning_) killPending_ = true;
+        break;
+    }
+  }
+
+  // --------------------------------------------------------------- time
+
+  std::optional<SimTime> NextStepAt() const {
+    if (nextStep_ >= options_.script.size()) return std::nullopt;
+    return options_.script[nextStep_].at;
+  }
+
+  void AdvanceTo(SimTime t) {
+    const SimTime now = clock_.Now();
+    if (t > now) clock_.Advance(t - now);
+    board_.Update();
+  }
+
+  // Switches the machine off (or restarts it) when the system's shutdown has
+  // counted down.
+  void ShutdownIfDue() {
+    if (!shutdownAt_ || clock_.Now() < *shutdownAt_) return;
+    const bool restart = restart_;
+    shutdownAt_.reset();
+    board_.SwitchOff();
+    if (restart) board_.PressPowerButton();
+  }
+
+  // The machine with no program running: on (the program ended) or off.
+  void Idle() {
+    std::optional<SimTime> next = end_;
+    Earliest(next, NextStepAt());
+    if (board_.Power() == PowerState::On) {
+      Earliest(next, shutdownAt_);
+      Earliest(next, board_.NextWatchdogReset());
+    } else {
+      Earliest(next, board_.NextAlarmPowerOn());
+    }
+    AdvanceTo(*next);
+    if (clock_.Now() >= end_) throw RunOver{};
+    ShutdownIfDue();
+    PerformDueSteps();
+    log_.Flush();
+  }
+
+  // The program's message loop has nothing to do: move time on to the next
+  // thing that happens and let it happen.
+  bool Drive() {
+    if (killPending_) throw ProcessKilled{};
+    watcher_.Settle();
+    log_.Flush();
+
+    std::optional<SimTime> next = end_;
+    Earliest(next, shutdownAt_);
+    Earliest(next, board_.NextWatchdogReset());
+    Earliest(next, NextStepAt());
+    Earliest(next, desktop_->NextTimerDue());
+    Earliest(next, desktop_->NextCoalescedTick());
+    const std::optional<SimTime> chipAlarm = board_.NextAlarmPowerOn();
+    Earliest(next, chipAlarm);
+
+    AdvanceTo(*next);
+    const SimTime now = clock_.Now();
+    if (now >= end_) throw RunOver{};
+    if (killPending_) throw ProcessKilled{};
+    ShutdownIfDue();
+    if (killPending_) throw ProcessKilled{};
+    // The chip's wake-up fired while the machine ran: news for the ticks.
+    if (chipAlarm && *chipAlarm <= now) desktop_->Disturb();
+    if (PerformDueSteps()) {
+      if (killPending_) throw ProcessKilled{};
+      return true;
+    }
+    const auto timerDue = desktop_->NextTimerDue();
+    const auto tickDue = desktop_->NextCoalescedTick();
+    const bool timerReady = timerDue && *timerDue <= now;
+    const bool tickReady = tickDue && *tickDue <= now;
+    if (tickReady && (!timerReady || desktop_->CoalescedTickFirst(*timerDue))) {
+      desktop_->DeliverCoalescedTick();
+    } else if (timerReady) {
+      desktop_->RunUntil(*timerDue);
+    }
+    return true;
+  }
+
+  // ------------------------------------------------------------ process
+
+  void RunProcess() {
+    ui::ResetProcessWideState();
+    os_.ReleaseMutexes();
+    os_.ClearRecords();
+    driver_ = std::make_unique<SimulatedDriverAccess>(board_);
+    MachineDesktop::Observer observer;
+    observer.warningCreated = [this](HWND) { Emit("warning shutdown=" + Quoted(NextShutdownText())); };
+    observer.noticeShown = [this] { Emit("notice"); };
+    observer.postponed = [this](unsigned minutes) {
+      Emit("postpone minutes=" + std::to_string(minutes) + " shutdown=" + Quoted(NextShutdownText()));
+    };
+    desktop_ = std::make_unique<MachineDesktop>(os_, options_.skinRoot, std::move(observer), options_.coalesceTicks);
+    desktop_->SetModalDriver([this](ui::headless::HeadlessDesktop&) { return Drive(); });
+    processRunning_ = true;
+    chipReported_ = false;
+    killPending_ = false;
+    Emit("start");
+
+    bool over = false;
+    AppHost host{os_, *driver_, firmware_, com_, nullptr, [this] { return MakeFrameWindow(os_, *driver_); }};
+    try {
+      const int code = RunVesk(host);
+      Emit("exit code=" + std::to_string(code));
+    } catch (const SimulatedProcessExit& exit) {
+      Emit("exit code=" + std::to_string(exit.exitCode));
+    } catch (const ProcessKilled&) {
+    } catch (const RunOver&) {
+      over = true;
+    }
+
+    // What the operating system does when a process is gone: its windows,
+    // its libraries and its mutex go with it.
+    processRunning_ = false;
+    watcher_.Settle();
+    ui::ResetProcessWideState();
+    desktop_.reset();
+    driver_.reset();
+    os_.ReleaseMutexes();
+    log_.Flush();
+    if (over) throw RunOver{};
+  }
+
+  // A second start while the program runs: the new process finds the
+  // mutex taken and leaves at once.
+  void StartSecondInstance() {
+    Emit("start");
+    SimulatedDriverAccess driver{board_};
+    AppHost host{os_, driver, firmware_, com_, nullptr, [this, &driver] { return MakeFrameWindow(os_, driver); }};
+    try {
+      Emit("exit code=" + std::to_string(RunVesk(host)));
+    } catch (const SimulatedProcessExit& exit) {
+      Emit("exit code=" + std::to_string(exit.exitCode));
+    }
+  }
+
+  std::string NextShutdownText() {
+    const HWND main = desktop_ ? desktop_->FindWindow(ui::kMainWindowClass) : nullptr;
+    const auto* frame = main ? dynamic_cast<ui::CDuiFrameWnd*>(desktop_->WindowObject(main)) : nullptr;
+    if (!frame) return "?";
+    return WeekTime(NextShutdownAt(frame->ActiveSchedule(), frame->CurrentPostponement(), os_.GetLocalTime()));
+  }
+
+  // -------------------------------------------------------- the user
+
+  bool PerformDueSteps() {
+    bool any = false;
+    while (nextStep_ < options_.script.size() && options_.script[nextStep_].at <= clock_.Now()) {
+      const ScriptStep& step = options_.script[nextStep_++];
+      const uint64_t entry = Emit("action line=" + std::to_string(step.line) + " do=" + Quoted(step.text));
+      const std::string failure = Perform(step);
+      if (!failure.empty()) log_.Amend(entry, " failed=" + Quoted(failure));
+      if (desktop_) desktop_->Disturb();
+      any = true;
+      if (killPending_) break;
+    }
+    return any;
+  }
+
+  // Empty when the user could do it, else why not.
+  std::string Perform(const ScriptStep& step) {
+    switch (step.action) {
+      case UserAction::Power:
+        if (board_.Power() == PowerState::On) return "the machine is on";
+        board_.PressPowerButton();
+        return {};
+      case UserAction::Start:
+        if (board_.Power() == PowerState::Off) return "the machine is off";
+        if (processRunning_) {
+          StartSecondInstance();
+        } else {
+          bootPending_ = true;
+        }
+        return {};
+      case UserAction::Kill:
+        if (!processRunning_) return "the program is not running";
+        killPending_ = true;
+        return {};
+      default: break;
+    }
+    if (!processRunning_ || !desktop_) return "the program is not running";
+    const HWND main = desktop_->FindWindow(ui::kMainWindowClass);
+    if (!main) return "the program has no main window";
+    return PerformInWindows(step, main);
+  }
+
+  std::string PerformInWindows(const ScriptStep& step, HWND main) {
+    MachineDesktop& desktop = *desktop_;
+    const auto failedUnless = [](bool done, const char* why) { return done ? std::string{} : std::string(why); };
+    switch (step.action) {
+      case UserAction::Open:
+        return failedUnless(desktop.DoubleClickTrayIcon(main), "the program has no tray icon");
+      case UserAction::HotKey:
+        return failedUnless(desktop.PressHotKey(MOD_ALT, 'J'), "no program has registered Alt+J");
+      case UserAction::Hide:
+        return failedUnless(desktop.Click(main, "closebtn1"), "the window is not shown");
+      case UserAction::Close:
+        return failedUnless(desktop.CloseByUser(main), "the window is not shown");
+      case UserAction::Select:
+        return failedUnless(desktop.Click(main, kDayButtons[step.day]), "the window is not shown");
+      case UserAction::Phase: return SetPhase(step, main);
+      case UserAction::Save: return failedUnless(desktop.Click(main, "btnOk"), "the window is not shown");
+      case UserAction::Clear: return failedUnless(desktop.Click(main, "btnClear"), "the window is not shown");
+      case UserAction::Postpone:
+      case UserAction::Cancel: return InWarningWindow(step);
+      case UserAction::Exit:
+        if (!desktop.RightClickTrayIcon(main)) return "the program has no tray icon";
+        return failedUnless(desktop.ChooseMenuItem(ui::ID_TRAY_EXIT), "the menu has no exit");
+      default: return "not a window action";
+    }
+  }
+
+  std::string SetPhase(const ScriptStep& step, HWND main) {
+    MachineDesktop& desktop = *desktop_;
+    const std::string n = std::to_string(step.phase);
+    const std::string box = "EnablePhase" + n;
+    auto* check = desktop.Control<ui::CCheckBoxUI>(main, box.c_str());
+    if (!check) return "the window has no " + box;
+    if ((check->GetCheck() != 0) != step.on && !desktop.Click(main, box.c_str())) return "the window is not shown";
+    if (!step.on) return {};
+    const std::pair<std::string, int> lists[] = {{"StartHour" + n, step.startMinutes / 60},
+                                                 {"StartMinute" + n, step.startMinutes % 60},
+                                                 {"EndHour" + n, step.endMinutes / 60},
+                                                 {"EndMinute" + n, step.endMinutes % 60}};
+    for (const auto& [list, index] : lists) {
+      if (!desktop.SelectListItem(main, list.c_str(), index)) return "the window is not shown";
+    }
+    return {};
+  }
+
+  std::string InWarningWindow(const ScriptStep& step) {
+    MachineDesktop& desktop = *desktop_;
+    const HWND warning = desktop.FindWindow(ui::kWarningWindowClass);
+    if (!warning) return "there is no warning";
+    if (!desktop.IsWindowVisible(warning) && !desktop.DoubleClickTrayIcon(warning)) return "the warning has no tray icon";
+    if (step.action == UserAction::Cancel) {
+      return desktop.Click(warning, "btnCancel") ? std::string{} : "the warning has no cancel button";
+    }
+    if (!desktop.SelectListItem(warning, "DelayHour", step.hours)) return "the warning's hour list has no such item";
+    if (!desktop.SelectListItem(warning, "DelayMinute", step.minutes)) return "the warning's minute list has no such item";
+    return desktop.Click(warning, "btnDelay") ? std::string{} : "the warning has no postpone button";
+  }
+
+  MachineOptions options_;
+  EventLog log_;
+  VirtualClock clock_;
+  MachineOs os_;
+  Board board_;
+  FirmwareTableSource firmware_;
+  ChipWatcher watcher_;
+  NoCom com_;
+  std::unique_ptr<SimulatedDriverAccess> driver_;
+  std::unique_ptr<MachineDesktop> desktop_;
+  SimTime end_;
+  std::size_t nextStep_ = 0;
+  std::optional<SimTime> shutdownAt_;
+  bool restart_ = false;
+  bool bootPending_ = false;
+  bool processRunning_ = false;
+  bool killPending_ = false;
+  bool chipReported_ = false;
+};
+
+std::string DefaultSkinRoot() {
+  if (const char* root = std::getenv("VESK_SKIN_ROOT"); root != nullptr && *root != '\0') return root;
+  return VESK_DEFAULT_SKIN_ROOT;
+}
+
+Machine::Machine(MachineOptions options, Sink sink) : impl_(std::make_unique<Impl>(std::move(options), std::move(sink))) {}
+
+Machine::~Machine() = default;
+
+void Machine::Run() { impl_->Run(); }
+
+}  // namespace vesk::sim

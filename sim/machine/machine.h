@@ -1,0 +1,74 @@
+#pragma once
+// The simulated machine running the whole program: a board of a given
+// profile with its firmware table, a disk that keeps the timetable across
+// power cycles, a virtual clock, and the program itself (the entry routine,
+// its windows on the headless desktop) started at power-on, ended by the
+// shutdown command's power-off, woken by the chip, reset by a watchdog
+// nobody feeds, and driven by a script of user actions.
+//
+//   MachineOptions options;
+//   options.profile = *ParseBoardProfile("mcu-intel-i2c");
+//   options.table = *NamedFirmwareTable("accepted");
+//   options.from = *ParseSimTime("2026-12-07 07:00:00");
+//   options.duration = std::chrono::hours{24 * 7};
+//   Machine machine{options, [](const std::string& line) { std::cout << line << '\n'; }};
+//   machine.Run();
+//
+// Events, one line each, "YYYY-MM-DD HH:MM:SS event key=value ...":
+//   on cause=power|alarm|watchdog, off, reset cause=watchdog, start,
+//   exit code=N, registry key=".." value=".." data="..", message caption=".."
+//   text="..", command line="..", chip address=0xNN mode=smbus|i2c,
+//   alarm weekday=D hour=H minute=M day=V, alarm-clear,
+//   watchdog action=start|kick|stop kind=mcu|superio,
+//   warning shutdown="D HH:MM", notice, postpone minutes=N shutdown="D HH:MM",
+//   save, clear, action line=N do=".." [failed=".."];
+//   with traceBus also "bus op=.. addr=.. reg=.. value=.." and
+//   "port port=0xNN value=0xNN".
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/board/board_profile.h"
+#include "sim/firmware/firmware_tables.h"
+#include "sim/machine/script.h"
+#include "sim/os/virtual_clock.h"
+
+namespace vesk::sim {
+
+struct MachineOptions {
+  BoardProfile profile;
+  FirmwareTable table;
+  std::optional<std::vector<uint8_t>> timetable;  // "TimeSetting.bin" on the disk at the start
+  SimTime from;
+  Microseconds duration{};
+  uint16_t langId = 1033;
+  bool traceBus = false;
+  std::vector<ScriptStep> script;
+  std::string skinRoot;        // the folder that holds "skin"
+  bool coalesceTicks = true;   // see MachineDesktop
+};
+
+// The folder holding the program's "skin" folder: $VESK_SKIN_ROOT when set,
+// else the source tree the simulator was built from.
+std::string DefaultSkinRoot();
+
+class Machine {
+ public:
+  using Sink = std::function<void(const std::string& line)>;
+  Machine(MachineOptions options, Sink sink);
+  ~Machine();
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
+  // Plays the run from `from` for `duration`; every event goes to the sink.
+  void Run();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vesk::sim

@@ -1,0 +1,56 @@
+#pragma once
+// What the user does during a simulated run, from a script file: one action
+// per line, "YYYY-MM-DD HH:MM:SS action [arguments]", in time order. Blank
+// lines and lines starting with '#' are skipped.
+//
+//   open                       double-click the program's tray icon
+//   hotkey                     press Alt+J
+//   hide                       the editor's close button (back to the tray)
+//   close                      the title bar's close box (the window goes,
+//                              the program runs its own exit)
+//   select DAY                 a day button: 0..6 (0 = Sunday) or its name
+//   phase N on HH:MM HH:MM     phase N (1..3) switched on, from .. to
+//   phase N off                phase N switched off
+//   save                       the save button
+//   clear                      the clear button
+//   postpone H:MM              open the warning, postpone by H hours, MM minutes
+//   cancel                     open the warning, cancel the timetable
+//   exit                       the tray icon's menu, "exit"
+//   start                      start the program (again)
+//   kill                       end the program's process abruptly
+//   power                      press the power button of a machine that is off
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/os/virtual_clock.h"
+
+namespace vesk::sim {
+
+enum class UserAction {
+  Open, HotKey, Hide, Close, Select, Phase, Save, Clear, Postpone, Cancel, Exit, Start, Kill, Power,
+};
+
+struct ScriptStep {
+  SimTime at;
+  int line = 0;             // in the script file, from 1
+  std::string text;         // the action and its arguments as written
+  UserAction action = UserAction::Open;
+  int day = 0;              // Select: 0..6
+  int phase = 0;            // Phase: 1..3
+  bool on = false;          // Phase
+  int startMinutes = 0;     // Phase on: minutes after midnight
+  int endMinutes = 0;
+  int hours = 0;            // Postpone
+  int minutes = 0;
+};
+
+// The steps of a script, or nothing and "line N: reason" in error. Steps
+// must come in time order (equal times keep their order).
+std::optional<std::vector<ScriptStep>> ParseScript(const std::string& text, std::string& error);
+
+// "90s", "15m", "36h", "7d": a whole number and its unit. Nothing for
+// anything else, zero or more than 400 days.
+std::optional<Microseconds> ParseDuration(const std::string& text);
+
+}  // namespace vesk::sim

@@ -1,0 +1,342 @@
+// The whole program on the simulated machine: a week of power cycles on
+// every board that has a reachable chip, and the user's actions of a
+// script, read from the timeline of events.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "schedule/week_schedule.h"
+#include "sim/board/board_profile.h"
+#include "sim/firmware/firmware_tables.h"
+#include "sim/machine/machine.h"
+
+namespace vesk::sim {
+namespace {
+
+using std::chrono::minutes;
+using std::chrono::seconds;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+constexpr uint16_t HM(int hour, int minute) { return static_cast<uint16_t>(hour * 60 + minute); }
+
+struct PhaseSpec {
+  int weekday;
+  uint16_t start;
+  uint16_t end;
+};
+
+std::vector<uint8_t> Timetable(const std::vector<PhaseSpec>& phases) {
+  WeekSchedule week;
+  std::array<int, 7> used{};
+  for (const PhaseSpec& p : phases) week.Days[p.weekday].Phases[used[p.weekday]++] = {1, p.start, p.end};
+  const auto image = ScheduleToBytes(week);
+  return {image.begin(), image.end()};
+}
+
+struct Timeline {
+  std::vector<std::string> lines;
+
+  // Lines without the watchdog's feeds, which come every 40 seconds.
+  std::vector<std::string> Events() const {
+    std::vector<std::string> kept;
+    for (const auto& line : lines) {
+      if (line.find(" watchdog action=kick ") == std::string::npos) kept.push_back(line);
+    }
+    return kept;
+  }
+  // Lines whose event word is one of `words`.
+  std::vector<std::string> Only(std::initializer_list<const char*> words) const {
+    std::vector<std::string> kept;
+    for (const auto& line : lines) {
+      const std::string word = line.substr(20, line.find(' ', 20) - 20);
+      for (const char* w : words) {
+        if (word == w) kept.push_back(line);
+      }
+    }
+    return kept;
+  }
+  // The lines from the first one containing `from` up to, not including,
+  // the first one after it containing `to`.
+  std::vector<std::string> Between(const std::string& from, const std::string& to) const {
+    const auto events = Events();
+    auto start = std::find_if(events.begin(), events.end(), [&](const auto& l) { return l.find(from) != std::string::npos; });
+    auto stop = std::find_if(start == events.end() ? start : start + 1, events.end(),
+                             [&](const auto& l) { return l.find(to) != std::string::npos; });
+    return {start, stop};
+  }
+};
+
+SimTime TimeOf(const std::string& line) { return ParseSimTime(line.substr(0, 19)).value(); }
+
+struct Scenario {
+  explicit Scenario(const char* profile, const char* from, Microseconds duration) {
+    options.profile = ParseBoardProfile(profile).value();
+    options.table = NamedFirmwareTable("accepted").value();
+    options.from = ParseSimTime(from).value();
+    options.duration = duration;
+    options.skinRoot = VESK_SOURCE_DIR;
+  }
+  Scenario& Week(const std::vector<PhaseSpec>& phases) {
+    options.timetable = Timetable(phases);
+    return *this;
+  }
+  Scenario& Script(const std::string& text) {
+    std::string error;
+    auto steps = ParseScript(text, error);
+    EXPECT_TRUE(steps) << error;
+    if (steps) options.script = *steps;
+    return *this;
+  }
+  Timeline Play() const {
+    Timeline timeline;
+    Machine machine{options, [&](const std::string& line) { timeline.lines.push_back(line); }};
+    machine.Run();
+    return timeline;
+  }
+  MachineOptions options;
+};
+
+// --- a week on every board ---
+
+// Short phases on six days, one day off, a day with two.
+const std::vector<PhaseSpec> kTestWeek{
+    {1, HM(10, 0), HM(10, 20)}, {1, HM(22, 0), HM(22, 10)}, {2, HM(10, 0), HM(10, 20)}, {3, HM(6, 0), HM(6, 15)},
+    {4, HM(10, 0), HM(10, 20)}, {4, HM(12, 0), HM(12, 30)}, {5, HM(23, 30), HM(23, 59)}, {6, HM(9, 0), HM(9, 10)}};
+// The dates of that week, Sunday first.
+const char* const kDates[] = {"2026-12-06", "2026-12-07", "2026-12-08", "2026-12-09",
+                              "2026-12-10", "2026-12-11", "2026-12-12"};
+
+SimTime PhaseTime(int weekday, uint16_t minute) {
+  return ParseSimTime(std::string(kDates[weekday]) + " 00:00:00").value() + minutes{minute};
+}
+
+std::string WeekTime(int weekday, uint16_t minute) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d %02d:%02d", weekday, minute / 60, minute % 60);
+  return text;
+}
+
+TEST(MachineWeek, OffAtEveryPhaseEndAndOnAtEveryPhaseStartOnEveryBoard) {
+  for (const char* chip : {"mcu", "rtc-a2", "rtc-d0", "mcu+rtc-a2"}) {
+    for (const char* controller : {"amd", "nvidia", "intel-smbus", "intel-i2c"}) {
+      const std::string profile = std::string(chip) + "-" + controller;
+      SCOPED_TRACE(profile);
+      const Timeline run = Scenario(profile.c_str(), "2026-12-06 12:00:00", std::chrono::hours{24 * 7}).Week(kTestWeek).Play();
+      const bool mcu = std::string(chip).rfind("mcu", 0) == 0;
+
+      const auto power = run.Only({"on", "off"});
+      // Switched on at the start, outside every phase: off after the first tick.
+      ASSERT_GE(power.size(), 2u + 2 * kTestWeek.size());
+      EXPECT_EQ(power[0], "2026-12-06 12:00:00 on cause=power");
+      EXPECT_THAT(power[1], HasSubstr(" off"));
+      for (std::size_t i = 0; i < kTestWeek.size(); ++i) {
+        const PhaseSpec& phase = kTestWeek[i];
+        const std::string& on = power[2 + 2 * i];
+        const std::string& off = power[3 + 2 * i];
+        EXPECT_THAT(on, HasSubstr(" on cause=alarm")) << WeekTime(phase.weekday, phase.start);
+        const auto onDelay = TimeOf(on) - PhaseTime(phase.weekday, phase.start);
+        EXPECT_TRUE(onDelay >= seconds{0} && onDelay < seconds{2}) << on;
+        EXPECT_THAT(off, HasSubstr(" off"));
+        // The shutdown command runs in the end minute and gives 30 seconds.
+        const auto offDelay = TimeOf(off) - PhaseTime(phase.weekday, phase.end);
+        EXPECT_TRUE(offDelay >= seconds{30} && offDelay < seconds{33}) << off;
+      }
+      EXPECT_EQ(power.size(), 2u + 2 * kTestWeek.size());
+
+      // Before each power-on the chip held exactly that power-on: the last
+      // wake-up programmed before it.
+      for (std::size_t i = 0; i < kTestWeek.size(); ++i) {
+        const PhaseSpec& phase = kTestWeek[i];
+        const SimTime onAt = PhaseTime(phase.weekday, phase.start);
+        std::string last;
+        for (const auto& line : run.Only({"alarm"})) {
+          if (TimeOf(line) < onAt) last = line;
+        }
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "alarm weekday=%d hour=%d minute=%d day=", phase.weekday,
+                      phase.start / 60, phase.start % 60);
+        EXPECT_THAT(last, HasSubstr(expected)) << WeekTime(phase.weekday, phase.start);
+        const int day = std::stoi(last.substr(last.rfind('=') + 1));
+        if (mcu) {
+          EXPECT_TRUE(day == phase.weekday + 1 || day == phase.weekday + 8) << last;
+        } else {
+          EXPECT_EQ(day, phase.weekday) << last;
+        }
+      }
+      // Each start of the program finds the chip, switches its wake-up off,
+      // programs it and starts a watchdog (none answers at 0xC2 on an RTC
+      // board in I2C mode, so none runs there).
+      const auto starts = run.Only({"start"});
+      EXPECT_EQ(starts.size(), 1 + kTestWeek.size());
+      const std::string chipLine = std::string("chip address=") + (mcu ? "0xC2" : chip[4] == 'a' ? "0xA2" : "0xD0") +
+                                   " mode=" + (std::string(controller) == "intel-i2c" ? "i2c" : "smbus");
+      EXPECT_EQ(run.Only({"chip"}).size(), starts.size());
+      EXPECT_THAT(run.Only({"chip"}), Contains(HasSubstr(chipLine)));
+      EXPECT_EQ(run.Only({"alarm-clear"}).size(), starts.size());
+      const bool noWatchdog = !mcu && std::string(controller) == "intel-i2c";
+      EXPECT_EQ(run.Only({"watchdog"}).empty(), noWatchdog);
+      EXPECT_THAT(run.Only({"reset", "message", "exit"}), IsEmpty());
+    }
+  }
+}
+
+TEST(MachineWeek, BoardsWithoutAReachableChipStopAtTheFirstStart) {
+  for (const char* profile : {"none-amd", "mcu-other"}) {
+    const Timeline run = Scenario(profile, "2026-12-07 08:00:00", std::chrono::hours{24}).Week(kTestWeek).Play();
+    EXPECT_THAT(run.Only({"message", "exit", "on", "off"}),
+                ElementsAre("2026-12-07 08:00:00 on cause=power",
+                            "2026-12-07 08:00:00 message caption=\"Notice\" text=\"Can't find the RTC or MCU chip !\"",
+                            "2026-12-07 08:00:00 exit code=0"))
+        << profile;
+  }
+}
+
+TEST(MachineWeek, CoalescedTicksChangeNothingThatShows) {
+  for (const char* profile : {"mcu-intel-i2c", "rtc-a2-amd"}) {
+    Scenario scenario(profile, "2026-12-07 09:58:00", minutes{75});
+    scenario.Week({{1, HM(10, 0), HM(10, 20)}, {1, HM(10, 40), HM(11, 0)}})
+        .Script("2026-12-07 10:16:00 postpone 0:10\n"
+                "2026-12-07 10:40:30 open\n"
+                "2026-12-07 10:41:00 select Tuesday\n"
+                "2026-12-07 10:41:10 phase 1 on 07:00 07:30\n"
+                "2026-12-07 10:41:20 save\n");
+    const auto coalesced = scenario.Play().lines;
+    scenario.options.coalesceTicks = false;
+    const auto everyTick = scenario.Play().lines;
+    EXPECT_THAT(coalesced, ElementsAreArray(everyTick)) << profile;
+    EXPECT_THAT(coalesced, Contains(HasSubstr(" save")));
+  }
+}
+
+// --- the user ---
+
+TEST(MachineScript, PostponeFromTheWarningMovesTheShutdown) {
+  const Timeline run = Scenario("mcu-intel-i2c", "2026-12-07 10:00:00", minutes{60})
+                           .Week({{1, HM(10, 0), HM(10, 20)}})
+                           .Script("2026-12-07 10:16:00 postpone 0:30\n")
+                           .Play();
+  EXPECT_THAT(run.Only({"warning", "notice", "action", "postpone", "command", "off"}),
+              ElementsAre("2026-12-07 10:15:00 warning shutdown=\"1 10:20\"", "2026-12-07 10:15:00 notice",
+                          "2026-12-07 10:16:00 action line=1 do=\"postpone 0:30\"",
+                          "2026-12-07 10:16:00 postpone minutes=30 shutdown=\"1 10:50\"",
+                          "2026-12-07 10:45:00 warning shutdown=\"1 10:50\"", "2026-12-07 10:45:00 notice",
+                          "2026-12-07 10:50:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
+                          "2026-12-07 10:50:30 off"));
+}
+
+TEST(MachineScript, PostponingAfterTheShutdownCommandKeepsTheMachineOn) {
+  const Timeline run = Scenario("mcu-amd", "2026-12-07 10:00:00", minutes{40})
+                           .Week({{1, HM(10, 0), HM(10, 20)}})
+                           .Script("2026-12-07 10:20:10 postpone 0:05\n")
+                           .Play();
+  EXPECT_THAT(run.Only({"postpone", "command", "off"}),
+              ElementsAre("2026-12-07 10:20:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
+                          "2026-12-07 10:20:10 command line=\"Cmd.exe /C shutdown -a\"",
+                          "2026-12-07 10:20:10 postpone minutes=5 shutdown=\"1 10:25\"",
+                          "2026-12-07 10:25:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
+                          "2026-12-07 10:25:30 off"));
+}
+
+TEST(MachineScript, SavedTimetableSurvivesThePowerCycle) {
+  // No timetable at first; the user makes one for Monday 08:00-08:30.
+  const Timeline run = Scenario("mcu-intel-smbus", "2026-12-07 08:00:00", std::chrono::hours{24 * 7} + minutes{10})
+                           .Script("2026-12-07 08:00:10 open\n"
+                                   "2026-12-07 08:00:20 select Monday\n"
+                                   "2026-12-07 08:00:30 phase 1 on 08:00 08:30\n"
+                                   "2026-12-07 08:00:40 save\n")
+                           .Play();
+  EXPECT_THAT(run.Only({"save", "alarm", "command", "off", "on", "start"}),
+              ElementsAre("2026-12-07 08:00:00 on cause=power", "2026-12-07 08:00:00 start",
+                          "2026-12-07 08:00:40 save",
+                          // Next Monday 08:00, seen from Monday 08:00: next week.
+                          "2026-12-07 08:00:40 alarm weekday=1 hour=8 minute=0 day=9",
+                          "2026-12-07 08:30:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
+                          "2026-12-07 08:30:30 off", "2026-12-14 08:00:00 on cause=alarm",
+                          "2026-12-14 08:00:00 start",
+                          // The program read the file it had saved.
+                          "2026-12-14 08:00:00 alarm weekday=1 hour=8 minute=0 day=9"));
+}
+
+TEST(MachineScript, KilledProgramIsResetByTheWatchdog) {
+  const Timeline run = Scenario("mcu-intel-i2c", "2026-12-07 08:00:00", minutes{10})
+                           .Week({{1, HM(8, 0), HM(18, 0)}})
+                           .Script("2026-12-07 08:02:00 kill\n")
+                           .Play();
+  const auto kicks = run.Only({"watchdog"});
+  std::string lastFeed;
+  for (const auto& line : kicks) {
+    if (TimeOf(line) <= ParseSimTime("2026-12-07 08:02:00").value()) lastFeed = line;
+  }
+  ASSERT_FALSE(lastFeed.empty());
+  const auto reset = run.Only({"reset"});
+  ASSERT_EQ(reset.size(), 1u);
+  EXPECT_EQ(TimeOf(reset[0]) - TimeOf(lastFeed), seconds{60}) << lastFeed << " / " << reset[0];
+  const std::string at = reset[0].substr(0, 19);
+  EXPECT_THAT(run.Between(" reset ", " chip "),
+              ElementsAre(at + " reset cause=watchdog", at + " on cause=watchdog", at + " start",
+                          at + " registry key=\"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\" "
+                               "value=\"VESK\" data=\"C:\\VESK\\VESK.exe\"",
+                          at + " registry key=\"HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\"
+                               "CurrentVersion\\Run\" value=\"VESK\" data=\"C:\\VESK\\VESK.exe\""));
+  EXPECT_THAT(run.Only({"exit"}), IsEmpty());
+}
+
+TEST(MachineScript, EndsOfTheProgram) {
+  // The tray menu's exit: watchdog off, shutdown aborted, process gone;
+  // nothing feeds or resets afterwards.
+  const Timeline exit = Scenario("mcu-amd", "2026-12-07 08:00:00", minutes{10})
+                            .Week({{1, HM(8, 0), HM(18, 0)}})
+                            .Script("2026-12-07 08:05:00 exit\n")
+                            .Play();
+  EXPECT_THAT(exit.Between("do=\"exit\"", "no such line"),
+              ElementsAre("2026-12-07 08:05:00 action line=1 do=\"exit\"",
+                          "2026-12-07 08:05:00 watchdog action=stop kind=mcu",
+                          "2026-12-07 08:05:00 command line=\"Cmd.exe /C shutdown -a\"",
+                          "2026-12-07 08:05:00 exit code=0"));
+
+  // The title bar's close box: the window goes, the entry routine's exit
+  // runs (stopping the micro-controller's watchdog start-up found).
+  const Timeline close = Scenario("mcu-intel-i2c", "2026-12-07 08:00:00", minutes{10})
+                             .Week({{1, HM(8, 0), HM(18, 0)}})
+                             .Script("2026-12-07 08:05:00 hotkey\n2026-12-07 08:05:10 close\n")
+                             .Play();
+  EXPECT_THAT(close.Between("do=\"close\"", "no such line"),
+              ElementsAre("2026-12-07 08:05:10 action line=2 do=\"close\"",
+                          "2026-12-07 08:05:10 watchdog action=stop kind=mcu",
+                          "2026-12-07 08:05:10 command line=\"Cmd.exe /C shutdown -a\"",
+                          "2026-12-07 08:05:10 exit code=0"));
+
+  // A second start while the program runs leaves at once; the first runs on.
+  const Timeline twice = Scenario("mcu-intel-i2c", "2026-12-07 08:00:00", minutes{10})
+                             .Week({{1, HM(8, 0), HM(18, 0)}})
+                             .Script("2026-12-07 08:05:00 start\n")
+                             .Play();
+  EXPECT_THAT(twice.Between("do=\"start\"", "no such line"),
+              ElementsAre("2026-12-07 08:05:00 action line=1 do=\"start\"", "2026-12-07 08:05:00 start",
+                          "2026-12-07 08:05:00 exit code=0"));
+  EXPECT_THAT(twice.lines, Contains("2026-12-07 08:09:20 watchdog action=kick kind=mcu"));
+}
+
+TEST(MachineScript, ActionsThatCannotBeDoneAreReported) {
+  const Timeline run = Scenario("mcu-amd", "2026-12-07 08:00:00", minutes{3})
+                           .Week({{1, HM(8, 0), HM(18, 0)}})
+                           .Script("2026-12-07 08:01:00 cancel\n2026-12-07 08:01:30 power\n"
+                                   "2026-12-07 08:02:00 kill\n2026-12-07 08:02:10 open\n")
+                           .Play();
+  EXPECT_THAT(run.Only({"action"}),
+              ElementsAre("2026-12-07 08:01:00 action line=1 do=\"cancel\" failed=\"there is no warning\"",
+                          "2026-12-07 08:01:30 action line=2 do=\"power\" failed=\"the machine is on\"",
+                          "2026-12-07 08:02:00 action line=3 do=\"kill\"",
+                          "2026-12-07 08:02:10 action line=4 do=\"open\" failed=\"the program is not running\""));
+}
+
+}  // namespace
+}  // namespace vesk::sim
