@@ -15,23 +15,19 @@ using testing::EndOfTable;
 using testing::Structure;
 
 // Hands the check a fixed table, as the firmware would, after a debugger text.
-class BytesSource : public SmbiosTableSource {
- public:
-  explicit BytesSource(Bytes bytes, std::string debugText = {}) : bytes_(std::move(bytes)), debug_(std::move(debugText)) {}
+struct BytesSource : SmbiosTableSource {
+  BytesSource(Bytes table, std::string text = {}) : bytes(std::move(table)), debug(std::move(text)) {}
   void ReadTables(SMInfo& info, OsServices& os) override {
     ++reads;
-    if (!debug_.empty()) os.DebugOutput(debug_);
-    StoreSmbiosTable(info, bytes_, 3, 4);
+    if (!debug.empty()) os.DebugOutput(debug);
+    StoreSmbiosTable(info, bytes, 3, 4);
   }
+  Bytes bytes;
+  std::string debug;
   int reads = 0;
-
- private:
-  Bytes bytes_;
-  std::string debug_;
 };
 
-// What the user saw and how the process ended: "accepted" when the check
-// returned without a box, else "exit N: CAPTION: TEXT (type T)" of the one box.
+// "accepted", or "exit N: CAPTION: TEXT (type T)" of the one box.
 std::string Check(SmbiosTableSource& source, sim::SimulatedOs& os) {
   try {
     InfoCheckValid(os, source);
@@ -72,11 +68,8 @@ TEST(InfoCheckValid, JudgesTheJoinedFirstFiveStringsOfTheStructureWithHandle0x00
       {"inside longer words", Board({"XRM415-B", "REOPENED"}), "accepted"},
       {"model code in lower case", Board({"rm415", "OPEN"}), kNotCompatible},
       {"switch in lower case", Board({"RM415", "open"}), kSwitchedOff},
-      {"switch in mixed case", Board({"RM415", "Open"}), kSwitchedOff},
       {"switch as the fifth string", Board({"RM415", "b", "c", "d", "OPEN"}), "accepted"},
       {"switch only as the sixth string", Board({"RM415", "b", "c", "d", "e", "OPEN"}), kSwitchedOff},
-      {"model code only as the sixth string", Board({"a", "b", "c", "d", "OPEN", "RM415"}), kNotCompatible},
-      {"one string holding both", Board({"RM415OPEN"}), "accepted"},
       {"no strings", Board({}), kNotCompatible},
       {"empty table", {}, kNotCompatible},
       {"handle bytes 00 02 are 0x0200", Board({"RM415", "OPEN"}, 0x0200), kNotCompatible},
@@ -99,9 +92,7 @@ TEST(InfoCheckValid, JudgesTheJoinedFirstFiveStringsOfTheStructureWithHandle0x00
        Concat({Structure(0x00, 0x0000, {"BIOS"}), {0x02, 0x04, 0x02, 0x00, 'R', 'M', '4', '1', '5', 0, 'O', 'P', 'E', 'N'}}),
        "accepted"},
   };
-  for (const auto& [what, table, seen] : rows) {
-    EXPECT_EQ(Check(table), seen) << what;
-  }
+  for (const auto& [what, table, seen] : rows) EXPECT_EQ(Check(table), seen) << what;
 
   // Behind the 255 structures the index holds, the handle is not found.
   Bytes many;

@@ -36,8 +36,6 @@ std::string IndexOf(const SMInfo& info) {
   return text.str();
 }
 
-Bytes Filler(std::size_t count, uint8_t value) { return Bytes(count, value); }
-
 // Every row also goes through the fuzz entry: the bytes past the table are
 // poisoned for ASan meanwhile, and the index must keep its invariants.
 TEST(ParseSmbiosTables, IndexesStructuresAndTypeRuns) {
@@ -56,10 +54,10 @@ TEST(ParseSmbiosTables, IndexesStructuresAndTypeRuns) {
        "0+6:0x0010 6+7:0x0011 13+6:0x0012 19+10:0x0013 29+6:0x0014 35+6:0x0015 41+6:0xFEFF "
        "| 0+6:0x10 6+23:0x11 29+6:0x13 35+6:0x11 41+6:0x7F"},
       // An empty string-set ends two bytes after the formatted area.
-      {Concat({Structure(1, 0x0001, {}, Filler(4, 0x11)), Structure(2, 0x0002, {"x"}), EndOfTable()}),
+      {Concat({Structure(1, 0x0001, {}, Bytes(4, 0x11)), Structure(2, 0x0002, {"x"}), EndOfTable()}),
        "0+10:0x0001 10+7:0x0002 17+6:0xFEFF | 0+10:0x01 10+7:0x02 17+6:0x7F"},
       // Zero bytes inside the formatted area end nothing.
-      {Concat({Structure(1, 0x0001, {"M"}, Filler(8, 0)), EndOfTable()}), "0+15:0x0001 15+6:0xFEFF | 0+15:0x01 15+6:0x7F"},
+      {Concat({Structure(1, 0x0001, {"M"}, Bytes(8, 0)), EndOfTable()}), "0+15:0x0001 15+6:0xFEFF | 0+15:0x01 15+6:0x7F"},
       // A table cut short leaves the last lengths at 0.
       {Concat({bios, cut}), "0+7:0x0000 7+0:0x0001 | 0+7:0x00 7+0:0x01"},
       // Fewer than four bytes after a string-set hold no header: the table ends.
@@ -68,9 +66,9 @@ TEST(ParseSmbiosTables, IndexesStructuresAndTypeRuns) {
       {Concat({bios, {0x02, 0x08, 0x02, 0x00}}), "0+7:0x0000 7+0:0x0002 | 0+7:0x00 7+0:0x02"},
       // A formatted length pointing past the end, a string-set that never ends.
       {Concat({bios, {0x02, 0xF0, 0x02, 0x00, 'R', 'M', 0, 0}}), "0+7:0x0000 7+0:0x0002 | 0+7:0x00 7+0:0x02"},
-      {Concat({{0x02, 0x04, 0x02, 0x00}, Filler(50, 'A')}), "0+0:0x0002 | 0+0:0x02"},
+      {Concat({{0x02, 0x04, 0x02, 0x00}, Bytes(50, 'A')}), "0+0:0x0002 | 0+0:0x02"},
       // Length bytes 0 to 3 point the scan back into the header; it ends anyway.
-      {Concat({{0x11, 0x00, 0x00, 0x00}, Filler(40, 0)}), ""},
+      {Concat({{0x11, 0x00, 0x00, 0x00}, Bytes(40, 0)}), ""},
       {Concat({{0x11, 0x03, 0x00, 0x00, 0x00, 0x00, 0x11, 0x01, 0x00, 0x00, 0x00, 0x00}}), ""},
   };
   for (const auto& [bytes, index] : rows) {

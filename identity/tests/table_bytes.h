@@ -9,9 +9,8 @@ namespace vesk::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-// Header (its length byte counting the extra formatted bytes), the extra
-// formatted bytes, the strings with their NULs and the closing NUL. Built
-// byte by byte: g++ 12 misreads a range insert here (-Warray-bounds).
+// Header, extra formatted bytes, strings and closing NUL. Built byte by
+// byte: g++ 12 misreads a range insert here (-Warray-bounds).
 inline Bytes Structure(uint8_t type, uint16_t handle, std::initializer_list<std::string> strings,
                        const Bytes& formatted = {}) {
   Bytes out{type, static_cast<uint8_t>(4 + formatted.size())};

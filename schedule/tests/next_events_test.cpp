@@ -14,7 +14,6 @@ enum Weekday : uint8_t { kSun, kMon, kTue, kWed, kThu, kFri, kSat };
 
 uint16_t Hm(int hour, int minute) { return static_cast<uint16_t>(hour * 60 + minute); }
 
-// "D HH:MM" of a result; hours above 23 show as they are.
 std::string Dhm(const LocalTime& t) {
   char text[32];
   std::snprintf(text, sizeof text, "%u %02u:%02u", t.wDayOfWeek, t.wHour, t.wMinute);
@@ -35,8 +34,7 @@ class NextEvents : public ::testing::Test {
                 uint8_t toMinute) {
     postponement = {{fromDay, toDay}, {fromHour, toHour}, {fromMinute, toMinute}};
   }
-  // Sets the clock to `time` ("HH:MM" or "HH:MM:SS") on `weekday` of the week
-  // of Sunday 2026-12-06, armed, and answers
+  // At `time` on `weekday` of the week of Sunday 2026-12-06, armed:
   // "shutdown | power-on | shutdown due | warning due".
   std::string At(int weekday, const char* time) {
     char text[40];
@@ -52,17 +50,16 @@ class NextEvents : public ::testing::Test {
 TEST_F(NextEvents, PhaseStartIsInclusiveEndExclusiveAndWarningFiveMinutesBefore) {
   On(kMon, 1, Hm(8, 0), Hm(17, 30));
   EXPECT_EQ(At(kMon, "10:00:42"), "1 17:30 | 1 08:00 | - | -");  // power-on a week later
+  const LocalTime s = GetNextShutdown(schedule, postponement, os);  // only weekday, hour, minute replaced
+  EXPECT_EQ(s.wDay, 7);
+  EXPECT_EQ(s.wSecond, 42);
   EXPECT_EQ(At(kMon, "08:00"), "1 17:30 | 1 08:00 | - | -");
   EXPECT_EQ(At(kMon, "17:24:59"), "1 17:30 | 1 08:00 | - | -");
   EXPECT_EQ(At(kMon, "17:25"), "1 17:30 | 1 08:00 | - | warn");
   EXPECT_EQ(At(kMon, "17:29:59"), "1 17:30 | 1 08:00 | - | warn");
   EXPECT_EQ(At(kMon, "17:30"), "1 17:30 | 1 08:00 | due | warn");  // the current minute now
-  // Only weekday, hour and minute are replaced.
-  const LocalTime s = GetNextShutdown(schedule, postponement, os);
-  EXPECT_EQ(s.wDay, 7);
-  EXPECT_EQ(s.wSecond, 0);
-  EXPECT_EQ(At(kMon, "09:00:42"), "1 17:30 | 1 08:00 | - | -");
-  EXPECT_EQ(GetNextShutdown(schedule, postponement, os).wSecond, 42);
+  EXPECT_FALSE(IsShutdownDue(schedule, postponement, false, os));  // nothing is due while not armed
+  EXPECT_FALSE(IsWarningDue(schedule, postponement, false, os));
 }
 
 TEST_F(NextEvents, OutsideThePhasesTheShutdownIsNowUnlessAPowerOnIsAtMostThreeMinutesAway) {
@@ -101,9 +98,7 @@ TEST_F(NextEvents, PowerOnIsTheSmallestStartStrictlyAfterWrappingOverTheWeek) {
   On(kMon, 1, Hm(8, 0), Hm(9, 0));
   On(kTue, 1, Hm(7, 0), Hm(8, 0));
   On(kTue, 3, Hm(6, 0), Hm(6, 30));  // earlier than phase 1: the smallest counts
-  LocalTime after{};
-  after.wDayOfWeek = kMon;
-  after.wHour = 8;
+  LocalTime after{0, 0, kMon, 0, 8, 0, 0, 0};
   EXPECT_EQ(Dhm(GetNextPowerOn(schedule, after)), "2 06:00");  // 08:00 itself is not after 08:00
   after.wDayOfWeek = kSat;
   EXPECT_EQ(Dhm(GetNextPowerOn(schedule, after)), "1 08:00");
@@ -111,25 +106,16 @@ TEST_F(NextEvents, PowerOnIsTheSmallestStartStrictlyAfterWrappingOverTheWeek) {
   EXPECT_EQ(Dhm(GetNextPowerOn(schedule, after)), "9 08:00");
 }
 
-TEST_F(NextEvents, TouchingPhasesFromAFileHandOverAtTheBoundaryMinute) {
-  // Validation refuses touching phases, but a file may hold them.
-  On(kMon, 1, Hm(8, 0), Hm(12, 0));
+TEST_F(NextEvents, TouchingPhasesFromAFileHandOverAndTimesOf1440AndMoreTakePartAsTheyAre) {
+  On(kMon, 1, Hm(8, 0), Hm(12, 0));  // validation refuses touching phases, but a file may hold them
   On(kMon, 2, Hm(12, 0), Hm(13, 0));
   EXPECT_EQ(At(kMon, "12:00"), "1 13:00 | 1 08:00 | - | -");
-}
-
-TEST_F(NextEvents, TimesOf1440AndMoreTakePartAsTheyAre) {
+  schedule = {};
   On(kWed, 1, Hm(20, 0), 2000);
   EXPECT_EQ(At(kWed, "23:00"), "3 33:20 | 3 20:00 | - | -");  // no minute of a day is 33:20
   schedule = {};
   On(kWed, 1, 1500, 1600);  // a Start of 1440 or more is never a power-on
   EXPECT_EQ(At(kWed, "23:00"), "3 23:00 | 3 23:00 | due | warn");
-}
-
-TEST_F(NextEvents, NothingIsDueWhileNotArmed) {
-  At(kFri, "09:00");
-  EXPECT_FALSE(IsShutdownDue(schedule, postponement, false, os));
-  EXPECT_FALSE(IsWarningDue(schedule, postponement, false, os));
 }
 
 TEST_F(NextEvents, PostponedShutdownHappensAtItsTimeAndStaysAfterwards) {

@@ -20,12 +20,9 @@ class ScheduleFile : public ::testing::Test {
     s.Days[2].Phases[1] = {0, 700, 800};  // off, keeps its times
     return s;
   }();
+  const ScheduleImage image = ScheduleToBytes(monday);
 
   std::vector<uint8_t>& File() { return os.Files()[path]; }
-  std::vector<uint8_t> Image(const WeekSchedule& s) {
-    const ScheduleImage image = ScheduleToBytes(s);
-    return {image.begin(), image.end()};
-  }
 };
 
 TEST_F(ScheduleFile, LivesBesideTheExecutableAlsoInAChineseFolder) {
@@ -34,35 +31,26 @@ TEST_F(ScheduleFile, LivesBesideTheExecutableAlsoInAChineseFolder) {
   EXPECT_EQ(ScheduleFilePath(os), "D:\\定时开关机\\TimeSetting.bin");
 }
 
-TEST_F(ScheduleFile, WriteReplacesTheWholeFileWithExactly126BytesAndReadsBack) {
+TEST_F(ScheduleFile, WriteReplacesTheWholeFileAtomicallyAndAFailureKeepsTheOldOneSilently) {
   File().assign(300, 0xEE);  // an older, longer file
   ASSERT_TRUE(WriteScheduleFile(os, monday));
-  EXPECT_EQ(File(), Image(monday));
+  EXPECT_EQ(File(), std::vector<uint8_t>(image.begin(), image.end()));
   ASSERT_EQ(os.FileOps().size(), 1u);
   EXPECT_EQ(os.FileOps()[0].op, sim::FileOp::Replace);
   EXPECT_EQ(ReadScheduleFile(os), monday);
-}
-
-TEST_F(ScheduleFile, FailedWriteKeepsTheOldFileAndTellsOnlyTheCaller) {
-  File() = Image(monday);
   os.FailFileWrites(true);
   EXPECT_FALSE(WriteScheduleFile(os, WeekSchedule{}));
-  EXPECT_EQ(File(), Image(monday));
+  EXPECT_EQ(ReadScheduleFile(os), monday);
   EXPECT_TRUE(os.MessageBoxes().empty());
 }
 
-TEST_F(ScheduleFile, MissingFileGivesNothingAndAnyLengthLoads) {
+TEST_F(ScheduleFile, MissingFileGivesNothingAnyLengthLoadsAndDeleteRemoves) {
   EXPECT_FALSE(ReadScheduleFile(os).has_value());
-  File() = Image(monday);
-  File().resize(22);  // Monday's End cut off: the rest reads as zero
+  File().assign(image.begin(), image.begin() + 22);  // Monday's End cut off: the rest reads as zero
   WeekSchedule cut;
   cut.Days[1].Phases[0] = {1, 480, 0};
   EXPECT_EQ(ReadScheduleFile(os), cut);
   EXPECT_TRUE(os.MessageBoxes().empty());
-}
-
-TEST_F(ScheduleFile, DeleteRemovesTheFile) {
-  File() = Image(monday);
   EXPECT_TRUE(DeleteScheduleFile(os));
   EXPECT_FALSE(ReadScheduleFile(os).has_value());
   EXPECT_FALSE(DeleteScheduleFile(os));

@@ -7,15 +7,12 @@
 #include "identity/sm_info.h"
 #include "identity/smbios_table.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VESK_FUZZ_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VESK_FUZZ_ASAN 1
-#endif
-#endif
-#ifdef VESK_FUZZ_ASAN
+// The header's macros do nothing in a build without AddressSanitizer.
+#if __has_include(<sanitizer/asan_interface.h>)
 #include <sanitizer/asan_interface.h>
+#else
+#define ASAN_POISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#define ASAN_UNPOISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
 #endif
 
 namespace vesk::fuzz {
@@ -27,21 +24,15 @@ class TailPoison {
  public:
   explicit TailPoison(SMInfo& info)
       : begin_(info.Data.data() + TableLimit(info)), size_(info.Data.size() - TableLimit(info)) {
-#ifdef VESK_FUZZ_ASAN
     ASAN_POISON_MEMORY_REGION(begin_, size_);
-#endif
   }
-  ~TailPoison() {
-#ifdef VESK_FUZZ_ASAN
-    ASAN_UNPOISON_MEMORY_REGION(begin_, size_);
-#endif
-  }
+  ~TailPoison() { ASAN_UNPOISON_MEMORY_REGION(begin_, size_); }
   TailPoison(const TailPoison&) = delete;
   TailPoison& operator=(const TailPoison&) = delete;
 
  private:
-  [[maybe_unused]] uint8_t* begin_;
-  [[maybe_unused]] std::size_t size_;
+  uint8_t* begin_;
+  std::size_t size_;
 };
 
 uint8_t ByteAt(const SMInfo& info, uint64_t offset) { return offset < info.DataLen ? info.Data[offset] : uint8_t{0}; }

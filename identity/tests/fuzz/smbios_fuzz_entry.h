@@ -1,18 +1,15 @@
 #pragma once
-// One fuzz case for the table parser and the identity string reading: the
-// input is a raw structure table as a source would deliver it. Shared by the
-// libFuzzer target and by the unit test that replays the seed corpus.
+// One fuzz case over a raw structure table, shared by the libFuzzer target
+// and the unit test that replays the seed corpus.
 #include <cstdint>
 #include <span>
 #include <string>
 
 namespace vesk::fuzz {
 
-// Stores the bytes, indexes them, reads and judges the identity strings, and
-// checks what must hold for any input. Returns an empty text when all held,
-// else what was broken. With AddressSanitizer the bytes of the copy beyond
-// DataLen are poisoned meanwhile, so a read past the table's end is caught
-// even though it stays inside the record.
+// Stores, indexes and judges the bytes and checks what must hold for any
+// input: "" when all held, else what broke. Under ASan the copy beyond
+// DataLen is poisoned meanwhile, so a read past the table's end is caught.
 std::string RunSmbiosFuzzCase(std::span<const uint8_t> input);
 
 }  // namespace vesk::fuzz

@@ -1,8 +1,6 @@
-// The real WMI reading on a Win32 system. Wine 8 has the class
-// "MSSMBios_RawSMBiosTables" with one instance, but no "SmbiosMajorVersion"
-// (WBEM_E_NOT_FOUND) and a null "SMBiosData", so the reading fails at the
-// version and the board is refused as not compatible; the simulated OS
-// services only record what the user would have seen and the exit code.
+// The real WMI reading. Wine 8's "MSSMBios_RawSMBiosTables" has no
+// "SmbiosMajorVersion" and a null "SMBiosData", so the reading fails at the
+// version and the board is refused; the simulated OS records the box.
 #include "identity/win32/wmi_smbios_source.h"
 
 #include <objbase.h>
@@ -41,9 +39,9 @@ TEST(WmiSmbiosSource, WineGivesNoTableSoTheBoardIsRefusedAsNotCompatible) {
     }
     EXPECT_EQ(exitCode, 0);
     ASSERT_EQ(os.MessageBoxes().size(), 1u);
-    EXPECT_EQ(os.MessageBoxes()[0].caption, "Error");
-    EXPECT_EQ(os.MessageBoxes()[0].text, "This Modle is not compatible with VESK technology!");
-    EXPECT_EQ(os.MessageBoxes()[0].type, kMbIconError);
+    const auto& box = os.MessageBoxes()[0];
+    EXPECT_EQ(box.caption + ": " + box.text, "Error: This Modle is not compatible with VESK technology!");
+    EXPECT_EQ(box.type, kMbIconError);
     EXPECT_EQ(os.DebugTexts(), std::vector<std::string>{"pInstance->Get SmbiosMajorVersion fails"});
     EXPECT_TRUE(ComIsUninitialised());
   });
@@ -66,8 +64,7 @@ TEST(WmiSmbiosSource, ComAlreadyInitialisedOnTheThreadIsReportedAndLeftAsItWas) 
   }
 }
 
-// A VARIANT holding a one-dimensional array with the given bounds; byte
-// elements are 0, 1, 2...
+// A VARIANT holding an array with the given bounds; byte elements 0, 1, 2...
 struct ArrayValue {
   ArrayValue(VARTYPE element, ULONG count, LONG lowerBound, UINT dimensions = 1) {
     VariantInit(&value);
@@ -88,24 +85,24 @@ struct ArrayValue {
 };
 
 TEST(StoreSmbiosDataValue, TakesOneDimensionalByteArraysOnlyAndCutsLongOnes) {
-  for (const LONG lowerBound : {LONG{0}, LONG{5}, LONG{-3}}) {
+  const struct {
+    ULONG count;
+    LONG lowerBound;
+    std::size_t kept;
+  } cases[] = {{300, 0, 300}, {300, 5, 300}, {300, -3, 300}, {70000, 0, kMaxTableBytes}};
+  for (const auto& c : cases) {
     const auto info = MakeEmptySMInfo();
-    ASSERT_TRUE(StoreSmbiosDataValue(ArrayValue(VT_UI1, 300, lowerBound).value, *info));
-    EXPECT_EQ(info->DataLen, 300u);
-    EXPECT_EQ(info->Data[299], 299 % 256);
+    ASSERT_TRUE(StoreSmbiosDataValue(ArrayValue(VT_UI1, c.count, c.lowerBound).value, *info));
+    EXPECT_EQ(info->DataLen, c.kept);
+    EXPECT_EQ(info->Data[c.kept - 1], static_cast<uint8_t>(c.kept - 1)) << c.lowerBound;
   }
-  const auto info = MakeEmptySMInfo();
-  ASSERT_TRUE(StoreSmbiosDataValue(ArrayValue(VT_UI1, 70000, 0).value, *info));
-  EXPECT_EQ(info->DataLen, kMaxTableBytes);
-  EXPECT_EQ(info->Data[65534], 65534 % 256);
 
   const auto untouched = MakeEmptySMInfo();
-  VARIANT null;
-  VariantInit(&null);
-  V_VT(&null) = VT_NULL;
-  EXPECT_FALSE(StoreSmbiosDataValue(null, *untouched));
-  VariantInit(&null);
-  EXPECT_FALSE(StoreSmbiosDataValue(null, *untouched));  // VT_EMPTY
+  for (const VARTYPE type : {VARTYPE{VT_NULL}, VARTYPE{VT_EMPTY}}) {
+    VARIANT value{};
+    V_VT(&value) = type;
+    EXPECT_FALSE(StoreSmbiosDataValue(value, *untouched)) << type;
+  }
   EXPECT_FALSE(StoreSmbiosDataValue(ArrayValue(VT_I4, 10, 0).value, *untouched));
   EXPECT_FALSE(StoreSmbiosDataValue(ArrayValue(VT_UI1, 4, 0, 2).value, *untouched));
   EXPECT_EQ(untouched->DataLen, 0u);

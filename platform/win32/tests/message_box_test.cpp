@@ -17,33 +17,24 @@ namespace {
 // The static control that holds a message box's text.
 constexpr int kMessageTextId = 0xFFFF;
 
-HWND WaitForBox(const std::wstring& caption, DWORD timeoutMs) {
-  const ULONGLONG until = GetTickCount64() + timeoutMs;
-  while (GetTickCount64() < until) {
-    if (const HWND box = FindWindowW(L"#32770", caption.c_str())) return box;
-    ::Sleep(20);
-  }
-  return nullptr;
-}
-
-std::wstring TextOf(HWND box) {
-  wchar_t text[512] = {};
-  GetDlgItemTextW(box, kMessageTextId, text, 512);
-  return text;
-}
-
 struct Answer {
   std::wstring seenText;
   bool found = false;
 };
 
-// Presses OK on the box with `caption` after `delayMs` once it is up.
+// Waits up to 15 s for the box with `caption`, reads its text and presses
+// OK `delayMs` later.
 std::thread AnswerLater(const std::wstring& caption, DWORD delayMs, Answer& answer) {
   return std::thread([caption, delayMs, &answer] {
-    const HWND box = WaitForBox(caption, 15'000);
+    HWND box = nullptr;
+    for (const ULONGLONG until = GetTickCount64() + 15'000; !box && GetTickCount64() < until; ::Sleep(20)) {
+      box = FindWindowW(L"#32770", caption.c_str());
+    }
     if (!box) return;
     answer.found = true;
-    answer.seenText = TextOf(box);
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, kMessageTextId, text, 512);
+    answer.seenText = text;
     ::Sleep(delayMs);
     if (IsWindow(box)) PostMessageW(box, WM_COMMAND, IDOK, 0);
   });
@@ -61,18 +52,24 @@ TEST(TimedMessageBox, ClosesItselfAfterItsTimeoutAndAnswersTimeout) {
   EXPECT_EQ(FindWindowW(L"#32770", L"VESK timed box"), nullptr);
 }
 
-TEST(TimedMessageBox, ChineseBoxShowsItsTextAndAnAnswerBeforeTheTimeoutWins) {
+// A Chinese timed box answered before its timeout, and a plain box: both
+// show their UTF-8 texts and return the button.
+TEST(MessageBoxes, ShowUtf8CaptionAndTextAndReturnTheButton) {
   Win32OsServices os;
-  Answer seen;
-  std::thread user = AnswerLater(ToWide("提醒"), 100, seen);
-  const ULONGLONG start = GetTickCount64();
-  const int answer = os.ShowTimedMessageBox("将在五分钟内关机", "提醒", kMbIconError, kLangIdChinese, 30'000);
-  const ULONGLONG elapsed = GetTickCount64() - start;
-  user.join();
-  ASSERT_TRUE(seen.found);
-  EXPECT_EQ(seen.seenText, ToWide("将在五分钟内关机"));
-  EXPECT_EQ(answer, kIdOk);
-  EXPECT_LT(elapsed, 20'000u);
+  const std::string timedText = "将在五分钟内关机", plainText = "第1天\n设置的时间段有重叠冲突！";
+  for (const bool timed : {true, false}) {
+    Answer seen;
+    std::thread user = AnswerLater(ToWide("提醒"), 100, seen);
+    const ULONGLONG start = GetTickCount64();
+    const int answer = timed ? os.ShowTimedMessageBox(timedText, "提醒", kMbIconError, kLangIdChinese, 30'000)
+                             : os.ShowMessageBox(plainText, "提醒", kMbOk | kMbIconError);
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    user.join();
+    ASSERT_TRUE(seen.found) << timed;
+    EXPECT_EQ(seen.seenText, ToWide(timed ? timedText : plainText));
+    EXPECT_EQ(answer, kIdOk);
+    EXPECT_LT(elapsed, 20'000u);
+  }
 }
 
 TEST(TimedMessageBox, AnAnsweredBoxLeavesNoTimerForLaterBoxes) {
@@ -91,46 +88,29 @@ TEST(TimedMessageBox, AnAnsweredBoxLeavesNoTimerForLaterBoxes) {
   user.join();
 }
 
-struct NestedRun {
-  int innerAnswer = 0;
-  ULONGLONG innerElapsed = 0;
-};
-NestedRun* g_nested = nullptr;
+int g_innerAnswer = 0;
+ULONGLONG g_innerElapsed = 0;
 
 void CALLBACK OpenInnerBox(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   const ULONGLONG start = GetTickCount64();
-  g_nested->innerAnswer = TimedMessageBox(L"inner", L"VESK inner", MB_OK, 1033, 500);
-  g_nested->innerElapsed = GetTickCount64() - start;
+  g_innerAnswer = TimedMessageBox(L"inner", L"VESK inner", MB_OK, 1033, 500);
+  g_innerElapsed = GetTickCount64() - start;
 }
 
 TEST(TimedMessageBox, NestedBoxesEachCloseOnlyThemselves) {
   // A timer that fires while the outer box is up opens a second timed box,
   // as the program's own timers can.
-  NestedRun run;
-  g_nested = &run;
   SetTimer(nullptr, 0, 200, &OpenInnerBox);
   const ULONGLONG start = GetTickCount64();
   const int outer = TimedMessageBox(L"outer", L"VESK outer", MB_OK, 1033, 6000);
   const ULONGLONG outerElapsed = GetTickCount64() - start;
-  g_nested = nullptr;
   // Closing a box takes up to 2 s more under Wine without a window manager.
-  EXPECT_EQ(run.innerAnswer, kTimedOutAnswer);
-  EXPECT_GE(run.innerElapsed, 400u);
-  EXPECT_LT(run.innerElapsed, 4000u);
+  EXPECT_EQ(g_innerAnswer, kTimedOutAnswer);
+  EXPECT_GE(g_innerElapsed, 400u);
+  EXPECT_LT(g_innerElapsed, 4000u);
   EXPECT_EQ(outer, kTimedOutAnswer);
   EXPECT_GE(outerElapsed, 5800u);
-}
-
-TEST(PlainMessageBox, ShowsUtf8CaptionAndTextAndReturnsTheButton) {
-  Win32OsServices os;
-  Answer seen;
-  std::thread user = AnswerLater(ToWide("提醒"), 0, seen);
-  const int answer = os.ShowMessageBox("第1天\n设置的时间段有重叠冲突！", "提醒", kMbOk | kMbIconError);
-  user.join();
-  ASSERT_TRUE(seen.found);
-  EXPECT_EQ(seen.seenText, ToWide("第1天\n设置的时间段有重叠冲突！"));
-  EXPECT_EQ(answer, kIdOk);
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 #pragma once
 // A fresh folder under the temporary folder for one test, removed with all
-// its files afterwards; its name may carry any characters (Chinese ones to
-// prove that paths reach Windows as UTF-16 intact).
+// its files afterwards; its name may carry Chinese characters to prove that
+// paths reach Windows as UTF-16 intact.
 #include <windows.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,42 +13,18 @@
 
 namespace vesk::win32::testing {
 
-inline void RemoveTree(const std::wstring& dir) {
-  WIN32_FIND_DATAW entry;
-  const HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = dir + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryW(dir.c_str());
-}
-
 class ScratchFolder {
  public:
   explicit ScratchFolder(const std::string& nameUtf8) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
     static int counter = 0;
-    dir_ = std::wstring(temp) + ToWide(nameUtf8) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(counter++);
-    RemoveTree(dir_);
-    CreateDirectoryW(dir_.c_str(), nullptr);
+    dir_ = (std::filesystem::temp_directory_path() / (ToWide(nameUtf8) + L"-" +
+            std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++))).wstring();
+    std::filesystem::create_directories(dir_);
   }
-  ~ScratchFolder() { RemoveTree(dir_); }
+  ~ScratchFolder() { std::error_code ignored; std::filesystem::remove_all(dir_, ignored); }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-  const std::wstring& Dir() const { return dir_; }
   std::wstring Path(const std::string& nameUtf8) const { return dir_ + L"\\" + ToWide(nameUtf8); }
   std::string PathUtf8(const std::string& nameUtf8) const { return ToUtf8(Path(nameUtf8)); }
 

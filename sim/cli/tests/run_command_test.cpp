@@ -1,5 +1,3 @@
-// vesk-sim run, as scripts run it: its usage errors and the shape of its
-// timeline.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -9,8 +7,6 @@
 
 namespace vesk::sim::cli::testing {
 namespace {
-
-constexpr const char* kPrefix = "vesk-sim run: ";
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -27,33 +23,29 @@ std::vector<uint8_t> TwoMornings() {
 TEST(RunCommand, UsageErrors) {
   const ScratchFolder folder;
   const std::string week = folder.Write("TimeSetting.bin", TwoMornings());
-  const std::string badScript = folder.Write("bad.txt", {'2', '0', '2', '6', '-', '1', '2', '-', '0', '7', ' ', '0', '8',
-                                                         ':', '0', '0', ':', '0', '0', ' ', 'j', 'u', 'm', 'p', '\n'});
-  const std::string lateScript = folder.Write(
-      "late.txt", std::vector<uint8_t>{std::begin("2026-12-09 08:00:00 open\n"), std::end("2026-12-09 08:00:00 open\n") - 1});
-  const std::vector<std::vector<std::string>> cases{
-      {"--from", "2026-12-07 07:00:00", "--for", "1d"},
-      {"--board", "mcu-amd", "--for", "1d"},
-      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00"},
-      {"--board", "mcu-usb", "--from", "2026-12-07 07:00:00", "--for", "1d"},
-      {"--board", "mcu-amd", "--from", "2026-12-07", "--for", "1d"},
-      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1w"},
-      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--lang", "chinese"},
-      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--table", "x"},
-      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--table", "accepted", "--smbios", week},
-      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--schedule", folder.PathOf("none")},
-      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--script", badScript},
-      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--script", lateScript},
-      {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d", "--speed", "9"},
+  const auto script = [&](const std::string& name, const std::string& text) {
+    return folder.Write(name, std::vector<uint8_t>(text.begin(), text.end()));
   };
-  for (auto args : cases) {
-    args.insert(args.begin(), "run");
-    SCOPED_TRACE(args[1] + " " + args[2]);
-    ExpectUsageError(RunVeskSim(args), kPrefix);
-  }
-  const RunResult bad = RunVeskSim({"run", "--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d",
-                                    "--script", badScript});
-  EXPECT_NE(bad.err.find("line 1: unknown action 'jump'"), std::string::npos) << bad.err;
+  const std::string badScript = script("bad.txt", "2026-12-07 08:00:00 jump\n");
+  ExpectUsageErrors("run", {},
+                    {{"--from", "2026-12-07 07:00:00", "--for", "1d"},
+                     {"--board", "mcu-amd", "--for", "1d"},
+                     {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00"},
+                     {"--board", "mcu-usb", "--from", "2026-12-07 07:00:00", "--for", "1d"},
+                     {"--board", "mcu-amd", "--from", "2026-12-07", "--for", "1d"},
+                     {"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1w"}});
+  const std::vector<std::string> base{"--board", "mcu-amd", "--from", "2026-12-07 07:00:00", "--for", "1d"};
+  ExpectUsageErrors("run", base,
+                    {{"--lang", "chinese"},
+                     {"--table", "x"},
+                     {"--table", "accepted", "--smbios", week},
+                     {"--schedule", folder.PathOf("none")},
+                     {"--script", badScript},
+                     {"--script", script("late.txt", "2026-12-09 08:00:00 open\n")},
+                     {"--speed", "9"}});
+  std::vector<std::string> bad{"run", "--script", badScript};
+  bad.insert(bad.end(), base.begin(), base.end());
+  EXPECT_NE(RunVeskSim(bad).err.find("line 1: unknown action 'jump'"), std::string::npos);
 }
 
 TEST(RunCommand, TimelineOfTwoDays) {
@@ -68,16 +60,14 @@ TEST(RunCommand, TimelineOfTwoDays) {
   // "YYYY-MM-DD HH:MM:SS event key=value ...", values with blanks quoted.
   const std::regex shape{R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [a-z-]+( [a-z]+=("([^"]|\\")*"|[^ "]+))*)"};
   std::string previous;
+  std::vector<std::string> power;
   for (const auto& line : lines) {
     EXPECT_TRUE(std::regex_match(line, shape)) << line;
     EXPECT_LE(previous.substr(0, 19), line.substr(0, 19)) << "out of order: " << line;
     previous = line;
-  }
-  EXPECT_EQ(lines.front(), "2026-12-07 07:59:00 on cause=power");
-  std::vector<std::string> power;
-  for (const auto& line : lines) {
     if (line.find(" on ") == 19 || line.find(" off") == 19) power.push_back(line);
   }
+  EXPECT_EQ(lines.front(), "2026-12-07 07:59:00 on cause=power");
   // 07:59 is a minute before the phase: no shutdown, the program runs on
   // into it. Then off at 08:30 both days, on by the clock on Tuesday.
   ASSERT_EQ(power.size(), 4u) << run.out;
@@ -98,8 +88,7 @@ TEST(RunCommand, TimelineOfTwoDays) {
 
 TEST(RunCommand, RefusedFirmwareTableFromAFile) {
   const ScratchFolder folder;
-  // A table with one baseboard structure (handle 2) whose strings lack the
-  // feature word, then the end of the table.
+  // One baseboard structure (handle 2) without the switch word, then the end.
   std::vector<uint8_t> table{2, 8, 2, 0, 1, 2, 0, 0};
   for (const char c : std::string("VESK\0RM415 CLOSED\0\0", 20)) table.push_back(static_cast<uint8_t>(c));
   table.insert(table.end(), {127, 4, 3, 0, 0, 0});

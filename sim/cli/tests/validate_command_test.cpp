@@ -11,7 +11,7 @@ class ValidateCommand : public ::testing::Test {
  protected:
   ScratchFolder folder;
 
-  RunResult Validate(const std::vector<uint8_t>& image, std::vector<std::string> extra = {}) {
+  RunResult Validate(const std::vector<uint8_t>& image, const std::vector<std::string>& extra = {}) {
     std::vector<std::string> args = {"validate", "--schedule", folder.Write("t.bin", image)};
     args.insert(args.end(), extra.begin(), extra.end());
     return RunVeskSim(args);
@@ -24,21 +24,19 @@ TEST_F(ValidateCommand, AcceptedOrRefusedInOneLineInTheChosenLanguage) {
   EXPECT_EQ(accepted.out, "accepted\n");
 
   const auto touching = TimetableImage({{1, 1, 1, Hm(8, 0), Hm(12, 0)}, {1, 2, 1, Hm(12, 0), Hm(13, 0)}});
-  const RunResult english = Validate(touching);
-  EXPECT_EQ(english.exitCode, 1);
-  EXPECT_EQ(english.out, "refused: Notice: The time setting of schedule overlaped on Monday.\n");
-  EXPECT_EQ(english.err, "");
-  EXPECT_EQ(Validate(touching, {"--lang", "1028"}).out, english.out);
-  const RunResult chinese = Validate(touching, {"--lang", "2052"});
-  EXPECT_EQ(chinese.exitCode, 1);
-  EXPECT_EQ(chinese.out, "refused: 提醒: 第1天\\n设置的时间段有重叠冲突！\n");
-  EXPECT_EQ(Validate(touching, {"--lang", "0x0804"}).out, chinese.out);
-}
+  const std::string english = "refused: Notice: The time setting of schedule overlaped on Monday.\n";
+  const std::string chinese = "refused: 提醒: 第1天\\n设置的时间段有重叠冲突！\n";
+  for (const auto& [lang, out] : std::vector<std::pair<std::string, std::string>>{
+           {"1033", english}, {"1028", english}, {"2052", chinese}, {"0x0804", chinese}}) {
+    const RunResult r = Validate(touching, {"--lang", lang});
+    EXPECT_EQ(r.exitCode, 1) << lang;
+    EXPECT_EQ(r.out, out) << lang;
+    EXPECT_EQ(r.err, "") << lang;
+  }
+  EXPECT_EQ(Validate(touching).out, english);
 
-TEST_F(ValidateCommand, FirstFaultOfTheWeekAndTheAllOffWeek) {
   const auto faults = TimetableImage({{0, 3, 1, Hm(9, 0), Hm(9, 0)}, {3, 1, 1, Hm(10, 0), Hm(9, 0)}});
-  EXPECT_EQ(Validate(faults, {"--lang", "2052"}).out,
-            "refused: 提醒: 第0天\\n第三段：设置的结束时间不能早于或等于开始时间！\n");
+  EXPECT_EQ(Validate(faults, {"--lang", "2052"}).out, "refused: 提醒: 第0天\\n第三段：设置的结束时间不能早于或等于开始时间！\n");
   const RunResult allOff = Validate(TimetableImage({{2, 1, 0, Hm(8, 0), Hm(9, 0)}}, 40));
   EXPECT_EQ(allOff.exitCode, 1);
   EXPECT_EQ(allOff.out, "refused: Notice: The schedule cannot be all cancelled for each week .\n");
@@ -46,19 +44,10 @@ TEST_F(ValidateCommand, FirstFaultOfTheWeekAndTheAllOffWeek) {
 
 TEST_F(ValidateCommand, BadArgumentsAndUnreadableFilesAreUsageErrors) {
   const std::string file = folder.Write("ok.bin", TimetableImage({{1, 1, 1, 1, 2}}));
-  const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"--schedule", file, "--lang"},
-      {"--schedule", file, "--lang", "english"},
-      {"--schedule", file, "--lang", "65536"},
-      {"--schedule", file, "--lang", "-1"},
-      {"--schedule", file, "--at", "2026-12-07 10:00"},
-      {"--schedule", folder.PathOf("missing.bin")},
-  };
-  for (auto args : cases) {
-    args.insert(args.begin(), "validate");
-    ExpectUsageError(RunVeskSim(args), "vesk-sim validate: ");
-  }
+  ExpectUsageErrors("validate", {}, {{}, {"--schedule", folder.PathOf("missing.bin")}});
+  ExpectUsageErrors("validate", {"--schedule", file},
+                    {{"--lang"}, {"--lang", "english"}, {"--lang", "65536"}, {"--lang", "-1"},
+                     {"--at", "2026-12-07 10:00"}});
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
-// Runs the built vesk-sim with arguments and collects what it printed, for
-// tests of its subcommands. Files the tests need live in a fresh folder that
-// is removed afterwards.
+// Runs the built vesk-sim with arguments and collects what it printed; files
+// the tests need live in a fresh folder that is removed afterwards.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,18 +31,14 @@ class ScratchFolder {
             ("vesk-sim-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(path_);
   }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~ScratchFolder() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-    const auto file = path_ / name;
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-    return file.string();
+    std::ofstream(path_ / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return PathOf(name);
   }
   std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
 
@@ -57,25 +52,19 @@ inline std::string ShellQuote(const std::string& text) {
   return quoted + "'";
 }
 
-inline std::string Slurp(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 inline RunResult RunVeskSim(const std::vector<std::string>& args) {
   const ScratchFolder capture;
   std::string command = ShellQuote(VESK_SIM_PATH);
   for (const auto& arg : args) command += " " + ShellQuote(arg);
-  const std::string outFile = capture.PathOf("stdout");
-  const std::string errFile = capture.PathOf("stderr");
-  command += " >" + ShellQuote(outFile) + " 2>" + ShellQuote(errFile);
+  command += " >" + ShellQuote(capture.PathOf("stdout")) + " 2>" + ShellQuote(capture.PathOf("stderr"));
   const int status = std::system(command.c_str());
   RunResult result;
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = Slurp(outFile);
-  result.err = Slurp(errFile);
+  for (auto [name, text] : {std::pair{"stdout", &result.out}, std::pair{"stderr", &result.err}}) {
+    std::ostringstream content;
+    content << std::ifstream(capture.PathOf(name), std::ios::binary).rdbuf();
+    *text = content.str();
+  }
   return result;
 }
 
@@ -87,27 +76,34 @@ inline void ExpectUsageError(const RunResult& r, const std::string& prefix) {
   EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
 }
 
-// A timetable file image built field by field: day d at 18 * d, phase p
-// (1 to 3) at 6 * (p - 1) within it, Enable, Start, End little-endian.
+// Runs `command` with `common` followed by each row's own arguments; every
+// run must be a usage error.
+inline void ExpectUsageErrors(const std::string& command, const std::vector<std::string>& common,
+                              const std::vector<std::vector<std::string>>& rows) {
+  for (const auto& row : rows) {
+    std::vector<std::string> args{command};
+    args.insert(args.end(), common.begin(), common.end());
+    args.insert(args.end(), row.begin(), row.end());
+    SCOPED_TRACE(::testing::PrintToString(args));
+    ExpectUsageError(RunVeskSim(args), "vesk-sim " + command + ": ");
+  }
+}
+
+// A timetable file image: day d at 18 * d, phase p (1 to 3) at 6 * (p - 1)
+// within it, Enable, Start, End little-endian; the rest 0, any tail 0xA5.
 struct PhaseBytes {
-  int day;
-  int phase;
-  uint16_t enable;
-  uint16_t start;
-  uint16_t end;
+  int day, phase;
+  uint16_t enable, start, end;
 };
 
 inline std::vector<uint8_t> TimetableImage(std::initializer_list<PhaseBytes> phases, std::size_t length = 126) {
   std::vector<uint8_t> image(126, 0);
-  auto put = [&](std::size_t at, uint16_t value) {
-    image[at] = static_cast<uint8_t>(value & 0xFF);
-    image[at + 1] = static_cast<uint8_t>(value >> 8);
-  };
   for (const PhaseBytes& p : phases) {
-    const auto at = static_cast<std::size_t>(18 * p.day + 6 * (p.phase - 1));
-    put(at, p.enable);
-    put(at + 2, p.start);
-    put(at + 4, p.end);
+    auto at = static_cast<std::size_t>(18 * p.day + 6 * (p.phase - 1));
+    for (const uint16_t v : {p.enable, p.start, p.end}) {
+      image[at++] = static_cast<uint8_t>(v & 0xFF);
+      image[at++] = static_cast<uint8_t>(v >> 8);
+    }
   }
   image.resize(length, 0xA5);
   return image;

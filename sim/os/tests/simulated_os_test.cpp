@@ -5,28 +5,24 @@
 namespace vesk::sim {
 namespace {
 
-TEST(SimulatedOs, WaitsMoveTheVirtualClock) {
+class SimulatedOsTest : public ::testing::Test {
+ protected:
   VirtualClock clock;
   SimulatedOs os{clock};
+};
+
+TEST_F(SimulatedOsTest, WaitsAndUnansweredTimedBoxesMoveTheVirtualClock) {
   const SimTime start = clock.Now();
   os.Sleep(10);
   os.DelayMicroseconds(300);
   EXPECT_EQ(clock.Now() - start, Microseconds{10'300});
-}
-
-TEST(SimulatedOs, TimedMessageBoxWithoutAnswerClosesAfterItsTimeout) {
-  VirtualClock clock;
-  SimulatedOs os{clock};
-  const SimTime start = clock.Now();
   EXPECT_EQ(os.ShowTimedMessageBox("text", "Notice", kMbIconError, 1033, 5000), kIdTimeout);
-  EXPECT_EQ(clock.Now() - start, std::chrono::milliseconds{5000});
+  EXPECT_EQ(clock.Now() - start, Microseconds{5'010'300});
   ASSERT_EQ(os.MessageBoxes().size(), 1u);
   EXPECT_EQ(os.MessageBoxes()[0].timeoutMs, 5000u);
 }
 
-TEST(SimulatedOs, FilesReadAtMostTheAskedLengthAndFailedWritesKeepTheOldContent) {
-  VirtualClock clock;
-  SimulatedOs os{clock};
+TEST_F(SimulatedOsTest, FilesReadAtMostTheAskedLengthAndFailedWritesKeepTheOldContent) {
   const std::string path = os.GetModuleDirectory() + "TimeSetting.bin";
   EXPECT_EQ(path, "C:\\VESK\\TimeSetting.bin");
   EXPECT_FALSE(os.ReadFileBytes(path, 126));
@@ -34,23 +30,20 @@ TEST(SimulatedOs, FilesReadAtMostTheAskedLengthAndFailedWritesKeepTheOldContent)
   ASSERT_TRUE(os.ReplaceFileAtomically(path, content));
   EXPECT_EQ(os.ReadFileBytes(path, 126)->size(), 126u);
   os.FailFileWrites(true);
-  const std::vector<uint8_t> other(5, 1);
-  EXPECT_FALSE(os.ReplaceFileAtomically(path, other));
+  EXPECT_FALSE(os.ReplaceFileAtomically(path, std::vector<uint8_t>(5, 1)));
   EXPECT_EQ(os.Files()[path], content);
   EXPECT_TRUE(os.RemoveFile(path));
   EXPECT_FALSE(os.RemoveFile(path));
 }
 
-TEST(SimulatedOs, SecondInstanceSeesTheMutexAndEndProcessUnwinds) {
-  VirtualClock clock;
-  SimulatedOs os{clock};
+TEST_F(SimulatedOsTest, SecondInstanceSeesTheMutexAndEndProcessUnwinds) {
   EXPECT_FALSE(os.CreateSingleInstanceMutex("VESK"));
   EXPECT_TRUE(os.CreateSingleInstanceMutex("VESK"));
   try {
-    os.EndProcess(0);
+    os.EndProcess(3);
     FAIL() << "EndProcess returned";
   } catch (const SimulatedProcessExit& e) {
-    EXPECT_EQ(e.exitCode, 0);
+    EXPECT_EQ(e.exitCode, 3);
   }
 }
 
