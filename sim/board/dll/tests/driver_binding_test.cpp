@@ -27,15 +27,8 @@ class RealTimeOs final : public OsServices {
   }
   uint16_t GetSystemDefaultLangID() override { return ::GetSystemDefaultLangID(); }
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
-  void DelayMicroseconds(uint32_t microseconds) override {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    const LONGLONG deadline = counter.QuadPart + frequency.QuadPart * microseconds / 1'000'000;
-    do {
-      QueryPerformanceCounter(&counter);
-    } while (counter.QuadPart < deadline);
-  }
+  // Whole milliseconds, never shorter than asked: the board only needs the time to have passed.
+  void DelayMicroseconds(uint32_t microseconds) override { ::Sleep((microseconds + 999) / 1000); }
   std::string GetModulePath() override { return {}; }
   std::string GetModuleDirectory() override { return {}; }
   std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string&, std::size_t) override { return {}; }
