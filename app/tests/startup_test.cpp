@@ -31,14 +31,8 @@ class JournalingDriver final : public DriverAccess {
   JournalingDriver(DriverAccess& inner, Journal& journal) : in_(inner), journal_(journal) {}
   bool InitializeOls() override { return Note("InitializeOls", in_.InitializeOls()); }
   bool InitializeWinIo() override { return Note("InitializeWinIo", in_.InitializeWinIo()); }
-  void DeinitializeOls() override {
-    journal_.push_back("DeinitializeOls");
-    in_.DeinitializeOls();
-  }
-  void ShutdownWinIo() override {
-    journal_.push_back("ShutdownWinIo");
-    in_.ShutdownWinIo();
-  }
+  void DeinitializeOls() override { Note("DeinitializeOls", true); in_.DeinitializeOls(); }
+  void ShutdownWinIo() override { Note("ShutdownWinIo", true); in_.ShutdownWinIo(); }
   void WriteIoPortByte(uint16_t port, uint8_t v) override { in_.WriteIoPortByte(port, v); }
   bool ReadIoPortByteEx(uint16_t port, uint8_t& v) override { return in_.ReadIoPortByteEx(port, v); }
   void WriteIoPortDword(uint16_t port, uint32_t v) override { in_.WriteIoPortDword(port, v); }
@@ -125,7 +119,6 @@ struct StartupRig {
   }
   ~StartupRig() { ui::ResetProcessWideState(); }
 
-  // The exit code, whichever way the routine ended.
   int Run() {
     try {
       return RunVesk(host);
@@ -135,9 +128,7 @@ struct StartupRig {
     }
   }
 
-  bool WindowMade() const {
-    return std::find(journal.begin(), journal.end(), "window made") != journal.end();
-  }
+  bool WindowMade() const { return std::find(journal.begin(), journal.end(), "window made") != journal.end(); }
   // The journal from the first line equal to `from` on.
   Journal From(const std::string& from) const {
     const auto start = std::find(journal.begin(), journal.end(), from);
@@ -164,32 +155,21 @@ const std::vector<std::string> kDisableSuperIoWatchdog{
     "out8 0x2E 0x87", "out8 0x2E 0x01", "out8 0x2E 0x55", "out8 0x2E 0x55", "out8 0x2E 0x07",
     "out8 0x2F 0x07", "out8 0x2E 0x72", "out8 0x2F 0x00", "out8 0x2E 0x02", "out8 0x2F 0x02"};
 
-// --- the ends before the window ---
-
-TEST(StartupEnds, SecondInstanceLeavesSilentlyEvenOnARefusedBoard) {
-  for (const char* table : {"accepted", "no-model"}) {
+TEST(StartupEnds, SecondInstanceAndRefusedBoardLeaveBeforeAnyRunValueDriverOrWindow) {
+  // A second instance leaves silently, even before the board check; a
+  // refused board ends the process after its one error box.
+  for (const auto& [table, second] : {std::pair{"accepted", true}, {"no-model", true}, {"switch-off", false}}) {
     StartupRig rig{"mcu-intel-smbus", table};
-    rig.machine.os.HoldMutexElsewhere("VESK");
+    if (second) rig.machine.os.HoldMutexElsewhere("VESK");
     EXPECT_EQ(rig.Run(), 0) << table;
-    EXPECT_FALSE(rig.ended) << "a second instance returns, it is not ended";
-    EXPECT_THAT(rig.Boxes(), IsEmpty());
+    EXPECT_EQ(rig.ended, !second) << table;
+    EXPECT_EQ(rig.firmware.Reads() == 0, second) << table;
+    EXPECT_EQ(rig.machine.os.MessageBoxes().size(), second ? 0u : 1u) << table;
+    for (const auto& box : rig.machine.os.MessageBoxes()) EXPECT_EQ(box.type, kMbIconError);
     EXPECT_THAT(rig.machine.os.RegistryWrites(), IsEmpty());
     EXPECT_THAT(rig.journal, IsEmpty()) << "no driver, chip, command or window";
-    EXPECT_EQ(rig.firmware.Reads(), 0) << "the board check did not run";
+    EXPECT_TRUE(rig.machine.board.Log().empty());
   }
-}
-
-TEST(StartupEnds, RefusedBoardWritesNothingAndTouchesNoDriver) {
-  StartupRig rig{"mcu-intel-smbus", "switch-off"};
-  rig.machine.os.SetLangId(2052);
-  EXPECT_EQ(rig.Run(), 0);
-  EXPECT_TRUE(rig.ended);
-  ASSERT_EQ(rig.machine.os.MessageBoxes().size(), 1u);
-  EXPECT_EQ(rig.machine.os.MessageBoxes()[0].type, kMbIconError);
-  EXPECT_THAT(rig.machine.os.RegistryWrites(), IsEmpty());
-  EXPECT_THAT(rig.journal, IsEmpty());
-  EXPECT_TRUE(rig.machine.driver.LibraryCalls().empty());
-  EXPECT_TRUE(rig.machine.board.Log().empty());
 }
 
 TEST(StartupEnds, FiveFailedDriverStartsThenNoWindow) {
@@ -231,40 +211,32 @@ TEST(StartupEnds, MemoryLibraryFailingRestartsThePortLibraryEachAttempt) {
   EXPECT_TRUE(twice.WindowMade());
 }
 
-// --- the way to the window ---
-
-TEST(StartupOrder, RunValuesProbeComAndWindowInOrder) {
-  StartupRig rig;
-  EXPECT_EQ(rig.Run(), 0);
-  const auto& writes = rig.machine.os.RegistryWrites();
-  ASSERT_EQ(writes.size(), 2u);
-  EXPECT_EQ(writes[0].root, RegistryRoot::CurrentUser);
-  EXPECT_EQ(writes[0].subKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-  EXPECT_EQ(writes[1].root, RegistryRoot::LocalMachine);
-  EXPECT_EQ(writes[1].subKey, "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run");
-  for (const auto& write : writes) {
-    EXPECT_EQ(write.valueName, "VESK");
-    EXPECT_EQ(write.data, "C:\\VESK\\VESK.exe");
-  }
-  // Drivers, then start-up's own probe of the micro-controller (and nothing
-  // else on the bus), then COM, then the window.
-  EXPECT_THAT(Journal(rig.journal.begin(), rig.journal.begin() + 10),
-              ElementsAre("InitializeOls", "InitializeWinIo", "bus-r 0xC2 0x00 0x00", "CoInitialize", "window made",
-                          "Create", "CenterWindow", "MinimizeToTray", "ShowModal", "modal loop ended"));
-  EXPECT_EQ(ui::CPaintManagerUI::GetInstance(), kInstance);
-  EXPECT_EQ(rig.window.style, 0x10CE0000u);
-  EXPECT_EQ(rig.window.exStyle, 0x100u);
-}
-
-TEST(StartupOrder, TitleByLanguage) {
+TEST(StartupOrder, RunValuesProbeComAndWindowInOrderWithTheTitleByLanguage) {
   for (const auto& [langId, title] : {std::pair<uint16_t, const char*>{2052, "VESK系统管理软件"},
-                                      {1028, "VESK Technology Manager"},
-                                      {1033, "VESK Technology Manager"}}) {
+                                      {1028, "VESK Technology Manager"}, {1033, "VESK Technology Manager"}}) {
     StartupRig rig;
     rig.machine.os.SetLangId(langId);
     EXPECT_EQ(rig.Run(), 0);
     EXPECT_EQ(rig.window.title, title) << langId;
     EXPECT_EQ(LangID, langId);
+    const auto& writes = rig.machine.os.RegistryWrites();
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].root, RegistryRoot::CurrentUser);
+    EXPECT_EQ(writes[0].subKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+    EXPECT_EQ(writes[1].root, RegistryRoot::LocalMachine);
+    EXPECT_EQ(writes[1].subKey, "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run");
+    for (const auto& write : writes) {
+      EXPECT_EQ(write.valueName, "VESK");
+      EXPECT_EQ(write.data, "C:\\VESK\\VESK.exe");
+    }
+    // Drivers, then start-up's own probe of the micro-controller (and nothing
+    // else on the bus), then COM, then the window.
+    EXPECT_THAT(Journal(rig.journal.begin(), rig.journal.begin() + 10),
+                ElementsAre("InitializeOls", "InitializeWinIo", "bus-r 0xC2 0x00 0x00", "CoInitialize", "window made",
+                            "Create", "CenterWindow", "MinimizeToTray", "ShowModal", "modal loop ended"));
+    EXPECT_EQ(ui::CPaintManagerUI::GetInstance(), kInstance);
+    EXPECT_EQ(rig.window.style, 0x10CE0000u);
+    EXPECT_EQ(rig.window.exStyle, 0x100u);
   }
 }
 
@@ -282,42 +254,30 @@ TEST(StartupOrder, RunValueQuotesAPathWithBlanksAndFailuresAreIgnored) {
   EXPECT_TRUE(refused.WindowMade());
 }
 
-// --- the exit ---
-
-TEST(StartupExit, RunsInOrderAndStopsTheMicroControllersWatchdog) {
-  StartupRig rig{"mcu+rtc-a2-amd"};
-  EXPECT_EQ(rig.Run(), 0);
-  EXPECT_FALSE(rig.ended);
-  EXPECT_THAT(rig.From("modal loop ended"),
-              ElementsAre("modal loop ended", "CoUninitialize", "bus-w 0xC2 0x09 0x00", "Cmd.exe /C shutdown -a",
-                          "DeinitializeOls", "ShutdownWinIo", "window destroyed"));
-}
-
-TEST(StartupExit, WatchdogChoiceFollowsOnlyStartupsOwnProbe) {
-  // No micro-controller answered start-up, so the Super I/O's watchdog is
-  // stopped, even though the windows used the micro-controller's (I2C mode).
-  StartupRig rtc{"rtc-a2-intel-i2c"};
-  rtc.whileModal = [] {
-    g_ControllerMode = 1;
-    g_ChipAddress = 0xA2;
+TEST(StartupExit, RunsInOrderAndStopsTheWatchdogStartupsOwnProbeFound) {
+  // Whatever the windows chose: no micro-controller answered start-up on the
+  // RTC board (I2C mode), so the Super I/O's is stopped; on the MCU boards
+  // the micro-controller's is.
+  struct Case {
+    const char* profile;
+    uint32_t windowsMode;
+    Journal stop;
   };
-  EXPECT_EQ(rtc.Run(), 0);
-  Journal expected{"modal loop ended", "CoUninitialize"};
-  expected.insert(expected.end(), kDisableSuperIoWatchdog.begin(), kDisableSuperIoWatchdog.end());
-  expected.insert(expected.end(), {"Cmd.exe /C shutdown -a", "DeinitializeOls", "ShutdownWinIo", "window destroyed"});
-  EXPECT_THAT(rtc.From("modal loop ended"), ElementsAreArray(expected));
-
-  // The micro-controller answered start-up: its watchdog is stopped, even
-  // when the windows chose the Super I/O's.
-  StartupRig mcu{"mcu-amd"};
-  mcu.whileModal = [] {
-    g_ControllerMode = 0;
-    g_ChipAddress = 0xA2;
-  };
-  EXPECT_EQ(mcu.Run(), 0);
-  EXPECT_THAT(mcu.From("modal loop ended"),
-              ElementsAre("modal loop ended", "CoUninitialize", "bus-w 0xC2 0x09 0x00", "Cmd.exe /C shutdown -a",
-                          "DeinitializeOls", "ShutdownWinIo", "window destroyed"));
+  for (const Case& c : {Case{"rtc-a2-intel-i2c", 1, kDisableSuperIoWatchdog},
+                        Case{"mcu-amd", 0, {"bus-w 0xC2 0x09 0x00"}},
+                        Case{"mcu+rtc-a2-amd", 0, {"bus-w 0xC2 0x09 0x00"}}}) {
+    StartupRig rig{c.profile};
+    rig.whileModal = [&] {
+      g_ControllerMode = c.windowsMode;
+      g_ChipAddress = 0xA2;
+    };
+    EXPECT_EQ(rig.Run(), 0);
+    EXPECT_FALSE(rig.ended);
+    Journal expected{"modal loop ended", "CoUninitialize"};
+    expected.insert(expected.end(), c.stop.begin(), c.stop.end());
+    expected.insert(expected.end(), {"Cmd.exe /C shutdown -a", "DeinitializeOls", "ShutdownWinIo", "window destroyed"});
+    EXPECT_THAT(rig.From("modal loop ended"), ElementsAreArray(expected)) << c.profile;
+  }
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "hardware/superio_watchdog.h"
 #include "hardware/tests/hardware_rig.h"
 
 namespace vesk {
@@ -29,12 +28,6 @@ const std::vector<std::string> kSetTimeout =
 const std::vector<std::string> kEnableReset = Sequence({"out8 0x2E 0x72", "out8 0x2F 0xC0"});
 const std::vector<std::string> kDisableReset = Sequence({"out8 0x2E 0x72", "out8 0x2F 0x00"});
 
-std::vector<std::string> Concat(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-  std::vector<std::string> all = a;
-  all.insert(all.end(), b.begin(), b.end());
-  return all;
-}
-
 // Port writes to the Super I/O only.
 std::vector<std::string> SuperIoWrites(const std::vector<sim::BoardAccess>& log) {
   std::vector<std::string> lines;
@@ -44,23 +37,6 @@ std::vector<std::string> SuperIoWrites(const std::vector<sim::BoardAccess>& log)
     }
   }
   return lines;
-}
-
-TEST(SuperIoSequences, ExactPortWritesAndTheChipTakesThem) {
-  sim::BoardRig rig{"rtc-a2-amd"};
-  StartDrivers(rig.driver);
-  EXPECT_EQ(SetWatchdogTimeout(rig.driver), 1);
-  EXPECT_EQ(SuperIoWrites(rig.board.Log()), kSetTimeout);
-  EXPECT_EQ(rig.board.SuperIo().WdtTimeout(), 60);
-  rig.board.ClearLog();
-  EXPECT_EQ(EnableWatchdogReset(rig.driver), 1);
-  EXPECT_EQ(SuperIoWrites(rig.board.Log()), kEnableReset);
-  EXPECT_EQ(rig.board.SuperIo().WdtConfig(), 0xC0);
-  rig.board.ClearLog();
-  EXPECT_EQ(DisableWatchdogReset(rig.driver), 1);
-  EXPECT_EQ(SuperIoWrites(rig.board.Log()), kDisableReset);
-  EXPECT_EQ(rig.board.SuperIo().WdtConfig(), 0x00);
-  EXPECT_FALSE(rig.board.SuperIo().InConfigMode());  // every sequence leaves it locked
 }
 
 struct ChoiceCase {
@@ -85,7 +61,9 @@ TEST_P(WatchdogChoice, StartKickAndStopGoToTheChosenWatchdogOnly) {
     ASSERT_FALSE(bus.empty());
     for (const auto& line : bus) EXPECT_NE(line.find("0xC2"), std::string::npos) << line;
   } else {
-    EXPECT_EQ(SuperIoWrites(board.Log()), Concat(kSetTimeout, kEnableReset));
+    auto expected = kSetTimeout;
+    expected.insert(expected.end(), kEnableReset.begin(), kEnableReset.end());
+    EXPECT_EQ(SuperIoWrites(board.Log()), expected);
     EXPECT_TRUE(BusOps(board.Log()).empty());
   }
   board.ClearLog();
@@ -93,11 +71,8 @@ TEST_P(WatchdogChoice, StartKickAndStopGoToTheChosenWatchdogOnly) {
   EXPECT_EQ(SuperIoWrites(board.Log()).empty(), c.mcu);
   board.ClearLog();
   WatchdogStop();
-  if (c.mcu) {
-    EXPECT_TRUE(SuperIoWrites(board.Log()).empty());
-  } else {
-    EXPECT_EQ(SuperIoWrites(board.Log()), kDisableReset);
-  }
+  EXPECT_EQ(SuperIoWrites(board.Log()), c.mcu ? std::vector<std::string>{} : kDisableReset);
+  EXPECT_FALSE(board.SuperIo().InConfigMode());  // every sequence leaves it locked
 }
 
 INSTANTIATE_TEST_SUITE_P(ByChipAndMode, WatchdogChoice,
@@ -108,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(ByChipAndMode, WatchdogChoice,
                                            ChoiceCase{"rtc-a2-intel-i2c", true},
                                            ChoiceCase{"mcu+rtc-a2-nvidia", true}));
 
-TEST(WatchdogChoice, McuStartWritesTimeoutThenEnable) {
+TEST(WatchdogChoice, McuStartWritesTimeoutThenEnableAndStopDisables) {
   ProgramOnBoard program("mcu-intel-i2c");
   WatchdogStart();
   WatchdogKick();
@@ -116,31 +91,6 @@ TEST(WatchdogChoice, McuStartWritesTimeoutThenEnable) {
   EXPECT_EQ(BusOps(program.rig.board.Log()),
             (std::vector<std::string>{"bus-w 0xC2 0x0A 0x3C", "bus-w 0xC2 0x09 0x01", "bus-w 0xC2 0x0A 0x3C",
                                       "bus-w 0xC2 0x09 0x00"}));
-}
-
-TEST(StartupWatchdogStop, FollowsOnlyWhetherTheMcuAnsweredStartUp) {
-  // I2C mode with an RTC: the windows chose the MCU's watchdog, but
-  // start-up's stop goes to the Super I/O when 0xC2 did not answer it.
-  ProgramOnBoard program("rtc-a2-intel-i2c");
-  ASSERT_TRUE(UsesMcuWatchdog());
-  CSMBusControl startup{program.rig.driver, program.rig.os};
-  startup.Init();
-  uint8_t ignored = 0;
-  const bool chipAnswered = startup.ReadByteData(0xC2, 0x00, ignored) != 0;
-  EXPECT_FALSE(chipAnswered);
-  program.rig.board.ClearLog();
-  StartupWatchdogStop(startup, chipAnswered);
-  EXPECT_EQ(SuperIoWrites(program.rig.board.Log()), kDisableReset);
-  EXPECT_TRUE(BusOps(program.rig.board.Log()).empty());
-
-  ProgramOnBoard mcu("mcu-amd");
-  g_ChipAddress = kRtcAddressA2;  // whatever the windows found plays no part
-  CSMBusControl startupOnMcu{mcu.rig.driver, mcu.rig.os};
-  startupOnMcu.Init();
-  mcu.rig.board.ClearLog();
-  StartupWatchdogStop(startupOnMcu, true);
-  EXPECT_TRUE(SuperIoWrites(mcu.rig.board.Log()).empty());
-  EXPECT_EQ(BusOps(mcu.rig.board.Log()), std::vector<std::string>{"bus-w 0xC2 0x09 0x00"});
 }
 
 // The watchdog on the board: fed every 40 s it never fires; unfed it resets

@@ -53,13 +53,11 @@ struct Timeline {
     return kept;
   }
   // Lines whose event word is one of `words`.
-  std::vector<std::string> Only(std::initializer_list<const char*> words) const {
+  std::vector<std::string> Only(const std::vector<std::string>& words) const {
     std::vector<std::string> kept;
     for (const auto& line : lines) {
       const std::string word = line.substr(20, line.find(' ', 20) - 20);
-      for (const char* w : words) {
-        if (word == w) kept.push_back(line);
-      }
+      if (std::find(words.begin(), words.end(), word) != words.end()) kept.push_back(line);
     }
     return kept;
   }
@@ -118,12 +116,6 @@ SimTime PhaseTime(int weekday, uint16_t minute) {
   return ParseSimTime(std::string(kDates[weekday]) + " 00:00:00").value() + minutes{minute};
 }
 
-std::string WeekTime(int weekday, uint16_t minute) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d %02d:%02d", weekday, minute / 60, minute % 60);
-  return text;
-}
-
 TEST(MachineWeek, OffAtEveryPhaseEndAndOnAtEveryPhaseStartOnEveryBoard) {
   for (const char* chip : {"mcu", "rtc-a2", "rtc-d0", "mcu+rtc-a2"}) {
     for (const char* controller : {"amd", "nvidia", "intel-smbus", "intel-i2c"}) {
@@ -137,40 +129,33 @@ TEST(MachineWeek, OffAtEveryPhaseEndAndOnAtEveryPhaseStartOnEveryBoard) {
       ASSERT_GE(power.size(), 2u + 2 * kTestWeek.size());
       EXPECT_EQ(power[0], "2026-12-06 12:00:00 on cause=power");
       EXPECT_THAT(power[1], HasSubstr(" off"));
+      // Each phase: on at its start, off at its end (the shutdown command runs
+      // in the end minute and gives 30 seconds); before each power-on the
+      // last wake-up programmed was exactly that power-on.
+      const auto alarms = run.Only({"alarm"});
       for (std::size_t i = 0; i < kTestWeek.size(); ++i) {
         const PhaseSpec& phase = kTestWeek[i];
         const std::string& on = power[2 + 2 * i];
         const std::string& off = power[3 + 2 * i];
-        EXPECT_THAT(on, HasSubstr(" on cause=alarm")) << WeekTime(phase.weekday, phase.start);
-        const auto onDelay = TimeOf(on) - PhaseTime(phase.weekday, phase.start);
-        EXPECT_TRUE(onDelay >= seconds{0} && onDelay < seconds{2}) << on;
+        const SimTime onAt = PhaseTime(phase.weekday, phase.start);
+        EXPECT_THAT(on, HasSubstr(" on cause=alarm")) << "phase " << i;
+        EXPECT_TRUE(TimeOf(on) - onAt >= seconds{0} && TimeOf(on) - onAt < seconds{2}) << on;
         EXPECT_THAT(off, HasSubstr(" off"));
-        // The shutdown command runs in the end minute and gives 30 seconds.
         const auto offDelay = TimeOf(off) - PhaseTime(phase.weekday, phase.end);
         EXPECT_TRUE(offDelay >= seconds{30} && offDelay < seconds{33}) << off;
-      }
-      EXPECT_EQ(power.size(), 2u + 2 * kTestWeek.size());
-
-      // Before each power-on the chip held exactly that power-on: the last
-      // wake-up programmed before it.
-      for (std::size_t i = 0; i < kTestWeek.size(); ++i) {
-        const PhaseSpec& phase = kTestWeek[i];
-        const SimTime onAt = PhaseTime(phase.weekday, phase.start);
         std::string last;
-        for (const auto& line : run.Only({"alarm"})) {
+        for (const auto& line : alarms) {
           if (TimeOf(line) < onAt) last = line;
         }
         char expected[64];
         std::snprintf(expected, sizeof expected, "alarm weekday=%d hour=%d minute=%d day=", phase.weekday,
                       phase.start / 60, phase.start % 60);
-        EXPECT_THAT(last, HasSubstr(expected)) << WeekTime(phase.weekday, phase.start);
+        EXPECT_THAT(last, HasSubstr(expected)) << "phase " << i;
         const int day = std::stoi(last.substr(last.rfind('=') + 1));
-        if (mcu) {
-          EXPECT_TRUE(day == phase.weekday + 1 || day == phase.weekday + 8) << last;
-        } else {
-          EXPECT_EQ(day, phase.weekday) << last;
-        }
+        // The MCU counts days from this week's Sunday (1..14), the RTC takes the weekday.
+        EXPECT_TRUE(mcu ? day == phase.weekday + 1 || day == phase.weekday + 8 : day == phase.weekday) << last;
       }
+      EXPECT_EQ(power.size(), 2u + 2 * kTestWeek.size());
       // Each start of the program finds the chip, switches its wake-up off,
       // programs it and starts a watchdog (none answers at 0xC2 on an RTC
       // board in I2C mode, so none runs there).
@@ -218,53 +203,6 @@ TEST(MachineWeek, CoalescedTicksChangeNothingThatShows) {
 
 // --- the user ---
 
-TEST(MachineScript, PostponeFromTheWarningMovesTheShutdown) {
-  const Timeline run = Scenario("mcu-intel-i2c", "2026-12-07 10:00:00", minutes{60})
-                           .Week({{1, HM(10, 0), HM(10, 20)}})
-                           .Script("2026-12-07 10:16:00 postpone 0:30\n")
-                           .Play();
-  EXPECT_THAT(run.Only({"warning", "notice", "action", "postpone", "command", "off"}),
-              ElementsAre("2026-12-07 10:15:00 warning shutdown=\"1 10:20\"", "2026-12-07 10:15:00 notice",
-                          "2026-12-07 10:16:00 action line=1 do=\"postpone 0:30\"",
-                          "2026-12-07 10:16:00 postpone minutes=30 shutdown=\"1 10:50\"",
-                          "2026-12-07 10:45:00 warning shutdown=\"1 10:50\"", "2026-12-07 10:45:00 notice",
-                          "2026-12-07 10:50:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
-                          "2026-12-07 10:50:30 off"));
-}
-
-TEST(MachineScript, PostponingAfterTheShutdownCommandKeepsTheMachineOn) {
-  const Timeline run = Scenario("mcu-amd", "2026-12-07 10:00:00", minutes{40})
-                           .Week({{1, HM(10, 0), HM(10, 20)}})
-                           .Script("2026-12-07 10:20:10 postpone 0:05\n")
-                           .Play();
-  EXPECT_THAT(run.Only({"postpone", "command", "off"}),
-              ElementsAre("2026-12-07 10:20:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
-                          "2026-12-07 10:20:10 command line=\"Cmd.exe /C shutdown -a\"",
-                          "2026-12-07 10:20:10 postpone minutes=5 shutdown=\"1 10:25\"",
-                          "2026-12-07 10:25:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
-                          "2026-12-07 10:25:30 off"));
-}
-
-TEST(MachineScript, SavedTimetableSurvivesThePowerCycle) {
-  // No timetable at first; the user makes one for Monday 08:00-08:30.
-  const Timeline run = Scenario("mcu-intel-smbus", "2026-12-07 08:00:00", std::chrono::hours{24 * 7} + minutes{10})
-                           .Script("2026-12-07 08:00:10 open\n"
-                                   "2026-12-07 08:00:20 select Monday\n"
-                                   "2026-12-07 08:00:30 phase 1 on 08:00 08:30\n"
-                                   "2026-12-07 08:00:40 save\n")
-                           .Play();
-  EXPECT_THAT(run.Only({"save", "alarm", "command", "off", "on", "start"}),
-              ElementsAre("2026-12-07 08:00:00 on cause=power", "2026-12-07 08:00:00 start",
-                          "2026-12-07 08:00:40 save",
-                          // Next Monday 08:00, seen from Monday 08:00: next week.
-                          "2026-12-07 08:00:40 alarm weekday=1 hour=8 minute=0 day=9",
-                          "2026-12-07 08:30:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
-                          "2026-12-07 08:30:30 off", "2026-12-14 08:00:00 on cause=alarm",
-                          "2026-12-14 08:00:00 start",
-                          // The program read the file it had saved.
-                          "2026-12-14 08:00:00 alarm weekday=1 hour=8 minute=0 day=9"));
-}
-
 TEST(MachineScript, KilledProgramIsResetByTheWatchdog) {
   const Timeline run = Scenario("mcu-intel-i2c", "2026-12-07 08:00:00", minutes{10})
                            .Week({{1, HM(8, 0), HM(18, 0)}})
@@ -289,53 +227,87 @@ TEST(MachineScript, KilledProgramIsResetByTheWatchdog) {
   EXPECT_THAT(run.Only({"exit"}), IsEmpty());
 }
 
-TEST(MachineScript, EndsOfTheProgram) {
-  // The tray menu's exit: watchdog off, shutdown aborted, process gone;
-  // nothing feeds or resets afterwards.
-  const Timeline exit = Scenario("mcu-amd", "2026-12-07 08:00:00", minutes{10})
-                            .Week({{1, HM(8, 0), HM(18, 0)}})
-                            .Script("2026-12-07 08:05:00 exit\n")
-                            .Play();
-  EXPECT_THAT(exit.Between("do=\"exit\"", "no such line"),
-              ElementsAre("2026-12-07 08:05:00 action line=1 do=\"exit\"",
-                          "2026-12-07 08:05:00 watchdog action=stop kind=mcu",
-                          "2026-12-07 08:05:00 command line=\"Cmd.exe /C shutdown -a\"",
-                          "2026-12-07 08:05:00 exit code=0"));
+// What the user does, and the lines it leaves: those with the given event
+// words, or everything (feeds aside) from the first line containing `from`.
+struct ScriptCase {
+  const char* profile;
+  const char* start;
+  Microseconds duration;
+  std::vector<PhaseSpec> week;
+  const char* script;
+  std::vector<std::string> words;
+  const char* from;
+  std::vector<std::string> expected;
+  const char* alsoHas = nullptr;  // a line anywhere in the run
+};
 
-  // The title bar's close box: the window goes, the entry routine's exit
-  // runs (stopping the micro-controller's watchdog start-up found).
-  const Timeline close = Scenario("mcu-intel-i2c", "2026-12-07 08:00:00", minutes{10})
-                             .Week({{1, HM(8, 0), HM(18, 0)}})
-                             .Script("2026-12-07 08:05:00 hotkey\n2026-12-07 08:05:10 close\n")
-                             .Play();
-  EXPECT_THAT(close.Between("do=\"close\"", "no such line"),
-              ElementsAre("2026-12-07 08:05:10 action line=2 do=\"close\"",
-                          "2026-12-07 08:05:10 watchdog action=stop kind=mcu",
-                          "2026-12-07 08:05:10 command line=\"Cmd.exe /C shutdown -a\"",
-                          "2026-12-07 08:05:10 exit code=0"));
-
-  // A second start while the program runs leaves at once; the first runs on.
-  const Timeline twice = Scenario("mcu-intel-i2c", "2026-12-07 08:00:00", minutes{10})
-                             .Week({{1, HM(8, 0), HM(18, 0)}})
-                             .Script("2026-12-07 08:05:00 start\n")
-                             .Play();
-  EXPECT_THAT(twice.Between("do=\"start\"", "no such line"),
-              ElementsAre("2026-12-07 08:05:00 action line=1 do=\"start\"", "2026-12-07 08:05:00 start",
-                          "2026-12-07 08:05:00 exit code=0"));
-  EXPECT_THAT(twice.lines, Contains("2026-12-07 08:09:20 watchdog action=kick kind=mcu"));
-}
-
-TEST(MachineScript, ActionsThatCannotBeDoneAreReported) {
-  const Timeline run = Scenario("mcu-amd", "2026-12-07 08:00:00", minutes{3})
-                           .Week({{1, HM(8, 0), HM(18, 0)}})
-                           .Script("2026-12-07 08:01:00 cancel\n2026-12-07 08:01:30 power\n"
-                                   "2026-12-07 08:02:00 kill\n2026-12-07 08:02:10 open\n")
-                           .Play();
-  EXPECT_THAT(run.Only({"action"}),
-              ElementsAre("2026-12-07 08:01:00 action line=1 do=\"cancel\" failed=\"there is no warning\"",
-                          "2026-12-07 08:01:30 action line=2 do=\"power\" failed=\"the machine is on\"",
-                          "2026-12-07 08:02:00 action line=3 do=\"kill\"",
-                          "2026-12-07 08:02:10 action line=4 do=\"open\" failed=\"the program is not running\""));
+TEST(MachineScript, UserActionsAndTheirEffects) {
+  const std::vector<PhaseSpec> officeDay{{1, HM(8, 0), HM(18, 0)}};
+  const ScriptCase cases[] = {
+      // Postpone from the warning moves the shutdown.
+      {"mcu-intel-i2c", "2026-12-07 10:00:00", minutes{60}, {{1, HM(10, 0), HM(10, 20)}}, "2026-12-07 10:16:00 postpone 0:30\n",
+       {"warning", "notice", "action", "postpone", "command", "off"}, nullptr,
+       {"2026-12-07 10:15:00 warning shutdown=\"1 10:20\"", "2026-12-07 10:15:00 notice",
+        "2026-12-07 10:16:00 action line=1 do=\"postpone 0:30\"",
+        "2026-12-07 10:16:00 postpone minutes=30 shutdown=\"1 10:50\"", "2026-12-07 10:45:00 warning shutdown=\"1 10:50\"",
+        "2026-12-07 10:45:00 notice", "2026-12-07 10:50:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
+        "2026-12-07 10:50:30 off"}},
+      // Postponing after the shutdown command aborts it and keeps the machine on.
+      {"mcu-amd", "2026-12-07 10:00:00", minutes{40}, {{1, HM(10, 0), HM(10, 20)}}, "2026-12-07 10:20:10 postpone 0:05\n",
+       {"postpone", "command", "off"}, nullptr,
+       {"2026-12-07 10:20:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
+        "2026-12-07 10:20:10 command line=\"Cmd.exe /C shutdown -a\"",
+        "2026-12-07 10:20:10 postpone minutes=5 shutdown=\"1 10:25\"",
+        "2026-12-07 10:25:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"", "2026-12-07 10:25:30 off"}},
+      // A timetable made and saved by the user survives the power cycle.
+      {"mcu-intel-smbus", "2026-12-07 08:00:00", std::chrono::hours{24 * 7} + minutes{10}, {},
+       "2026-12-07 08:00:10 open\n2026-12-07 08:00:20 select Monday\n"
+       "2026-12-07 08:00:30 phase 1 on 08:00 08:30\n2026-12-07 08:00:40 save\n",
+       {"save", "alarm", "command", "off", "on", "start"}, nullptr,
+       {"2026-12-07 08:00:00 on cause=power", "2026-12-07 08:00:00 start", "2026-12-07 08:00:40 save",
+        // Next Monday 08:00, seen from Monday 08:00: next week.
+        "2026-12-07 08:00:40 alarm weekday=1 hour=8 minute=0 day=9",
+        "2026-12-07 08:30:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"", "2026-12-07 08:30:30 off",
+        "2026-12-14 08:00:00 on cause=alarm", "2026-12-14 08:00:00 start",
+        "2026-12-14 08:00:00 alarm weekday=1 hour=8 minute=0 day=9"}},
+      // Actions that cannot be done are reported.
+      {"mcu-amd", "2026-12-07 08:00:00", minutes{3}, officeDay,
+       "2026-12-07 08:01:00 cancel\n2026-12-07 08:01:30 power\n2026-12-07 08:02:00 kill\n2026-12-07 08:02:10 open\n",
+       {"action"}, nullptr,
+       {"2026-12-07 08:01:00 action line=1 do=\"cancel\" failed=\"there is no warning\"",
+        "2026-12-07 08:01:30 action line=2 do=\"power\" failed=\"the machine is on\"",
+        "2026-12-07 08:02:00 action line=3 do=\"kill\"",
+        "2026-12-07 08:02:10 action line=4 do=\"open\" failed=\"the program is not running\""}},
+      // The tray menu's exit: watchdog off, shutdown aborted, process gone;
+      // nothing feeds or resets afterwards.
+      {"mcu-amd", "2026-12-07 08:00:00", minutes{10}, officeDay, "2026-12-07 08:05:00 exit\n", {}, "do=\"exit\"",
+       {"2026-12-07 08:05:00 action line=1 do=\"exit\"", "2026-12-07 08:05:00 watchdog action=stop kind=mcu",
+        "2026-12-07 08:05:00 command line=\"Cmd.exe /C shutdown -a\"", "2026-12-07 08:05:00 exit code=0"}},
+      // The title bar's close box: the entry routine's exit stops the
+      // micro-controller's watchdog start-up found.
+      {"mcu-intel-i2c", "2026-12-07 08:00:00", minutes{10}, officeDay, "2026-12-07 08:05:00 hotkey\n2026-12-07 08:05:10 close\n", {},
+       "do=\"close\"",
+       {"2026-12-07 08:05:10 action line=2 do=\"close\"", "2026-12-07 08:05:10 watchdog action=stop kind=mcu",
+        "2026-12-07 08:05:10 command line=\"Cmd.exe /C shutdown -a\"", "2026-12-07 08:05:10 exit code=0"}},
+      // A second start leaves at once; the first runs on, feeding its watchdog.
+      {"mcu-intel-i2c", "2026-12-07 08:00:00", minutes{10}, officeDay, "2026-12-07 08:05:00 start\n", {}, "do=\"start\"",
+       {"2026-12-07 08:05:00 action line=1 do=\"start\"", "2026-12-07 08:05:00 start", "2026-12-07 08:05:00 exit code=0"},
+       "2026-12-07 08:09:20 watchdog action=kick kind=mcu"},
+  };
+  for (const ScriptCase& c : cases) {
+    SCOPED_TRACE(c.script);
+    Scenario scenario(c.profile, c.start, c.duration);
+    if (!c.week.empty()) scenario.Week(c.week);
+    const Timeline run = scenario.Script(c.script).Play();
+    if (c.from) {
+      EXPECT_THAT(run.Between(c.from, "no such line"), ElementsAreArray(c.expected));
+    } else {
+      EXPECT_THAT(run.Only(c.words), ElementsAreArray(c.expected));
+    }
+    if (c.alsoHas) {
+      EXPECT_THAT(run.lines, Contains(c.alsoHas));
+    }
+  }
 }
 
 }  // namespace
