@@ -89,10 +89,8 @@ TEST(MainWindowStart, ChipAndWatchdogChoice) {
 TEST(MainWindowStart, NoChipShowsOneMessageAndEndsTheProcess) {
   for (const uint16_t lang : {uint16_t{1033}, uint16_t{2052}}) {
     WindowRig rig{"none-amd", "2026-12-07 08:00:00", lang};
-    StartDrivers(rig.machine.driver);
-    rig.frame = std::make_unique<CDuiFrameWnd>(rig.machine.os, rig.machine.driver);
     try {
-      rig.frame->Create(nullptr, "VESK", kWindowStyle, kWindowExStyle);
+      rig.Start();
       ADD_FAILURE() << "the process went on";
     } catch (const sim::SimulatedProcessExit& exit) {
       EXPECT_EQ(exit.exitCode, 0);

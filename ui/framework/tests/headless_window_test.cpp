@@ -214,7 +214,7 @@ TEST_F(Headless, TrayIconsAreAddedOnceDeletedOnceAndAnswerTheMouse) {
   EXPECT_EQ(Take().back(), (Event{"tray", 0, WM_LBUTTONDBLCLK}));
 }
 
-TEST_F(Headless, TheHotKeyReachesItsWindowWithIdAndKeys) {
+TEST_F(Headless, TheHotKeyAndPopupMenuChoicesReachTheWindow) {
   const HWND hwnd = Open();
   auto& shell = GetShell();
   const ATOM atom = shell.AddGlobalAtom("MyHotKey");
@@ -226,10 +226,8 @@ TEST_F(Headless, TheHotKeyReachesItsWindowWithIdAndKeys) {
   EXPECT_FALSE(desktop.PressHotKey(MOD_ALT | MOD_SHIFT, 0x4A));
   EXPECT_TRUE(desktop.PressHotKey(MOD_ALT, 0x4A));
   EXPECT_EQ(Take(), (Events{{"WM_HOTKEY", static_cast<WPARAM>(id), MAKELPARAM(MOD_ALT, 0x4A)}}));
-}
 
-TEST_F(Headless, APopupMenusChoiceArrivesAsWmCommandAndDismissingSendsNothing) {
-  const HWND hwnd = Open();
+  // A popup menu's choice arrives as WM_COMMAND; dismissing it sends nothing.
   PopupMenu menu;
   menu.AppendItem(1, "exit");
   const POINT at = GetShell().GetCursorPos();

@@ -99,17 +99,6 @@ TEST_F(Win32Windows, UserAndProgramActionsReportWhatTheHeadlessBackendReports) {
   DestroyWindow(hwnd);
 }
 
-TEST_F(Win32Windows, TheCloseButtonClosesTheWindow) {
-  TestWindow warning("DuiWarningFrame", "WarnWndE.xml", log);
-  const HWND hwnd = warning.Create(nullptr, "vesk", 0x10CE0000, 0x100);
-  ASSERT_NE(hwnd, nullptr);
-  Take();
-  SendMessageW(Child(hwnd, "closebtn"), BM_CLICK, 0, 0);
-  Pump();
-  EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_EQ(Take(), (std::vector<Event>{{"click:closebtn"}, {"OnDestroy"}, {"WM_CLOSE", IDOK, 0}, {"OnFinalMessage"}}));
-}
-
 TEST_F(Win32Windows, FindWindowAAndSendMessageAReachTheOtherWindowAtOnce) {
   Open();
   auto* warning = new TestWindow("DuiWarningFrame", "WarnWndE.xml", log);
@@ -134,7 +123,15 @@ TEST_F(Win32Windows, FindWindowAAndSendMessageAReachTheOtherWindowAtOnce) {
   DestroyWindow(main.GetHWND());
 }
 
-TEST_F(Win32Windows, TimersArriveUntilTheWindowEndsTheModalLoopWhichGivesTheCloseCode) {
+TEST_F(Win32Windows, CloseButtonModalCloseCodeAndTimersUntilTheWindowEndsTheModalLoop) {
+  TestWindow closed("DuiWarningFrame", "WarnWndE.xml", log);
+  const HWND closedHwnd = closed.Create(nullptr, "vesk", 0x10CE0000, 0x100);
+  Take();
+  SendMessageW(Child(closedHwnd, "closebtn"), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_FALSE(IsWindow(closedHwnd));
+  EXPECT_EQ(Take(), (std::vector<Event>{{"click:closebtn"}, {"OnDestroy"}, {"WM_CLOSE", IDOK, 0}, {"OnFinalMessage"}}));
+
   TestWindow warning("DuiWarningFrame", "WarnWndE.xml", log);
   const HWND hwnd = warning.Create(nullptr, "vesk", 0x10CE0000, 0x100);
   warning.PostMessage(WM_CLOSE, 3, 0);
