@@ -53,7 +53,7 @@ TEST(ClockTick, WarningNoticeAndOneShutdownAtTheMinute) {
   EXPECT_EQ(rig.desktop.TimerPeriod(notice.hwnd, 1), std::nullopt);
 
   rig.RunUntil("2026-12-07 18:10:00");
-  EXPECT_THAT(rig.Commands(), ElementsAre(std::string("18:00:00 ") + kShutdown));
+  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("18:00:00", kShutdown)));
   EXPECT_EQ(rig.Warnings().size(), 1u);
   EXPECT_TRUE(rig.desktop.ClickDialogButton(notice.hwnd, 1));
   EXPECT_FALSE(rig.desktop.Dialogs()[0].alive);
@@ -70,7 +70,7 @@ TEST(ClockTick, NoShutdownWhenThePowerOnFollowsWithinThreeMinutes) {
     if (secondStart == HM(12, 3)) {
       EXPECT_THAT(rig.Commands(), IsEmpty());
     } else {
-      EXPECT_THAT(rig.Commands(), ElementsAre(std::string("12:00:00 ") + kShutdown));
+      EXPECT_THAT(rig.Commands(), ElementsAre(Ran("12:00:00", kShutdown)));
     }
   }
 }
@@ -86,15 +86,15 @@ TEST(AlarmRefresh, RealTimeClockIsWrittenOnlyWhenThePowerOnChanges) {
   const std::size_t started = rig.writes.size();
   rig.RunUntil("2026-12-07 12:59:59");
   EXPECT_THAT(rig.Writes(0xA2, started), IsEmpty());
-  EXPECT_EQ(rig.Text("LastPoweronTime"), "{f 1}{c #1974F0}13:00  Mon{/c}{/f}");
+  EXPECT_EQ(rig.Text("LastPoweronTime"), Blue("13:00  Mon"));
 
   rig.RunUntil("2026-12-07 13:00:06");
   const auto writes = rig.Writes(0xA2, started);
   ASSERT_EQ(writes.size(), 15u);
   EXPECT_EQ(writes[0], "bus-w 0xA2 0x01 0x02");  // the fired alarm acknowledged
   EXPECT_EQ(writes[5], "bus-w 0xA2 0x0C 0x02");  // Tuesday
-  EXPECT_EQ(rig.Text("LastPoweronTime"), "{f 1}{c #1974F0}08:00  Tue{/c}{/f}");
-  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}17:00  Mon{/c}{/f}");
+  EXPECT_EQ(rig.Text("LastPoweronTime"), Blue("08:00  Tue"));
+  EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("17:00  Mon"));
   rig.RunUntil("2026-12-07 13:03:00");
   EXPECT_EQ(rig.Writes(0xA2, started).size(), 15u);
 }
@@ -129,9 +129,7 @@ TEST(Watchdog, FedEveryFortySecondsByTheChosenWatchdog) {
       const auto& write = rig.writes[i];
       const bool key = write.kind == sim::AccessKind::PortWrite && write.value == 0x87;
       const bool timeout = write.kind == sim::AccessKind::BusWrite && write.reg == 0x0A;
-      if (write.address == c.address && (key || timeout)) {
-        feeds.push_back(write.at);
-      }
+      if (write.address == c.address && (key || timeout)) feeds.push_back(write.at);
     }
     if (!c.fed) {
       EXPECT_THAT(feeds, IsEmpty()) << c.profile;

@@ -19,7 +19,7 @@ TEST(MainWindowStart, WithoutFileNothingIsInForceAndEditsGoToMonday) {
   WindowRig rig{"mcu-amd", "2026-12-09 08:00:00"};  // a Wednesday
   rig.Start();
   for (const char* day : {"Sunday", "Monday", "Wednesday", "Saturday"}) {
-    EXPECT_FALSE(rig.desktop.Control<COptionUI>(rig.main, day)->IsSelected()) << day;
+    EXPECT_FALSE(rig.Selected(day)) << day;
   }
   EXPECT_EQ(rig.Text("Monday"), kGreyMon);
   EXPECT_EQ(rig.Text("LastShutdownTime"), "--:--");  // the skin's own text
@@ -44,13 +44,13 @@ TEST(MainWindowStart, WithFileSelectsTodayShowsAndProgramsTheNextEvents) {
   rig.SetFile(week);
   rig.Start();
 
-  EXPECT_TRUE(rig.desktop.Control<COptionUI>(rig.main, "Monday")->IsSelected());
+  EXPECT_TRUE(rig.Selected("Monday"));
   EXPECT_EQ(rig.Sel("StartHour1"), 8);
   EXPECT_EQ(rig.Sel("EndHour1"), 18);
   EXPECT_TRUE(rig.Checked("EnablePhase1"));
   EXPECT_EQ(rig.Text("Monday"), kWhiteMon);
-  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}18:00  Mon{/c}{/f}");
-  EXPECT_EQ(rig.Text("LastPoweronTime"), "{f 1}{c #1974F0}08:00  Tue{/c}{/f}");
+  EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("18:00  Mon"));
+  EXPECT_EQ(rig.Text("LastPoweronTime"), Blue("08:00  Tue"));
   // Cleared first, then Tuesday 08:00 (day code 3) with the current time
   // Monday 08:00:00, then the watchdog.
   EXPECT_THAT(rig.Writes(0xC2),
@@ -89,10 +89,8 @@ TEST(MainWindowStart, ChipAndWatchdogChoice) {
 TEST(MainWindowStart, NoChipShowsOneMessageAndEndsTheProcess) {
   for (const uint16_t lang : {uint16_t{1033}, uint16_t{2052}}) {
     WindowRig rig{"none-amd", "2026-12-07 08:00:00", lang};
-    StartDrivers(rig.machine.driver);
-    rig.frame = std::make_unique<CDuiFrameWnd>(rig.machine.os, rig.machine.driver);
     try {
-      rig.frame->Create(nullptr, "VESK", kWindowStyle, kWindowExStyle);
+      rig.Start();
       ADD_FAILURE() << "the process went on";
     } catch (const sim::SimulatedProcessExit& exit) {
       EXPECT_EQ(exit.exitCode, 0);
@@ -109,7 +107,7 @@ TEST(MainWindowStart, ChineseTextsAndSkin) {
   rig.Start();
   EXPECT_EQ(rig.Text("btnOk"), "保存");
   EXPECT_EQ(rig.Text("Monday"), "{f 1}{c #FFFFFF}周一{/c}{/f}");
-  EXPECT_EQ(rig.Text("LastPoweronTime"), "{f 1}{c #1974F0}08:00  周二{/c}{/f}");
+  EXPECT_EQ(rig.Text("LastPoweronTime"), Blue("08:00  周二"));
   EXPECT_EQ(rig.desktop.TrayIcon(rig.main)->data.szTip, "VESK定时开关机软件");
 }
 
@@ -181,7 +179,7 @@ TEST(SaveAndClear, RefusedSaveChangesNothingAndKeepsTheEdits) {
                           "Resume Time."));
   EXPECT_EQ(rig.machine.os.Files()[ScheduleFilePath(rig.machine.os)], fileBefore);
   EXPECT_EQ(rig.writes.size(), writesBefore);
-  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}18:00  Mon{/c}{/f}");
+  EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("18:00  Mon"));
   EXPECT_EQ(rig.Text("Monday"), kOrangeMon);
   EXPECT_EQ(rig.frame->EditSchedule().Days[1].Phases[0].End, HM(7, 0));
   EXPECT_EQ(rig.frame->ActiveSchedule().Days[1].Phases[0].End, HM(18, 0));
@@ -204,8 +202,8 @@ TEST(SaveAndClear, SaveWritesTheFileProgramsTheChipAndArms) {
   EXPECT_EQ(rig.machine.os.Files()[ScheduleFilePath(rig.machine.os)],
             std::vector<uint8_t>(image.begin(), image.end()));
   EXPECT_EQ(rig.Text("Monday"), kWhiteMon);
-  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}12:00  Mon{/c}{/f}");
-  EXPECT_EQ(rig.Text("LastPoweronTime"), "{f 1}{c #1974F0}00:00  Mon{/c}{/f}");  // a week later
+  EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("12:00  Mon"));
+  EXPECT_EQ(rig.Text("LastPoweronTime"), Blue("00:00  Mon"));  // a week later
   EXPECT_EQ(rig.Writes(0xC2, from).size(), 10u);
 
   // The same timetable again still programs the chip.
@@ -229,14 +227,14 @@ TEST(SaveAndClear, ClearDeletesSwitchesOffAndAbortsAPendingShutdown) {
   EXPECT_FALSE(rig.HasFile());
   EXPECT_EQ(rig.Text("LastShutdownTime"), "");
   EXPECT_EQ(rig.Text("LastPoweronTime"), "");
-  EXPECT_THAT(rig.Commands(), ElementsAre(std::string("09:00:00 ") + kShutdown, std::string("09:00:05 ") + kAbort));
+  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("09:00:00", kShutdown), Ran("09:00:05", kAbort)));
   EXPECT_THAT(rig.Writes(0xA2, from),
               ElementsAre("bus-w 0xA2 0x00 0x20", "bus-w 0xA2 0x01 0x00", "bus-w 0xA2 0x09 0x80",
                           "bus-w 0xA2 0x0A 0x80", "bus-w 0xA2 0x0B 0x80", "bus-w 0xA2 0x0C 0x80"));
   EXPECT_EQ(rig.Sel("EndHour1"), 0);
   EXPECT_FALSE(rig.Checked("EnablePhase1"));
   EXPECT_EQ(rig.Text("Monday"), kGreyMon);
-  EXPECT_TRUE(rig.desktop.Control<COptionUI>(rig.main, "Monday")->IsSelected());
+  EXPECT_TRUE(rig.Selected("Monday"));
 
   rig.RunUntil("2026-12-08 10:00:00");  // nothing comes any more
   EXPECT_EQ(rig.Commands().size(), 2u);

@@ -17,16 +17,6 @@ struct Warned : WindowRig {
     Start();
     RunUntil("2026-12-07 17:55:01");
   }
-  // Opens the warning from its icon (if not open) and postpones by hours:minutes.
-  void Postpone(int hours, int minutes) {
-    const HWND warning = Warning();
-    if (!Visible(warning)) {
-      ASSERT_TRUE(desktop.DoubleClickTrayIcon(warning));
-    }
-    ASSERT_TRUE(Select("DelayHour", hours, warning));
-    ASSERT_TRUE(Select("DelayMinute", minutes, warning));
-    ASSERT_TRUE(Click("btnDelay", warning));
-  }
 };
 
 TEST(WarningWindow, PostponementMovesTheShutdownAndTheWindowGoes) {
@@ -36,11 +26,11 @@ TEST(WarningWindow, PostponementMovesTheShutdownAndTheWindowGoes) {
   EXPECT_EQ(rig.desktop.TrayIcon(warning), nullptr);
   EXPECT_TRUE(rig.Visible(warning));
   rig.Postpone(1, 30);
-  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}19:30  Mon{/c}{/f}");
+  EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("19:30  Mon"));
   EXPECT_THAT(rig.Warnings(), IsEmpty());
   EXPECT_EQ(g_WarningWnd, nullptr);
   rig.RunUntil("2026-12-07 19:31:00");
-  EXPECT_THAT(rig.Commands(), ElementsAre(std::string("19:30:00 ") + kShutdown));
+  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("19:30:00", kShutdown)));
 }
 
 TEST(WarningWindow, PostponementsAddUpAcrossMidnightFromSaturdayToSunday) {
@@ -48,23 +38,17 @@ TEST(WarningWindow, PostponementsAddUpAcrossMidnightFromSaturdayToSunday) {
   rig.SetFile(Daily(HM(8, 0), HM(23, 50)));
   rig.Start();
   rig.RunUntil("2026-12-12 23:45:01");
-  auto postpone = [&](int hours, int minutes) {
-    ASSERT_TRUE(rig.desktop.DoubleClickTrayIcon(rig.Warning()));
-    ASSERT_TRUE(rig.Select("DelayHour", hours, rig.Warning()));
-    ASSERT_TRUE(rig.Select("DelayMinute", minutes, rig.Warning()));
-    ASSERT_TRUE(rig.Click("btnDelay", rig.Warning()));
-  };
-  postpone(0, 12);  // 23:50 + 12 = Sunday 00:02, counted as 1442 minutes
-  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}00:02  Sun{/c}{/f}");
+  rig.Postpone(0, 12);  // 23:50 + 12 = Sunday 00:02, counted as 1442 minutes
+  EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("00:02  Sun"));
   rig.RunUntil("2026-12-12 23:56:59");
   EXPECT_THAT(rig.Warnings(), IsEmpty());
   rig.RunUntil("2026-12-12 23:57:01");
   ASSERT_EQ(rig.Warnings().size(), 1u);
 
-  postpone(1, 10);  // from Sunday 00:02 on
-  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}01:12  Sun{/c}{/f}");
+  rig.Postpone(1, 10);  // from Sunday 00:02 on
+  EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("01:12  Sun"));
   rig.RunUntil("2026-12-13 01:20:00");
-  EXPECT_THAT(rig.Commands(), ElementsAre(std::string("01:12:00 ") + kShutdown));
+  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("01:12:00", kShutdown)));
 }
 
 TEST(WarningWindow, PostponingAfterTheShutdownCommandAbortsItFirst) {
@@ -72,8 +56,8 @@ TEST(WarningWindow, PostponingAfterTheShutdownCommandAbortsItFirst) {
   rig.RunUntil("2026-12-07 18:00:20");
   rig.Postpone(0, 30);
   rig.RunUntil("2026-12-07 18:31:00");
-  EXPECT_THAT(rig.Commands(), ElementsAre(std::string("18:00:00 ") + kShutdown, std::string("18:00:20 ") + kAbort,
-                                          std::string("18:30:00 ") + kShutdown));
+  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("18:00:00", kShutdown), Ran("18:00:20", kAbort),
+                                          Ran("18:30:00", kShutdown)));
 }
 
 TEST(WarningWindow, ZeroDelayIsRefusedAndCancelClearsTheTimetable) {
@@ -82,14 +66,14 @@ TEST(WarningWindow, ZeroDelayIsRefusedAndCancelClearsTheTimetable) {
   rig.Postpone(0, 0);
   EXPECT_THAT(rig.MessageTexts(), ElementsAre("Notice: Not set delay time !"));
   EXPECT_TRUE(rig.Visible(warning));
-  EXPECT_EQ(rig.Text("LastShutdownTime"), "{f 1}{c #1974F0}18:00  Mon{/c}{/f}");
+  EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("18:00  Mon"));
 
   ASSERT_TRUE(rig.Click("btnCancel", warning));
   EXPECT_THAT(rig.Warnings(), IsEmpty());
   EXPECT_FALSE(rig.HasFile());
   EXPECT_EQ(rig.Text("LastShutdownTime"), "");
   EXPECT_EQ(rig.machine.board.Mcu()->Register(0x00), 0);  // wake-up off
-  EXPECT_THAT(rig.Commands(), ElementsAre(std::string("17:55:01 ") + kAbort));
+  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("17:55:01", kAbort)));
   rig.RunUntil("2026-12-07 18:30:00");
   EXPECT_EQ(rig.Commands().size(), 1u);
 }
@@ -118,7 +102,7 @@ TEST(WarningWindow, ItsMenuClosesOnlyTheWarning) {
   EXPECT_EQ(rig.desktop.TrayIcons().size(), 1u);  // the main window's
   EXPECT_NE(rig.desktop.TrayIcon(rig.main), nullptr);
   rig.RunUntil("2026-12-07 18:00:30");  // the shutdown stays as planned
-  EXPECT_THAT(rig.Commands(), ElementsAre(std::string("18:00:00 ") + kShutdown));
+  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("18:00:00", kShutdown)));
 }
 
 TEST(WarningWindow, WithoutTheMainWindowNothingIsSent) {
@@ -196,7 +180,7 @@ TEST(Tray, MenuExitStopsAbortsReleasesAndEndsInOrder) {
   } catch (const sim::SimulatedProcessExit& exit) {
     EXPECT_EQ(exit.exitCode, 0);
   }
-  EXPECT_THAT(rig.Commands(), ElementsAre(std::string("17:55:01 ") + kAbort));
+  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("17:55:01", kAbort)));
   ASSERT_GE(atAbort.size(), 2u);
   EXPECT_EQ(atAbort[atAbort.size() - 2], "bus-w 0xC2 0x09 0x00");
   EXPECT_EQ(atAbort.back(), "drivers up");

@@ -1,9 +1,5 @@
 // The program's windows as real Win32 windows (under Wine with Xvfb) on a
-// simulated board: the warning window finds the main window by its class
-// name and postpones through it, the icons' callbacks and the hot key
-// bring the windows up. The clock is
-// virtual; the clock tick is sent by hand after the clock was set.
-#include <chrono>
+// simulated board with a virtual clock; the clock tick is sent by hand.
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -11,30 +7,15 @@
 #include "schedule/schedule_file.h"
 #include "sim/board/board_rig.h"
 #include "ui/frame_wnd.h"
+#include "ui/framework/tests/test_window.h"
 #include "ui/framework/win32/win32_desktop.h"
 #include "ui/warning_wnd.h"
 
 namespace vesk::ui {
 namespace {
 
-// Dispatches what is queued, then waits for more until done() or the time
-// runs out (input that the system delivers later).
-template <class Done>
-bool PumpUntil(Done done, std::chrono::milliseconds limit = std::chrono::milliseconds{3000}) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  MSG msg;
-  while (!done()) {
-    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-      continue;
-    }
-    if (std::chrono::steady_clock::now() > end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return true;
-}
-void Pump() { PumpUntil([] { return false; }, std::chrono::milliseconds{50}); }
+using test_support::Pump;
+using test_support::PumpUntil;
 
 // Monday 17:54:59 with a timetable ending at 18:00; the main window made
 // as the entry routine makes it.
@@ -52,11 +33,11 @@ class Win32ProgramWindows : public ::testing::Test {
     main = frame->Create(nullptr, "VESK Technology Manager", kWindowStyle, kWindowExStyle);
     frame->CenterWindow();
     frame->MinimizeToTray();
-    Pump();
+    Pump(50);
   }
   ~Win32ProgramWindows() override {
     if (main && IsWindow(main)) DestroyWindow(main);
-    Pump();
+    Pump(50);
     frame.reset();
     ResetProcessWideState();
   }
@@ -65,7 +46,7 @@ class Win32ProgramWindows : public ::testing::Test {
   HWND WarningAt(const char* time) {
     machine.clock.Set(sim::ParseSimTime(time).value());
     SendMessageA(main, WM_TIMER, TIMER_CLOCK, 0);
-    Pump();
+    Pump(50);
     return FindWindowA(kWarningWindowClass, nullptr);
   }
   std::string Label(const char* name) { return frame->GetPaintManager().FindControl(name)->GetText().str(); }
@@ -86,8 +67,7 @@ TEST_F(Win32ProgramWindows, WarningFindsTheMainWindowAndPostpones) {
   EXPECT_FALSE(IsWindowVisible(warning));
   EXPECT_EQ(GetParent(warning) ? GetParent(warning) : GetWindow(warning, GW_OWNER), main);
 
-  // Its icon's double click shows it; the user picks 10 minutes and
-  // postpones.
+  // Its icon's double click shows it; the user postpones by 10 minutes.
   SendMessageW(warning, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(IsWindowVisible(warning));
   const HWND minutes = Child(warning, "DelayMinute");
@@ -96,7 +76,7 @@ TEST_F(Win32ProgramWindows, WarningFindsTheMainWindowAndPostpones) {
   SendMessageW(warning, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(minutes), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(minutes));
   SendMessageW(Child(warning, "btnDelay"), BM_CLICK, 0, 0);
-  Pump();
+  Pump(50);
   EXPECT_EQ(Label("LastShutdownTime"), "{f 1}{c #1974F0}18:10  Mon{/c}{/f}");
   EXPECT_FALSE(IsWindow(warning));
   EXPECT_EQ(g_WarningWnd, nullptr);
@@ -106,17 +86,10 @@ TEST_F(Win32ProgramWindows, IconCallbackAndHotKeyBringTheMainWindowBack) {
   PostMessageW(main, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != 0; }));
   SendMessageW(Child(main, "closebtn1"), BM_CLICK, 0, 0);
-  Pump();
+  Pump(50);
   EXPECT_FALSE(IsWindowVisible(main));
 
-  INPUT keys[4] = {};
-  const WORD sequence[4][2] = {{VK_MENU, 0}, {0x4A, 0}, {0x4A, KEYEVENTF_KEYUP}, {VK_MENU, KEYEVENTF_KEYUP}};
-  for (int i = 0; i < 4; ++i) {
-    keys[i].type = INPUT_KEYBOARD;
-    keys[i].ki.wVk = sequence[i][0];
-    keys[i].ki.dwFlags = sequence[i][1];
-  }
-  ASSERT_EQ(SendInput(4, keys, sizeof(INPUT)), 4u);
+  ASSERT_EQ(test_support::PressAltJ(), 4u);
   EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != 0; }));
 }
 

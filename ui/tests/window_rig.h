@@ -1,11 +1,6 @@
 #pragma once
-// A simulated machine running the program's main window, as the entry
-// routine makes it, on the headless desktop:
-//
-//   WindowRig rig{"mcu-amd"};            // Monday 2026-12-07 08:00:00, English
-//   rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
-//   rig.Start();
-//   rig.RunUntil("2026-12-07 17:55:00");
+// A simulated machine (by default Monday 2026-12-07 08:00:00, English)
+// running the program's main window on the headless desktop.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -38,8 +33,7 @@ struct WindowRig {
                      uint16_t langId = 1033)
       : machine(profile, At(start)), desktop(machine.os, VESK_SOURCE_DIR) {
     machine.os.SetLangId(langId);
-    // Days of one-second ticks would fill memory with the full log; keep
-    // what the chips saw written and the Super I/O port writes.
+    // Days of one-second ticks would fill memory with the full log.
     machine.board.KeepLog(false);
     machine.board.SetAccessListener([this](const sim::BoardAccess& access) {
       const bool superIo = access.kind == sim::AccessKind::PortWrite && (access.address == 0x2E || access.address == 0x2F);
@@ -57,8 +51,7 @@ struct WindowRig {
   }
   bool HasFile() { return machine.os.Files().count(ScheduleFilePath(machine.os)) != 0; }
 
-  // The entry routine's part: drivers up, then the window made, centred and
-  // put into the notification area.
+  // As the entry routine does: drivers up, window made, centred, put in the tray.
   void Start() {
     StartDrivers(machine.driver);
     frame = std::make_unique<CDuiFrameWnd>(machine.os, machine.driver);
@@ -81,10 +74,21 @@ struct WindowRig {
   }
   int Sel(const char* list) { return desktop.Control<CComboUI>(main, list)->GetCurSel(); }
   bool Checked(const char* box) { return desktop.Control<CCheckBoxUI>(main, box)->GetCheck(); }
+  bool Selected(const char* day) { return desktop.Control<COptionUI>(main, day)->IsSelected(); }
   bool Visible(HWND window) { return desktop.IsWindowVisible(window) != 0; }
   void ShowMain() { ASSERT_TRUE(desktop.PressHotKey(MOD_ALT, 'J')); }
 
   HWND Warning() { return desktop.FindWindow(kWarningWindowClass); }
+  // Opens the warning from its icon (if hidden) and postpones by hours:minutes.
+  void Postpone(int hours, int minutes) {
+    const HWND warning = Warning();
+    if (!Visible(warning)) {
+      ASSERT_TRUE(desktop.DoubleClickTrayIcon(warning));
+    }
+    ASSERT_TRUE(Select("DelayHour", hours, warning));
+    ASSERT_TRUE(Select("DelayMinute", minutes, warning));
+    ASSERT_TRUE(Click("btnDelay", warning));
+  }
   std::vector<HWND> Warnings() {
     std::vector<HWND> found;
     for (HWND hwnd : desktop.Windows()) {
@@ -125,5 +129,9 @@ struct WindowRig {
 
 inline constexpr const char* kShutdown = "Cmd.exe /C shutdown -s -f -t 30";
 inline constexpr const char* kAbort = "Cmd.exe /C shutdown -a";
+// A command line as Commands() gives it: "18:00:00 Cmd.exe ...".
+inline std::string Ran(const char* time, const char* command) { return std::string(time) + " " + command; }
+// A label text in the program's blue (next events).
+inline std::string Blue(const std::string& text) { return "{f 1}{c #1974F0}" + text + "{/c}{/f}"; }
 
 }  // namespace vesk::ui::testing

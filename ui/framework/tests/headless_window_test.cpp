@@ -14,33 +14,38 @@ namespace {
 using headless::HeadlessDesktop;
 using namespace vesk::ui::test_support;
 using namespace std::chrono_literals;
+using Events = std::vector<Event>;
 
 class Headless : public ::testing::Test {
  protected:
   Headless() : os(clock), desktop(os, VESK_SOURCE_DIR) {}
 
-  HWND CreateMain(TestWindow& window) {
-    return window.Create(nullptr, "VESK Technology Manager", 0x10CE0000, 0x100);
+  // Makes the main window and forgets what its creation reported.
+  HWND Open() {
+    const HWND hwnd = main.Create(nullptr, "VESK Technology Manager", 0x10CE0000, 0x100);
+    Take();
+    return hwnd;
   }
-  std::vector<Event> Take() { return std::exchange(log, {}); }
+  HWND OpenWarning(TestWindow& warning, HWND owner = nullptr) {
+    const HWND hwnd = warning.Create(owner, "vesk", 0x10CE0000, 0x100);
+    Take();
+    return hwnd;
+  }
+  Events Take() { return std::exchange(log, {}); }
 
   sim::VirtualClock clock;
   sim::SimulatedOs os;
   HeadlessDesktop desktop;
-  std::vector<Event> log;
+  Events log;
+  TestWindow main{"VESKMainFrame", "MainWndE.xml", log};
 };
 
-// ----------------------------------------------------------------- creation
-
 TEST_F(Headless, CreateLoadsTheSkinThenCallsInitWindowAndRegistersTheClass) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
+  const HWND hwnd = main.Create(nullptr, "VESK Technology Manager", 0x10CE0000, 0x100);
   ASSERT_NE(hwnd, nullptr);
   EXPECT_EQ(main.GetHWND(), hwnd);
-  // InitWindow ran inside Create, after the controls existed: its selection
-  // was reported to Notify before Create returned.
-  EXPECT_EQ(Take(), (std::vector<Event>{{"InitWindow"}, {"selectchanged:Friday"}}));
-  EXPECT_EQ(desktop.FindWindow("VESKMainFrame"), hwnd);
+  // InitWindow ran inside Create, after the controls existed.
+  EXPECT_EQ(Take(), (Events{{"InitWindow"}, {"selectchanged:Friday"}}));
   EXPECT_EQ(desktop.FindWindow("veskmainframe"), hwnd);  // class names ignore case
   EXPECT_EQ(desktop.FindWindow("DuiWarningFrame"), nullptr);
   EXPECT_EQ(desktop.WindowTitle(hwnd), "VESK Technology Manager");
@@ -54,10 +59,9 @@ TEST_F(Headless, CreateLoadsTheSkinThenCallsInitWindowAndRegistersTheClass) {
   EXPECT_EQ(desktop.IconResourceId(desktop.WindowIcon(hwnd)), static_cast<UINT>(IDI_VESK));
 }
 
-TEST_F(Headless, ASkinWithoutARequiredControlIsReportedByFileAndNameAndNoWindowIsMade) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+TEST_F(Headless, ASkinFaultIsReportedByFileAndNameAndNoWindowIsMade) {
   main.required = {{"btnOk", ControlKind::Button}, {"StartHour4", ControlKind::Combo}};
-  EXPECT_EQ(CreateMain(main), nullptr);
+  EXPECT_EQ(main.Create(nullptr, "VESK", 0x10CE0000, 0x100), nullptr);
   EXPECT_EQ(main.GetHWND(), nullptr);
   EXPECT_EQ(desktop.FindWindow("VESKMainFrame"), nullptr);
   ASSERT_EQ(os.MessageBoxes().size(), 1u);
@@ -67,53 +71,38 @@ TEST_F(Headless, ASkinWithoutARequiredControlIsReportedByFileAndNameAndNoWindowI
   EXPECT_EQ(text.find("btnOk"), std::string::npos) << text;
   EXPECT_EQ(os.MessageBoxes()[0].type, kMbIconError);
   EXPECT_EQ(main.GetSkinError(), text);
-  // InitWindow never ran; the window went the way of a refused creation.
-  EXPECT_EQ(Take(), (std::vector<Event>{{"OnDestroy"}, {"OnFinalMessage"}}));
-}
 
-TEST_F(Headless, AMissingSkinFileIsReportedToo) {
-  TestWindow main("VESKMainFrame", "NoSuchSkin.xml", log);
-  EXPECT_EQ(CreateMain(main), nullptr);
-  ASSERT_EQ(desktop.SetupErrors().size(), 1u);
-  EXPECT_NE(desktop.SetupErrors()[0].find("NoSuchSkin.xml\" of window class \"VESKMainFrame\": the file cannot be read"),
+  TestWindow missing("VESKMainFrame", "NoSuchSkin.xml", log);
+  EXPECT_EQ(missing.Create(nullptr, "VESK", 0x10CE0000, 0x100), nullptr);
+  ASSERT_FALSE(desktop.SetupErrors().empty());
+  EXPECT_NE(desktop.SetupErrors().back().find("NoSuchSkin.xml\" of window class \"VESKMainFrame\": the file cannot be read"),
             std::string::npos)
-      << desktop.SetupErrors()[0];
+      << desktop.SetupErrors().back();
+  // InitWindow never ran; the windows went the way of a refused creation.
+  EXPECT_EQ(Take(), (Events{{"OnDestroy"}, {"OnFinalMessage"}, {"OnDestroy"}, {"OnFinalMessage"}}));
 }
-
-// ------------------------------------------------------------ notifications
 
 TEST_F(Headless, UserAndProgramActionsReportTheSameNotifications) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  Take();
+  const HWND hwnd = Open();
   auto& pm = main.GetPaintManager();
-
-  // By the user.
   EXPECT_TRUE(desktop.Click(hwnd, "Monday"));
   EXPECT_TRUE(desktop.Click(hwnd, "EnablePhase2"));
   EXPECT_TRUE(desktop.SelectListItem(hwnd, "StartMinute2", 30));
   EXPECT_TRUE(desktop.Click(hwnd, "btnOk"));
-  const std::vector<Event> byUser = Take();
-  EXPECT_EQ(byUser, UserActionRecord());
+  EXPECT_EQ(Take(), UserActionRecord());
   EXPECT_TRUE(pm.FindControl<COptionUI>("Monday")->IsSelected());
   EXPECT_FALSE(pm.FindControl<COptionUI>("Friday")->IsSelected());
   EXPECT_TRUE(pm.FindControl<CCheckBoxUI>("EnablePhase2")->GetCheck());
   EXPECT_TRUE(pm.FindControl("btnOk")->IsFocused());  // the last control the user touched
 
-  // By the program: the same selections without the clicks.
   ProgramActions(pm);
   EXPECT_EQ(Take(), ProgramActionRecord());
-  // The desktop saw every one of them too, for the tests' own checks.
-  EXPECT_EQ(desktop.Notifications().size(), 1u + byUser.size() + 3u);
+  EXPECT_EQ(desktop.Notifications().size(), 1u + UserActionRecord().size() + 3u);
   EXPECT_EQ(desktop.Notifications().back().sender, "StartMinute2");
-}
 
-TEST_F(Headless, TheUserCannotReachHiddenWindowsOrMissingControls) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  Take();
+  // The user cannot reach missing controls, labels or hidden windows.
   EXPECT_FALSE(desktop.Click(hwnd, "NoSuchButton"));
-  EXPECT_FALSE(desktop.Click(hwnd, "CurrentTime"));  // a label
+  EXPECT_FALSE(desktop.Click(hwnd, "CurrentTime"));
   EXPECT_FALSE(desktop.SelectListItem(hwnd, "StartHour1", 24));
   EXPECT_FALSE(desktop.SelectListItem(hwnd, "btnOk", 0));
   main.ShowWindow(false);
@@ -122,40 +111,34 @@ TEST_F(Headless, TheUserCannotReachHiddenWindowsOrMissingControls) {
   EXPECT_TRUE(Take().empty());
 }
 
-TEST_F(Headless, TheCloseButtonNamedClosebtnClosesTheWindowWithCodeOne) {
+TEST_F(Headless, ClosebtnClosesWithCodeOneAndTheTitleBarsBoxWithZero) {
   TestWindow warning("DuiWarningFrame", "WarnWndE.xml", log);
-  const HWND hwnd = warning.Create(nullptr, "vesk", 0x10CE0000, 0x100);
-  Take();
-  EXPECT_TRUE(desktop.Click(hwnd, "closebtn"));
+  const HWND hwnd = OpenWarning(warning);
+  desktop.SetModalDriver([&](HeadlessDesktop& d) { return d.Click(hwnd, "closebtn"); });
+  EXPECT_EQ(warning.ShowModal(), static_cast<UINT>(IDOK));
   EXPECT_FALSE(desktop.IsWindow(hwnd));
-  EXPECT_EQ(Take(), (std::vector<Event>{{"click:closebtn"}, {"OnDestroy"}, {"WM_CLOSE", IDOK, 0}, {"OnFinalMessage"}}));
-}
+  EXPECT_EQ(Take(), (Events{{"click:closebtn"}, {"OnDestroy"}, {"WM_CLOSE", IDOK, 0}, {"OnFinalMessage"}}));
 
-TEST_F(Headless, TheTitleBarsCloseBoxClosesWithCodeZero) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
+  const HWND mainHwnd = Open();
   main.quitOnDestroy = true;
-  Take();
-  EXPECT_TRUE(desktop.CloseByUser(hwnd));
-  EXPECT_FALSE(desktop.IsWindow(hwnd));
-  EXPECT_EQ(Take(), (std::vector<Event>{{"OnDestroy"}, {"WM_CLOSE", 0, 0}, {"OnFinalMessage"}}));
+  EXPECT_TRUE(desktop.CloseByUser(mainHwnd));
+  EXPECT_FALSE(desktop.IsWindow(mainHwnd));
+  EXPECT_EQ(Take(), (Events{{"OnDestroy"}, {"WM_CLOSE", 0, 0}, {"OnFinalMessage"}}));
   EXPECT_EQ(desktop.QuitCode(), 0);
-  EXPECT_FALSE(desktop.CloseByUser(hwnd));
+  EXPECT_FALSE(desktop.CloseByUser(mainHwnd));
 }
 
 TEST_F(Headless, AWindowThatDeletesItselfInsideItsOwnHandlerIsFinishedAfterTheHandler) {
   auto* warning = new TestWindow("DuiWarningFrame", "WarnWndE.xml", log);
   warning->deleteSelf = true;
-  // The handler destroys its own window and goes on using its members;
-  // OnFinalMessage (and the delete) must wait for it.
+  // The handler goes on using its members after destroying its window.
   warning->notifyHook = [warning](TNotifyUI& msg) {
     if (msg.pSender->GetName() == "btnCancel") {
       GetShell().SendMessage(warning->GetHWND(), WM_CLOSE, 7, 0);
       warning->required.clear();
     }
   };
-  const HWND hwnd = warning->Create(nullptr, "vesk", 0x10CE0000, 0x100);
-  Take();
+  const HWND hwnd = OpenWarning(*warning);
   EXPECT_TRUE(desktop.Click(hwnd, "btnCancel"));
   EXPECT_FALSE(desktop.IsWindow(hwnd));
   const auto events = Take();
@@ -163,63 +146,43 @@ TEST_F(Headless, AWindowThatDeletesItselfInsideItsOwnHandlerIsFinishedAfterTheHa
   EXPECT_EQ(events.back().what, "OnFinalMessage");
 }
 
-// -------------------------------------------------------------- between windows
-
 TEST_F(Headless, AWindowFindsAnotherByClassNameAndItsSendRunsTheHandlerAtOnce) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  CreateMain(main);
+  Open();
   TestWindow warning("DuiWarningFrame", "WarnWndE.xml", log);
-  const HWND warningHwnd = warning.Create(main.GetHWND(), "vesk", 0x10CE0000, 0x100);
+  const HWND warningHwnd = OpenWarning(warning, main.GetHWND());
   LRESULT answered = -1;
   warning.notifyHook = [&](TNotifyUI& msg) {
     if (msg.sType != DUI_MSGTYPE_CLICK || msg.pSender->GetName() != "btnDelay") return;
-    const HWND found = GetShell().FindWindow("VESKMainFrame");
-    answered = GetShell().SendMessage(found, kPing, 0, 90);
+    answered = GetShell().SendMessage(GetShell().FindWindow("VESKMainFrame"), kPing, 0, 90);
     log.push_back({"sent"});
     warning.Close(1);
   };
-  Take();
   EXPECT_TRUE(desktop.Click(warningHwnd, "btnDelay"));
   EXPECT_EQ(answered, 0);
-  EXPECT_EQ(Take(), (std::vector<Event>{{"click:btnDelay"}, {"ping", 0, 90}, {"sent"}, {"OnDestroy"},
-                                        {"WM_CLOSE", 1, 0}, {"OnFinalMessage"}}));
+  EXPECT_EQ(Take(), (Events{{"click:btnDelay"}, {"ping", 0, 90}, {"sent"}, {"OnDestroy"}, {"WM_CLOSE", 1, 0},
+                            {"OnFinalMessage"}}));
   EXPECT_TRUE(desktop.IsWindow(main.GetHWND()));
 }
 
 TEST_F(Headless, DestroyingTheOwnerDestroysItsOwnedWindowsFirst) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  CreateMain(main);
-  std::vector<Event> warningLog;
+  Open();
+  Events warningLog;
   TestWindow warning("DuiWarningFrame", "WarnWndE.xml", warningLog);
   warning.Create(main.GetHWND(), "vesk", 0x10CE0000, 0x100);
   warningLog.clear();
-  Take();
   desktop.DestroyWindow(main.GetHWND());
-  EXPECT_EQ(warningLog, (std::vector<Event>{{"OnDestroy"}, {"OnFinalMessage"}}));
+  EXPECT_EQ(warningLog, (Events{{"OnDestroy"}, {"OnFinalMessage"}}));
   EXPECT_EQ(warning.GetHWND(), nullptr);
   EXPECT_EQ(main.GetHWND(), nullptr);
 }
 
-// --------------------------------------------------------------- the shell
-
-NotifyIconData TrayRecord(HWND owner, const char* tip) {
-  NotifyIconData data;
-  data.cbSize = kNotifyIconDataSize;
-  data.hWnd = owner;
-  data.uID = 0;
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data.uCallbackMessage = kTrayCallback;
-  data.hIcon = GetShell().LoadIconResource(IDI_VESK);
-  data.szTip = tip;
-  return data;
-}
-
 TEST_F(Headless, TrayIconsAreAddedOnceDeletedOnceAndAnswerTheMouse) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  Take();
+  const HWND hwnd = Open();
   auto& shell = GetShell();
-  const auto data = TrayRecord(hwnd, "VESK定时开关机软件");
+  auto data = TrayRecord(hwnd, "VESK定时开关机软件");
+  data.cbSize = 528;  // the narrow record's size
+  EXPECT_FALSE(shell.NotifyIcon(NIM_ADD, data));
+  data.cbSize = kNotifyIconDataSize;
   EXPECT_TRUE(shell.NotifyIcon(NIM_ADD, data));
   EXPECT_FALSE(shell.NotifyIcon(NIM_ADD, data));  // never two of one window and id
   ASSERT_NE(desktop.TrayIcon(hwnd), nullptr);
@@ -227,48 +190,32 @@ TEST_F(Headless, TrayIconsAreAddedOnceDeletedOnceAndAnswerTheMouse) {
   EXPECT_EQ(desktop.IconResourceId(desktop.TrayIcon(hwnd)->data.hIcon), static_cast<UINT>(IDI_VESK));
 
   EXPECT_TRUE(desktop.DoubleClickTrayIcon(hwnd));
-  EXPECT_EQ(Take(), (std::vector<Event>{{"tray", 0, WM_LBUTTONDOWN},
-                                        {"tray", 0, WM_LBUTTONUP},
-                                        {"tray", 0, WM_LBUTTONDBLCLK},
-                                        {"tray", 0, WM_LBUTTONUP}}));
+  EXPECT_EQ(Take(), (Events{{"tray", 0, WM_LBUTTONDOWN},
+                            {"tray", 0, WM_LBUTTONUP},
+                            {"tray", 0, WM_LBUTTONDBLCLK},
+                            {"tray", 0, WM_LBUTTONUP}}));
   EXPECT_TRUE(desktop.RightClickTrayIcon(hwnd));
-  EXPECT_EQ(Take(), (std::vector<Event>{{"tray", 0, WM_RBUTTONDOWN}, {"tray", 0, WM_RBUTTONUP}}));
+  EXPECT_EQ(Take(), (Events{{"tray", 0, WM_RBUTTONDOWN}, {"tray", 0, WM_RBUTTONUP}}));
 
   EXPECT_TRUE(shell.NotifyIcon(NIM_DELETE, data));
   EXPECT_FALSE(shell.NotifyIcon(NIM_DELETE, data));  // a missing icon: harmless failure
   EXPECT_EQ(desktop.TrayIcon(hwnd), nullptr);
   EXPECT_FALSE(desktop.DoubleClickTrayIcon(hwnd));
   EXPECT_TRUE(Take().empty());
-  ASSERT_EQ(desktop.TrayCalls().size(), 4u);
-  EXPECT_EQ(desktop.TrayCalls()[2].message, NIM_DELETE);
-}
+  ASSERT_EQ(desktop.TrayCalls().size(), 5u);
+  EXPECT_EQ(desktop.TrayCalls()[3].message, NIM_DELETE);
 
-TEST_F(Headless, ATrayRecordOfTheWrongSizeIsRefused) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  auto data = TrayRecord(hwnd, "Notice");
-  data.cbSize = 528;  // the narrow record's size
-  EXPECT_FALSE(GetShell().NotifyIcon(NIM_ADD, data));
-  EXPECT_TRUE(desktop.TrayIcons().empty());
-}
-
-TEST_F(Headless, TheDoubleClickStopsWhenTheWindowRemovesItsIcon) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  const auto data = TrayRecord(hwnd, "tip");
-  GetShell().NotifyIcon(NIM_ADD, data);
+  // The double click stops when the window removes its icon on the way.
+  shell.NotifyIcon(NIM_ADD, data);
   main.messageHook = [&](UINT msg, WPARAM, LPARAM lParam) {
-    if (msg == kTrayCallback && lParam == WM_LBUTTONDBLCLK) GetShell().NotifyIcon(NIM_DELETE, data);
+    if (msg == kTrayCallback && lParam == WM_LBUTTONDBLCLK) shell.NotifyIcon(NIM_DELETE, data);
   };
-  Take();
   EXPECT_TRUE(desktop.DoubleClickTrayIcon(hwnd));
   EXPECT_EQ(Take().back(), (Event{"tray", 0, WM_LBUTTONDBLCLK}));
 }
 
-TEST_F(Headless, TheHotKeyReachesItsWindowWithIdAndKeys) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  Take();
+TEST_F(Headless, TheHotKeyAndPopupMenuChoicesReachTheWindow) {
+  const HWND hwnd = Open();
   auto& shell = GetShell();
   const ATOM atom = shell.AddGlobalAtom("MyHotKey");
   EXPECT_GE(atom, 0xC000);
@@ -278,13 +225,9 @@ TEST_F(Headless, TheHotKeyReachesItsWindowWithIdAndKeys) {
   EXPECT_FALSE(shell.RegisterHotKey(hwnd, id + 1, MOD_ALT, 0x4A));  // Alt+J is taken
   EXPECT_FALSE(desktop.PressHotKey(MOD_ALT | MOD_SHIFT, 0x4A));
   EXPECT_TRUE(desktop.PressHotKey(MOD_ALT, 0x4A));
-  EXPECT_EQ(Take(), (std::vector<Event>{{"WM_HOTKEY", static_cast<WPARAM>(id), MAKELPARAM(MOD_ALT, 0x4A)}}));
-}
+  EXPECT_EQ(Take(), (Events{{"WM_HOTKEY", static_cast<WPARAM>(id), MAKELPARAM(MOD_ALT, 0x4A)}}));
 
-TEST_F(Headless, APopupMenusChoiceArrivesAsWmCommandAndDismissingSendsNothing) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  Take();
+  // A popup menu's choice arrives as WM_COMMAND; dismissing it sends nothing.
   PopupMenu menu;
   menu.AppendItem(1, "exit");
   const POINT at = GetShell().GetCursorPos();
@@ -299,14 +242,11 @@ TEST_F(Headless, APopupMenusChoiceArrivesAsWmCommandAndDismissingSendsNothing) {
   GetShell().TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, hwnd);
   EXPECT_TRUE(desktop.ChooseMenuItem(1));
   EXPECT_FALSE(desktop.CurrentMenu());
-  EXPECT_EQ(Take(), (std::vector<Event>{{"WM_COMMAND", 1, 0}}));
+  EXPECT_EQ(Take(), (Events{{"WM_COMMAND", 1, 0}}));
 }
 
-// ------------------------------------------------------------------- timers
-
-TEST_F(Headless, TimersFireOnTheVirtualClockInDueOrder) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  CreateMain(main);
+TEST_F(Headless, TimersFireOnTheVirtualClockInDueOrderAndStopWithTheWindow) {
+  Open();
   const auto start = clock.Now();
   std::vector<std::pair<UINT_PTR, sim::Microseconds>> fired;
   main.messageHook = [&](UINT msg, WPARAM id, LPARAM) {
@@ -329,11 +269,13 @@ TEST_F(Headless, TimersFireOnTheVirtualClockInDueOrder) {
   fired.clear();
   desktop.RunFor(10s);
   EXPECT_EQ(fired.size(), 10u + 2u);
+  desktop.DestroyWindow(main.GetHWND());
+  EXPECT_FALSE(desktop.NextTimerDue());
+  desktop.RunFor(5s);  // nothing left to fire at
 }
 
-TEST_F(Headless, AHandlerThatTakesLongGetsOnlyOnePendingTick) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  CreateMain(main);
+TEST_F(Headless, ALateHandlerOrTimeOutsideTheLoopGivesOnePendingTickNotMany) {
+  Open();
   const auto start = clock.Now();
   std::vector<sim::Microseconds> ticks;
   main.messageHook = [&](UINT msg, WPARAM, LPARAM) {
@@ -345,43 +287,27 @@ TEST_F(Headless, AHandlerThatTakesLongGetsOnlyOnePendingTick) {
   desktop.RunFor(8s);
   // 1 s, 2 s (runs until 5.5 s), the one pending tick at once, then 6, 7, 8.
   EXPECT_EQ(ticks, (std::vector<sim::Microseconds>{1s, 2s, 5500ms, 6s, 7s, 8s}));
-}
 
-TEST_F(Headless, TimeThatPassedOutsideTheLoopGivesOneTickNotMany) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  CreateMain(main);
-  int ticks = 0;
-  main.messageHook = [&](UINT msg, WPARAM, LPARAM) { ticks += msg == WM_TIMER; };
-  main.SetTimer(1, 1000);
   clock.Advance(10500ms);  // nobody ran the message loop meanwhile
   desktop.RunFor(0s);
-  EXPECT_EQ(ticks, 1);
+  EXPECT_EQ(ticks.size(), 7u);
   desktop.RunFor(500ms);
-  EXPECT_EQ(ticks, 2);
+  EXPECT_EQ(ticks.size(), 8u);
 }
 
-TEST_F(Headless, TimersOfADestroyedWindowStop) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  CreateMain(main);
-  main.SetTimer(1, 1000);
-  desktop.RunFor(2s);
-  desktop.DestroyWindow(main.GetHWND());
-  EXPECT_FALSE(desktop.NextTimerDue());
-  desktop.RunFor(5s);  // nothing left to fire at
-}
+TEST_F(Headless, ShowModalReturnsWhenTheWindowIsDestroyedOrTheQueueIsEmpty) {
+  const HWND hwnd = Open();
+  main.PostMessage(kPing, 1, 2);
+  EXPECT_EQ(main.ShowModal(), 0u);  // no driver: leaves once the queue is empty
+  EXPECT_EQ(Take(), (Events{{"ping", 1, 2}}));
+  EXPECT_TRUE(desktop.IsWindow(hwnd));
 
-// --------------------------------------------------------------- modal loop
-
-TEST_F(Headless, ShowModalReturnsWhenTheWindowIsDestroyed) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
   main.quitOnDestroy = true;
-  CreateMain(main);
   main.SetTimer(1, 1000);
   int driven = 0;
   desktop.SetModalDriver([&](HeadlessDesktop& d) {
-    ++driven;
     d.RunFor(1s);
-    if (driven == 3) d.DestroyWindow(main.GetHWND());
+    if (++driven == 3) d.DestroyWindow(hwnd);
     return true;
   });
   EXPECT_EQ(main.ShowModal(), 0u);
@@ -390,59 +316,17 @@ TEST_F(Headless, ShowModalReturnsWhenTheWindowIsDestroyed) {
   EXPECT_EQ(desktop.QuitCode(), 0);
 }
 
-TEST_F(Headless, ShowModalGivesTheCloseCode) {
-  TestWindow warning("DuiWarningFrame", "WarnWndE.xml", log);
-  const HWND hwnd = warning.Create(nullptr, "vesk", 0x10CE0000, 0x100);
-  desktop.SetModalDriver([&](HeadlessDesktop& d) { return d.Click(hwnd, "closebtn"); });
-  EXPECT_EQ(warning.ShowModal(), static_cast<UINT>(IDOK));
-}
-
-TEST_F(Headless, ShowModalWithoutADriverLeavesOnceTheQueueIsEmpty) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  main.PostMessage(kPing, 1, 2);
-  Take();
-  EXPECT_EQ(main.ShowModal(), 0u);
-  EXPECT_EQ(Take(), (std::vector<Event>{{"ping", 1, 2}}));
-  EXPECT_TRUE(desktop.IsWindow(hwnd));
-}
-
-// ------------------------------------------------------------ notice dialog
-
-class Notice : public CDialog {
- public:
-  Notice(std::vector<Event>& log, bool* gone) : CDialog(IDD_NOTICE), log_(log), gone_(gone) {}
-  BOOL OnInitDialog() override {
-    const SIZE screen = GetShell().GetDisplaySize();
-    const RECT own = GetWindowRect();
-    MoveWindow(RECT{screen.cx - (own.right - own.left), screen.cy, screen.cx,
-                    screen.cy + (own.bottom - own.top)});
-    SetDlgItemText(IDC_NOTICE_BUTTON, "Shutdown soon!");
-    SetTimer(1, 80);
-    return TRUE;
-  }
-  void OnTimer(UINT_PTR id) override {
-    RECT r = GetWindowRect();
-    r.top -= 5;
-    r.bottom -= 5;
-    MoveWindow(r);
-    if (r.top < GetShell().GetDisplaySize().cy - 100) KillTimer(id);
-  }
-  void PostNcDestroy() override {
-    log_.push_back({"PostNcDestroy"});
-    *gone_ = true;
-    delete this;
-  }
-
- private:
-  std::vector<Event>& log_;
-  bool* gone_;
-};
-
 TEST_F(Headless, TheNoticeDialogRisesOnItsTimerAndClosesOnItsButton) {
+  class Other : public CDialog {
+   public:
+    Other() : CDialog(999) {}
+  } other;
+  EXPECT_FALSE(other.Create());  // an unknown template
+  EXPECT_TRUE(desktop.Dialogs().empty());
+
   desktop.SetDisplaySize({1024, 768});
   bool gone = false;
-  auto* notice = new Notice(log, &gone);
+  auto* notice = new Notice("Shutdown soon!", 80, &gone, &log);
   ASSERT_TRUE(notice->Create());
   notice->ShowWindow(SW_SHOW);
   const HWND hwnd = notice->GetSafeHwnd();
@@ -460,16 +344,7 @@ TEST_F(Headless, TheNoticeDialogRisesOnItsTimerAndClosesOnItsButton) {
   EXPECT_TRUE(desktop.ClickDialogButton(hwnd, IDC_NOTICE_BUTTON));
   EXPECT_TRUE(gone);
   EXPECT_FALSE(desktop.Dialog(hwnd)->alive);
-  EXPECT_EQ(Take(), (std::vector<Event>{{"PostNcDestroy"}}));
-}
-
-TEST_F(Headless, ADialogFromAnUnknownTemplateIsNotMade) {
-  class Other : public CDialog {
-   public:
-    Other() : CDialog(999) {}
-  } other;
-  EXPECT_FALSE(other.Create());
-  EXPECT_TRUE(desktop.Dialogs().empty());
+  EXPECT_EQ(Take(), (Events{{"PostNcDestroy"}}));
 }
 
 }  // namespace

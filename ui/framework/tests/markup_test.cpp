@@ -28,40 +28,29 @@ TEST(Markup, NestedTagsReturnToTheEnclosingFontAndColour) {
             (std::vector<TextRun>{{"x", -1, 1}, {"y", -1, 2}, {"z", -1, 1}}));
 }
 
-TEST(Markup, PlainTextIsOneRunAndEmptyTextNone) {
+TEST(Markup, PlainTextIsOneRunEmptyTextNoneAndSameLookNeighboursMerge) {
   EXPECT_EQ(ParseMarkup("Save"), (std::vector<TextRun>{{"Save", -1, std::nullopt}}));
   EXPECT_TRUE(ParseMarkup("").empty());
   EXPECT_TRUE(ParseMarkup("{f 1}{c #FFFFFF}{/c}{/f}").empty());
-}
-
-TEST(Markup, SameLookNeighboursMerge) {
   EXPECT_EQ(ParseMarkup("{f 1}ab{/f}{f 1}cd{/f}"), (std::vector<TextRun>{{"abcd", 1, std::nullopt}}));
+  // Stray closing tags are dropped and unclosed ones run to the end.
+  EXPECT_EQ(ParseMarkup("{/c}{/f}a"), (std::vector<TextRun>{{"a", -1, std::nullopt}}));
+  EXPECT_EQ(ParseMarkup("{c #010203}a"), (std::vector<TextRun>{{"a", -1, 0x010203}}));
 }
 
 TEST(Markup, MalformedTagsStayVisibleAsText) {
   // Nothing the user should read may disappear because of a typing slip.
   EXPECT_EQ(StripMarkup("{c #12345}x{/c}"), "{c #12345}x");
-  EXPECT_EQ(StripMarkup("{c #GG0000}x"), "{c #GG0000}x");
   EXPECT_EQ(StripMarkup("{f x}y{/f}"), "{f x}y");
-  EXPECT_EQ(StripMarkup("{f -1}y"), "{f -1}y");
-  EXPECT_EQ(StripMarkup("{b}bold{/b}"), "{b}bold{/b}");
-  EXPECT_EQ(StripMarkup("open { brace"), "open { brace");
-  EXPECT_EQ(StripMarkup("unclosed {f 1"), "unclosed {f 1");
-  EXPECT_EQ(StripMarkup("{}"), "{}");
-}
-
-TEST(Markup, StrayClosingTagsAreDroppedAndUnclosedOnesRunToTheEnd) {
-  EXPECT_EQ(ParseMarkup("{/c}{/f}a"), (std::vector<TextRun>{{"a", -1, std::nullopt}}));
-  EXPECT_EQ(ParseMarkup("{c #010203}a"), (std::vector<TextRun>{{"a", -1, 0x010203}}));
+  for (const char* kept : {"{c #GG0000}x", "{f -1}y", "{b}bold{/b}", "open { brace", "unclosed {f 1", "{}"}) {
+    EXPECT_EQ(StripMarkup(kept), kept);
+  }
 }
 
 TEST(Markup, ColourNeedsExactlySixHexDigits) {
   EXPECT_EQ(ParseColour("#1974f0"), 0x1974F0u);
   EXPECT_EQ(ParseColour("#FFFFFF"), 0xFFFFFFu);
-  EXPECT_FALSE(ParseColour("1974F0"));
-  EXPECT_FALSE(ParseColour("#1974F"));
-  EXPECT_FALSE(ParseColour("#1974F00"));
-  EXPECT_FALSE(ParseColour("#+974F0"));
+  for (const char* bad : {"1974F0", "#1974F", "#1974F00", "#+974F0"}) EXPECT_FALSE(ParseColour(bad)) << bad;
 }
 
 }  // namespace

@@ -69,33 +69,30 @@ TEST(Skin, FaultsNameTheLineAndWhatIsWrong) {
                     "pos=\"1,1,2,2\" range=\"0-23\" selected=\"30\"/></Window>"),
             "line 2: Combo \"StartHour1\": selected 30 is outside its 24 items");
   EXPECT_EQ(ErrorOf("<Dialog/>"), "line 1: the root element must be <Window>, not <Dialog>");
-  EXPECT_NE(ErrorOf("<Window size=\"1,1\"></Window>").find("defines no <Font>"), std::string::npos);
-  EXPECT_NE(ErrorOf("<Window><Font id=\"0\" name=\"a\"/></Window>").find("needs size"), std::string::npos);
-  EXPECT_NE(ErrorOf("<Window size=\"0,10\"><Font id=\"0\" name=\"a\"/></Window>").find("positive"),
-            std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Label name=\"a\" pos=\"1,1,2,2\"/><Button name=\"a\" pos=\"1,1,2,2\"/>"))
-                .find("\"a\" is used twice"),
-            std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"1,1,2\"/>")).find("must be 4 numbers"), std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"5,1,2,9\"/>")).find("right > left"), std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Label/>")).find("needs pos"), std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"1,1,2,2\" font=\"3\"/>")).find("font 3 is not defined"),
-            std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"1,1,2,2\" textcolor=\"red\"/>")).find("#RRGGBB"), std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"1,1,2,2\" colour=\"#000000\"/>")).find("no attribute colour"),
-            std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Slider pos=\"1,1,2,2\"/>")).find("unknown element <Slider>"), std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Label pos=\"1,1,2,2\" selected=\"true\"/>")).find("no selected state"),
-            std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<CheckBox pos=\"1,1,2,2\" group=\"g\"/>")).find("only an <Option> has a group"),
-            std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Combo pos=\"1,1,2,2\" range=\"23-0\"/>")).find("first-last"), std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Combo pos=\"1,1,2,2\" range=\"0-23h\"/>")).find("first-last"), std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Combo pos=\"1,1,2,2\"><Label/></Combo>")).find("only <Item>"), std::string::npos);
-  EXPECT_NE(ErrorOf(Wrap("<Option pos=\"1,1,2,2\" selected=\"yes\"/>")).find("true or false"),
-            std::string::npos);
   // An XML fault keeps the reader's position.
   EXPECT_EQ(ErrorOf("<Window size=\"1,1\">\n<Label>"), "line 2, column 8: <Label> is not closed");
+  const std::pair<std::string, const char*> cases[] = {
+      {"<Window size=\"1,1\"></Window>", "defines no <Font>"},
+      {"<Window><Font id=\"0\" name=\"a\"/></Window>", "needs size"},
+      {"<Window size=\"0,10\"><Font id=\"0\" name=\"a\"/></Window>", "positive"},
+      {Wrap("<Label name=\"a\" pos=\"1,1,2,2\"/><Button name=\"a\" pos=\"1,1,2,2\"/>"), "\"a\" is used twice"},
+      {Wrap("<Label pos=\"1,1,2\"/>"), "must be 4 numbers"},
+      {Wrap("<Label pos=\"5,1,2,9\"/>"), "right > left"},
+      {Wrap("<Label/>"), "needs pos"},
+      {Wrap("<Label pos=\"1,1,2,2\" font=\"3\"/>"), "font 3 is not defined"},
+      {Wrap("<Label pos=\"1,1,2,2\" textcolor=\"red\"/>"), "#RRGGBB"},
+      {Wrap("<Label pos=\"1,1,2,2\" colour=\"#000000\"/>"), "no attribute colour"},
+      {Wrap("<Slider pos=\"1,1,2,2\"/>"), "unknown element <Slider>"},
+      {Wrap("<Label pos=\"1,1,2,2\" selected=\"true\"/>"), "no selected state"},
+      {Wrap("<CheckBox pos=\"1,1,2,2\" group=\"g\"/>"), "only an <Option> has a group"},
+      {Wrap("<Combo pos=\"1,1,2,2\" range=\"23-0\"/>"), "first-last"},
+      {Wrap("<Combo pos=\"1,1,2,2\" range=\"0-23h\"/>"), "first-last"},
+      {Wrap("<Combo pos=\"1,1,2,2\"><Label/></Combo>"), "only <Item>"},
+      {Wrap("<Option pos=\"1,1,2,2\" selected=\"yes\"/>"), "true or false"},
+  };
+  for (const auto& [document, words] : cases) {
+    EXPECT_NE(ErrorOf(document).find(words), std::string::npos) << document;
+  }
 }
 
 TEST(Skin, RequiredControlsAreCheckedByNameAndKind) {
@@ -130,20 +127,15 @@ std::optional<Skin> LoadShipped(const std::string& file) {
 
 std::vector<RequiredControl> MainWindowControls() {
   std::vector<RequiredControl> controls;
-  for (const char* day : {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}) {
-    controls.push_back({day, ControlKind::Option});
-  }
-  static const char* const kLists[] = {"StartHour1", "StartMinute1", "EndHour1", "EndMinute1",
-                                       "StartHour2", "StartMinute2", "EndHour2", "EndMinute2",
-                                       "StartHour3", "StartMinute3", "EndHour3", "EndMinute3"};
-  for (const char* list : kLists) controls.push_back({list, ControlKind::Combo});
-  for (const char* box : {"EnablePhase1", "EnablePhase2", "EnablePhase3"}) {
-    controls.push_back({box, ControlKind::CheckBox});
-  }
-  for (const char* button : {"btnOk", "btnClear", "closebtn1"}) controls.push_back({button, ControlKind::Button});
-  for (const char* label : {"CurrentTime", "LastShutdownTime", "LastPoweronTime"}) {
-    controls.push_back({label, ControlKind::Label});
-  }
+  const auto add = [&](ControlKind kind, std::initializer_list<const char*> names) {
+    for (const char* name : names) controls.push_back({name, kind});
+  };
+  add(ControlKind::Option, {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"});
+  add(ControlKind::Combo, {"StartHour1", "StartMinute1", "EndHour1", "EndMinute1", "StartHour2", "StartMinute2",
+                           "EndHour2", "EndMinute2", "StartHour3", "StartMinute3", "EndHour3", "EndMinute3"});
+  add(ControlKind::CheckBox, {"EnablePhase1", "EnablePhase2", "EnablePhase3"});
+  add(ControlKind::Button, {"btnOk", "btnClear", "closebtn1"});
+  add(ControlKind::Label, {"CurrentTime", "LastShutdownTime", "LastPoweronTime"});
   return controls;
 }
 
@@ -166,11 +158,9 @@ TEST(ShippedSkins, MainWindowsHaveEveryControlTheWindowBindsTo) {
     EXPECT_TRUE(CheckRequiredControls(*skin, MainWindowControls(), error)) << file << ": " << error;
     ASSERT_NE(skin->Font(1), nullptr) << file << ": the program's texts use font 1";
     for (int phase = 1; phase <= 3; ++phase) {
-      for (const char* list : {"StartHour", "EndHour"}) {
-        ExpectNumberList(*skin, (list + std::to_string(phase)).c_str(), 24, file);
-      }
-      for (const char* list : {"StartMinute", "EndMinute"}) {
-        ExpectNumberList(*skin, (list + std::to_string(phase)).c_str(), 60, file);
+      for (const auto& [list, count] : {std::pair{"StartHour", 24}, std::pair{"EndHour", 24},
+                                        std::pair{"StartMinute", 60}, std::pair{"EndMinute", 60}}) {
+        ExpectNumberList(*skin, (list + std::to_string(phase)).c_str(), count, file);
       }
     }
     // The day buttons form one exclusive group.
@@ -200,37 +190,22 @@ TEST(ShippedSkins, WarningWindowsHaveTheirButtonsAndPostponementLists) {
   }
 }
 
-TEST(ShippedSkins, ChineseSkinsSpeakChineseAndEnglishOnesDoNot) {
-  const auto hasCjk = [](const Skin& skin) {
-    for (const auto& control : skin.controls) {
-      // Every CJK ideograph in UTF-8 starts with a byte from 0xE4 to 0xE9.
-      for (const unsigned char c : control.text) {
-        if (c >= 0xE4 && c <= 0xE9) return true;
-      }
-    }
-    return false;
-  };
-  for (const std::string file : {"MainWnd.xml", "WarnWnd.xml"}) {
+TEST(ShippedSkins, ChineseSkinsSpeakChineseAndAllControlsStayInsideTheWindow) {
+  for (const auto& [file, chinese] : {std::pair{"MainWnd.xml", true}, std::pair{"WarnWnd.xml", true},
+                                      std::pair{"MainWndE.xml", false}, std::pair{"WarnWndE.xml", false}}) {
     const auto skin = LoadShipped(file);
     ASSERT_TRUE(skin);
-    EXPECT_TRUE(hasCjk(*skin)) << file;
-    for (const auto& font : skin->fonts) EXPECT_TRUE(font.chinese) << file << " font " << font.id;
-  }
-  for (const std::string file : {"MainWndE.xml", "WarnWndE.xml"}) {
-    const auto skin = LoadShipped(file);
-    ASSERT_TRUE(skin);
-    EXPECT_FALSE(hasCjk(*skin)) << file;
-  }
-}
-
-TEST(ShippedSkins, ControlsStayInsideTheWindow) {
-  for (const std::string file : {"MainWndE.xml", "MainWnd.xml", "WarnWndE.xml", "WarnWnd.xml"}) {
-    const auto skin = LoadShipped(file);
-    ASSERT_TRUE(skin);
+    bool cjk = false;
     for (const auto& control : skin->controls) {
+      // Every CJK ideograph in UTF-8 starts with a byte from 0xE4 to 0xE9.
+      for (const unsigned char c : control.text) cjk |= c >= 0xE4 && c <= 0xE9;
       const RECT& p = control.look.pos;
       EXPECT_TRUE(p.left >= 0 && p.top >= 0 && p.right <= skin->size.cx && p.bottom <= skin->size.cy)
           << file << " line " << control.line;
+    }
+    EXPECT_EQ(cjk, chinese) << file;
+    if (chinese) {
+      for (const auto& font : skin->fonts) EXPECT_TRUE(font.chinese) << file << " font " << font.id;
     }
   }
 }

@@ -2,11 +2,14 @@
 // A window of the program's kind over a shipped skin that writes down what
 // reaches it; the headless and the Win32 tests drive it alike and expect
 // the same record.
+#include <chrono>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
+#include "ui/framework/dialog.h"
 #include "ui/framework/shell.h"
 #include "ui/framework/window.h"
 
@@ -36,7 +39,6 @@ class TestWindow : public WindowImplBase {
   std::vector<RequiredControl> GetRequiredControls() const override { return required; }
 
   void InitWindow() override {
-    // The skin's controls exist here, and a program change reports at once.
     log_.push_back({"InitWindow"});
     if (auto* option = m_PaintManager.FindControl<COptionUI>("Friday")) option->Selected(true);
     if (initHook) initHook(*this);
@@ -48,14 +50,11 @@ class TestWindow : public WindowImplBase {
   }
   LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
     const LRESULT result = WindowImplBase::HandleMessage(uMsg, wParam, lParam);
-    switch (uMsg) {
-      case WM_TIMER: log_.push_back({"WM_TIMER", wParam, lParam}); break;
-      case WM_COMMAND: log_.push_back({"WM_COMMAND", wParam, lParam}); break;
-      case WM_HOTKEY: log_.push_back({"WM_HOTKEY", wParam, lParam}); break;
-      case kTrayCallback: log_.push_back({"tray", wParam, lParam}); break;
-      case kPing: log_.push_back({"ping", wParam, lParam}); break;
-      case WM_CLOSE: log_.push_back({"WM_CLOSE", wParam, lParam}); break;
-      default: break;
+    static const std::pair<UINT, const char*> kLogged[] = {{WM_TIMER, "WM_TIMER"},   {WM_COMMAND, "WM_COMMAND"},
+                                                           {WM_HOTKEY, "WM_HOTKEY"}, {kTrayCallback, "tray"},
+                                                           {kPing, "ping"},          {WM_CLOSE, "WM_CLOSE"}};
+    for (const auto& [message, name] : kLogged) {
+      if (message == uMsg) log_.push_back({name, wParam, lParam});
     }
     if (messageHook) messageHook(uMsg, wParam, lParam);
     return result;
@@ -87,12 +86,9 @@ class TestWindow : public WindowImplBase {
 
 // The user's actions on the main window's skin, and what they report.
 inline const std::vector<Event>& UserActionRecord() {
-  static const std::vector<Event> record{{"click:Monday"},
-                                         {"selectchanged:Monday"},
-                                         {"click:EnablePhase2"},
-                                         {"selectchanged:EnablePhase2"},
-                                         {"itemselect:StartMinute2", 30, 0},
-                                         {"click:btnOk"}};
+  static const std::vector<Event> record{{"click:Monday"},       {"selectchanged:Monday"},
+                                         {"click:EnablePhase2"}, {"selectchanged:EnablePhase2"},
+                                         {"itemselect:StartMinute2", 30, 0}, {"click:btnOk"}};
   return record;
 }
 
@@ -108,5 +104,84 @@ inline const std::vector<Event>& ProgramActionRecord() {
       {"selectchanged:Tuesday"}, {"selectchanged:EnablePhase2"}, {"itemselect:StartMinute2", 45, 30}};
   return record;
 }
+
+inline NotifyIconData TrayRecord(HWND owner, const char* tip) {
+  NotifyIconData data;
+  data.cbSize = kNotifyIconDataSize;
+  data.hWnd = owner;
+  data.uID = 0;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = kTrayCallback;
+  data.hIcon = GetShell().LoadIconResource(IDI_VESK);
+  data.szTip = tip;
+  return data;
+}
+
+// A notice of the program's kind: starts below the screen's bottom right
+// corner and rises 5 pixels a tick until it shows 100 pixels.
+class Notice : public CDialog {
+ public:
+  Notice(std::string text, UINT period, bool* gone, std::vector<Event>* log = nullptr)
+      : CDialog(IDD_NOTICE), text_(std::move(text)), period_(period), gone_(gone), log_(log) {}
+  BOOL OnInitDialog() override {
+    const SIZE screen = GetShell().GetDisplaySize();
+    const RECT own = GetWindowRect();
+    MoveWindow(RECT{screen.cx - (own.right - own.left), screen.cy, screen.cx, screen.cy + (own.bottom - own.top)});
+    SetDlgItemText(IDC_NOTICE_BUTTON, text_);
+    SetTimer(1, period_);
+    return TRUE;
+  }
+  void OnTimer(UINT_PTR id) override {
+    RECT r = GetWindowRect();
+    r.top -= 5;
+    r.bottom -= 5;
+    MoveWindow(r);
+    if (r.top < GetShell().GetDisplaySize().cy - 100) KillTimer(id);
+  }
+  void PostNcDestroy() override {
+    if (log_) log_->push_back({"PostNcDestroy"});
+    *gone_ = true;
+    delete this;
+  }
+
+ private:
+  std::string text_;
+  UINT period_;
+  bool* gone_;
+  std::vector<Event>* log_;
+};
+
+#ifdef _WIN32
+// Dispatches what is queued, then waits for more until done() or the time
+// runs out (input that the system delivers asynchronously).
+template <class Done>
+bool PumpUntil(Done done, std::chrono::milliseconds limit = std::chrono::milliseconds{3000}) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  MSG msg;
+  while (!done()) {
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+      continue;
+    }
+    if (std::chrono::steady_clock::now() > end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return true;
+}
+inline void Pump(int ms = 0) { PumpUntil([] { return false; }, std::chrono::milliseconds{ms}); }
+
+// Types Alt+J on the keyboard, as the user does.
+inline UINT PressAltJ() {
+  INPUT keys[4] = {};
+  const WORD sequence[4][2] = {{VK_MENU, 0}, {0x4A, 0}, {0x4A, KEYEVENTF_KEYUP}, {VK_MENU, KEYEVENTF_KEYUP}};
+  for (int i = 0; i < 4; ++i) {
+    keys[i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = sequence[i][0];
+    keys[i].ki.dwFlags = sequence[i][1];
+  }
+  return SendInput(4, keys, sizeof(INPUT));
+}
+#endif
 
 }  // namespace vesk::ui::test_support

@@ -4,7 +4,8 @@
 // finding each other by class name, modal loops and the notice dialog.
 #include "ui/framework/win32/win32_desktop.h"
 
-#include <chrono>
+#include <algorithm>
+#include <climits>
 
 #include <gtest/gtest.h>
 
@@ -20,37 +21,17 @@ namespace {
 using namespace vesk::ui::test_support;
 using win32::Win32Desktop;
 
-// Dispatches what is queued, then waits for more until done() or the time
-// runs out (for input that the system delivers asynchronously).
-template <class Done>
-bool PumpUntil(Done done, std::chrono::milliseconds limit = std::chrono::milliseconds{3000}) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  MSG msg;
-  while (!done()) {
-    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-      continue;
-    }
-    if (std::chrono::steady_clock::now() > end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return true;
-}
-
-void Pump() {
-  PumpUntil([] { return false; }, std::chrono::milliseconds{0});
-}
-
 class Win32Windows : public ::testing::Test {
  protected:
   Win32Windows() : os(clock), desktop(GetModuleHandleW(nullptr), os) {}
-  ~Win32Windows() override {
-    Pump();
-  }
+  ~Win32Windows() override { Pump(); }
 
-  HWND CreateMain(TestWindow& window) {
-    return window.Create(nullptr, "VESK Technology Manager", 0x10CE0000, 0x100);
+  // Makes the main window and forgets what its creation reported.
+  HWND Open() {
+    const HWND hwnd = main.Create(nullptr, "VESK Technology Manager", 0x10CE0000, 0x100);
+    Pump();
+    Take();
+    return hwnd;
   }
   std::vector<Event> Take() { return std::exchange(log, {}); }
   HWND Child(HWND frame, const char* name) { return desktop.ControlWindow(frame, name); }
@@ -59,14 +40,13 @@ class Win32Windows : public ::testing::Test {
   sim::SimulatedOs os;
   Win32Desktop desktop;
   std::vector<Event> log;
+  TestWindow main{"VESKMainFrame", "MainWndE.xml", log};
 };
 
 TEST_F(Win32Windows, TheWindowIsARealWindowOfItsClassSizedByTheSkin) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
+  const HWND hwnd = main.Create(nullptr, "VESK Technology Manager", 0x10CE0000, 0x100);
   ASSERT_NE(hwnd, nullptr);
   EXPECT_EQ(Take(), (std::vector<Event>{{"InitWindow"}, {"selectchanged:Friday"}}));
-  EXPECT_EQ(FindWindowA("VESKMainFrame", nullptr), hwnd);
   EXPECT_EQ(FindWindowW(L"VESKMainFrame", L"VESK Technology Manager"), hwnd);
   EXPECT_TRUE(IsWindowVisible(hwnd));
   RECT client;
@@ -74,23 +54,20 @@ TEST_F(Win32Windows, TheWindowIsARealWindowOfItsClassSizedByTheSkin) {
   EXPECT_EQ(client.right, MulDiv(640, desktop.Dpi(), 96));
   EXPECT_EQ(client.bottom, MulDiv(480, desktop.Dpi(), 96));
   // Native lists and boxes, owner-drawn buttons, painted labels.
-  EXPECT_NE(Child(hwnd, "StartHour1"), nullptr);
   EXPECT_EQ(SendMessageW(Child(hwnd, "StartHour1"), CB_GETCOUNT, 0, 0), 24);
   EXPECT_EQ(SendMessageW(Child(hwnd, "StartMinute3"), CB_GETCOUNT, 0, 0), 60);
   EXPECT_NE(Child(hwnd, "Friday"), nullptr);
   EXPECT_EQ(Child(hwnd, "CurrentTime"), nullptr);
   main.SetIcon(IDI_VESK);
-  const HICON icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
-  EXPECT_NE(icon, nullptr);
-  EXPECT_EQ(icon, GetShell().LoadIconResource(IDI_VESK));
+  EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0)),
+            GetShell().LoadIconResource(IDI_VESK));
   EXPECT_NE(GetShell().LoadIconResource(IDI_VESK_WARNING), nullptr);
   DestroyWindow(hwnd);
 }
 
 TEST_F(Win32Windows, ASkinWithoutARequiredControlIsReportedAndNoWindowIsMade) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
   main.required = {{"StartHour4", ControlKind::Combo}};
-  EXPECT_EQ(CreateMain(main), nullptr);
+  EXPECT_EQ(Open(), nullptr);
   EXPECT_EQ(FindWindowA("VESKMainFrame", nullptr), nullptr);
   ASSERT_EQ(os.MessageBoxes().size(), 1u);
   const std::string& text = os.MessageBoxes()[0].text;
@@ -99,10 +76,7 @@ TEST_F(Win32Windows, ASkinWithoutARequiredControlIsReportedAndNoWindowIsMade) {
 }
 
 TEST_F(Win32Windows, UserAndProgramActionsReportWhatTheHeadlessBackendReports) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  Pump();
-  Take();
+  const HWND hwnd = Open();
 
   // The user: clicks on the native controls, a pick from the list.
   SendMessageW(Child(hwnd, "Monday"), BM_CLICK, 0, 0);
@@ -122,59 +96,50 @@ TEST_F(Win32Windows, UserAndProgramActionsReportWhatTheHeadlessBackendReports) {
   EXPECT_EQ(Take(), ProgramActionRecord());
   EXPECT_EQ(SendMessageW(Child(hwnd, "EnablePhase2"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_EQ(SendMessageW(minutes, CB_GETCURSEL, 0, 0), 45);
-  // The controls' own commands never reached the window's handler.
   DestroyWindow(hwnd);
 }
 
-TEST_F(Win32Windows, TheCloseButtonClosesTheWindow) {
-  TestWindow warning("DuiWarningFrame", "WarnWndE.xml", log);
-  const HWND hwnd = warning.Create(nullptr, "vesk", 0x10CE0000, 0x100);
-  ASSERT_NE(hwnd, nullptr);
-  Take();
-  SendMessageW(Child(hwnd, "closebtn"), BM_CLICK, 0, 0);
-  Pump();
-  EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_EQ(Take(), (std::vector<Event>{{"click:closebtn"}, {"OnDestroy"}, {"WM_CLOSE", IDOK, 0}, {"OnFinalMessage"}}));
-}
-
 TEST_F(Win32Windows, FindWindowAAndSendMessageAReachTheOtherWindowAtOnce) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  CreateMain(main);
+  Open();
   auto* warning = new TestWindow("DuiWarningFrame", "WarnWndE.xml", log);
   warning->deleteSelf = true;
   const HWND warningHwnd = warning->Create(main.GetHWND(), "vesk", 0x10CE0000, 0x100);
   LRESULT answered = -1;
   warning->notifyHook = [&](TNotifyUI& msg) {
     if (msg.sType != DUI_MSGTYPE_CLICK || msg.pSender->GetName() != "btnDelay") return;
-    const HWND found = FindWindowA("VESKMainFrame", nullptr);
-    answered = SendMessageA(found, kPing, 0, 90);
+    answered = SendMessageA(FindWindowA("VESKMainFrame", nullptr), kPing, 0, 90);
     log.push_back({"sent"});
     warning->Close(1);
   };
   Pump();
   Take();
-  SendMessageW(desktop.ControlWindow(warningHwnd, "btnDelay"), BM_CLICK, 0, 0);
+  SendMessageW(Child(warningHwnd, "btnDelay"), BM_CLICK, 0, 0);
   Pump();
   EXPECT_EQ(answered, 0);
-  EXPECT_EQ(Take(), (std::vector<Event>{{"click:btnDelay"}, {"ping", 0, 90}, {"sent"}, {"OnDestroy"},
-                                        {"WM_CLOSE", 1, 0}, {"OnFinalMessage"}}));
+  EXPECT_EQ(Take(), (std::vector<Event>{{"click:btnDelay"}, {"ping", 0, 90}, {"sent"}, {"OnDestroy"}, {"WM_CLOSE", 1, 0},
+                                        {"OnFinalMessage"}}));
   EXPECT_FALSE(IsWindow(warningHwnd));
   EXPECT_TRUE(IsWindow(main.GetHWND()));
   DestroyWindow(main.GetHWND());
 }
 
-TEST_F(Win32Windows, ShowModalReturnsTheCloseCodeWhenTheWindowIsDestroyed) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  main.PostMessage(WM_CLOSE, 3, 0);
-  EXPECT_EQ(main.ShowModal(), 3u);
-  EXPECT_FALSE(IsWindow(hwnd));
-}
+TEST_F(Win32Windows, CloseButtonModalCloseCodeAndTimersUntilTheWindowEndsTheModalLoop) {
+  TestWindow closed("DuiWarningFrame", "WarnWndE.xml", log);
+  const HWND closedHwnd = closed.Create(nullptr, "vesk", 0x10CE0000, 0x100);
+  Take();
+  SendMessageW(Child(closedHwnd, "closebtn"), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_FALSE(IsWindow(closedHwnd));
+  EXPECT_EQ(Take(), (std::vector<Event>{{"click:closebtn"}, {"OnDestroy"}, {"WM_CLOSE", IDOK, 0}, {"OnFinalMessage"}}));
 
-TEST_F(Win32Windows, TimersArriveAsWmTimerUntilTheWindowEndsTheModalLoop) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
+  TestWindow warning("DuiWarningFrame", "WarnWndE.xml", log);
+  const HWND hwnd = warning.Create(nullptr, "vesk", 0x10CE0000, 0x100);
+  warning.PostMessage(WM_CLOSE, 3, 0);
+  EXPECT_EQ(warning.ShowModal(), 3u);
+  EXPECT_FALSE(IsWindow(hwnd));
+
   main.quitOnDestroy = true;
-  CreateMain(main);
+  Open();
   int ticks = 0;
   main.messageHook = [&](UINT msg, WPARAM id, LPARAM) {
     if (msg == WM_TIMER && id == 7 && ++ticks == 3) DestroyWindow(main.GetHWND());
@@ -188,23 +153,14 @@ TEST_F(Win32Windows, TimersArriveAsWmTimerUntilTheWindowEndsTheModalLoop) {
 }
 
 TEST_F(Win32Windows, TrayIconsAreAddedAndDeletedWithTheWideRecord) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  NotifyIconData data;
-  data.cbSize = kNotifyIconDataSize;
-  data.hWnd = hwnd;
-  data.uID = 0;
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data.uCallbackMessage = kTrayCallback;
-  data.hIcon = GetShell().LoadIconResource(IDI_VESK);
-  data.szTip = "VESK定时开关机软件";
+  const HWND hwnd = Open();
+  auto data = TrayRecord(hwnd, "VESK定时开关机软件");
   EXPECT_TRUE(GetShell().NotifyIcon(NIM_ADD, data));
   EXPECT_TRUE(GetShell().NotifyIcon(NIM_DELETE, data));
   EXPECT_FALSE(GetShell().NotifyIcon(NIM_DELETE, data));  // already gone
   data.cbSize = 528;
   EXPECT_FALSE(GetShell().NotifyIcon(NIM_ADD, data));  // not the wide record
   // The shell's callback reaches the window's handler.
-  Take();
   PostMessageW(hwnd, kTrayCallback, 0, WM_LBUTTONDBLCLK);
   Pump();
   EXPECT_EQ(Take(), (std::vector<Event>{{"tray", 0, WM_LBUTTONDBLCLK}}));
@@ -212,36 +168,14 @@ TEST_F(Win32Windows, TrayIconsAreAddedAndDeletedWithTheWideRecord) {
 }
 
 TEST_F(Win32Windows, TheHotKeyIsDeliveredAsWmHotkey) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
+  const HWND hwnd = Open();
   const ATOM atom = GetShell().AddGlobalAtom("MyHotKey");
   EXPECT_GE(atom, 0xC000);
   const int id = static_cast<uint16_t>(atom + 0x4000);
   ASSERT_TRUE(GetShell().RegisterHotKey(hwnd, id, MOD_ALT, 0x4A));
-  Pump();
-  Take();
-  INPUT keys[4] = {};
-  const WORD sequence[4][2] = {{VK_MENU, 0}, {0x4A, 0}, {0x4A, KEYEVENTF_KEYUP}, {VK_MENU, KEYEVENTF_KEYUP}};
-  for (int i = 0; i < 4; ++i) {
-    keys[i].type = INPUT_KEYBOARD;
-    keys[i].ki.wVk = sequence[i][0];
-    keys[i].ki.dwFlags = sequence[i][1];
-  }
-  ASSERT_EQ(SendInput(4, keys, sizeof(INPUT)), 4u);
-  EXPECT_TRUE(PumpUntil([&] {
-    for (const auto& e : log) {
-      if (e.what == "WM_HOTKEY") return true;
-    }
-    return false;
-  }));
-  bool delivered = false;
-  for (const auto& e : Take()) {
-    if (e.what != "WM_HOTKEY") continue;
-    delivered = true;
-    EXPECT_EQ(e.wParam, static_cast<WPARAM>(id));
-    EXPECT_EQ(e.lParam, MAKELPARAM(MOD_ALT, 0x4A));
-  }
-  EXPECT_TRUE(delivered);
+  ASSERT_EQ(PressAltJ(), 4u);
+  const Event expected{"WM_HOTKEY", static_cast<WPARAM>(id), MAKELPARAM(MOD_ALT, 0x4A)};
+  EXPECT_TRUE(PumpUntil([&] { return std::find(log.begin(), log.end(), expected) != log.end(); }));
   EXPECT_TRUE(GetShell().UnregisterHotKey(hwnd, id));
   DestroyWindow(hwnd);
 }
@@ -256,10 +190,7 @@ void CALLBACK PickFirstMenuItem(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST_F(Win32Windows, APopupMenusChoiceArrivesAsWmCommand) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
-  Pump();
-  Take();
+  const HWND hwnd = Open();
   PopupMenu menu;
   menu.AppendItem(1, "exit");
   SetTimer(nullptr, 0, 100, &PickFirstMenuItem);
@@ -269,6 +200,25 @@ TEST_F(Win32Windows, APopupMenusChoiceArrivesAsWmCommand) {
   EXPECT_TRUE(PumpUntil([&] { return !log.empty(); }));
   EXPECT_EQ(Take(), (std::vector<Event>{{"WM_COMMAND", 1, 0}}));
   DestroyWindow(hwnd);
+}
+
+// Where pure red (or blue) pixels are in r of dc, and how many.
+struct Extent {
+  int left = INT_MAX, right = -1, top = INT_MAX, bottom = -1, count = 0;
+};
+Extent Find(HDC dc, RECT r, bool blue) {
+  Extent e;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      const COLORREF c = GetPixel(dc, x, y);
+      const int wanted = blue ? GetBValue(c) : GetRValue(c), other = blue ? GetRValue(c) : GetBValue(c);
+      if (wanted <= 200 || other >= 80 || GetGValue(c) >= 80) continue;
+      ++e.count;
+      e.left = std::min(e.left, x), e.right = std::max(e.right, x), e.top = std::min(e.top, y);
+      e.bottom = std::max(e.bottom, y);
+    }
+  }
+  return e;
 }
 
 TEST_F(Win32Windows, MarkupRunsArePaintedInTheirFontsAndColours) {
@@ -289,19 +239,7 @@ TEST_F(Win32Windows, MarkupRunsArePaintedInTheirFontsAndColours) {
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   win32::DrawRuns(dc, all, ParseMarkup("{c #FF0000}ABC{/c}{f 1}{c #0000FF}DEF{/c}{/f}"), fonts, {0, 0, TextAlign::Left});
 
-  struct Extent {
-    int left = width, right = -1, top = height, bottom = -1;
-    void Add(int x, int y) {
-      left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
-    }
-  } red, blue;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const COLORREF c = GetPixel(dc, x, y);
-      if (GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80) red.Add(x, y);
-      if (GetBValue(c) > 200 && GetRValue(c) < 80 && GetGValue(c) < 80) blue.Add(x, y);
-    }
-  }
+  const Extent red = Find(dc, all, false), blue = Find(dc, all, true);
   DeleteDC(dc);
   DeleteObject(bitmap);
   ASSERT_GE(red.right, 0) << "the red run was not painted";
@@ -312,8 +250,7 @@ TEST_F(Win32Windows, MarkupRunsArePaintedInTheirFontsAndColours) {
 }
 
 TEST_F(Win32Windows, LabelsShowTheProgramsMarkupOnTheWindow) {
-  TestWindow main("VESKMainFrame", "MainWndE.xml", log);
-  const HWND hwnd = CreateMain(main);
+  const HWND hwnd = Open();
   auto* label = main.GetPaintManager().FindControl("LastShutdownTime");
   label->SetText("{f 1}{c #FF0000}17:30  Mon{/c}{/f}");
   SetForegroundWindow(hwnd);
@@ -322,48 +259,14 @@ TEST_F(Win32Windows, LabelsShowTheProgramsMarkupOnTheWindow) {
   const RECT r{MulDiv(32, desktop.Dpi(), 96), MulDiv(104, desktop.Dpi(), 96), MulDiv(316, desktop.Dpi(), 96),
                MulDiv(136, desktop.Dpi(), 96)};
   HDC dc = GetDC(hwnd);
-  int red = 0;
-  for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) {
-      const COLORREF c = GetPixel(dc, x, y);
-      red += GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80;
-    }
-  }
+  EXPECT_GT(Find(dc, r, false).count, 20);
   ReleaseDC(hwnd, dc);
-  EXPECT_GT(red, 20);
   DestroyWindow(hwnd);
 }
 
-class Notice : public CDialog {
- public:
-  explicit Notice(bool* gone) : CDialog(IDD_NOTICE), gone_(gone) {}
-  BOOL OnInitDialog() override {
-    const SIZE screen = GetShell().GetDisplaySize();
-    const RECT own = GetWindowRect();
-    MoveWindow(RECT{screen.cx - (own.right - own.left), screen.cy, screen.cx, screen.cy + (own.bottom - own.top)});
-    SetDlgItemText(IDC_NOTICE_BUTTON, "关机提醒 Shutdown soon!");
-    SetTimer(1, 10);
-    return TRUE;
-  }
-  void OnTimer(UINT_PTR id) override {
-    RECT r = GetWindowRect();
-    r.top -= 5;
-    r.bottom -= 5;
-    MoveWindow(r);
-    if (r.top < GetShell().GetDisplaySize().cy - 100) KillTimer(id);
-  }
-  void PostNcDestroy() override {
-    *gone_ = true;
-    delete this;
-  }
-
- private:
-  bool* gone_;
-};
-
 TEST_F(Win32Windows, TheNoticeDialogComesFromTemplate133RisesAndClosesOnItsButton) {
   bool gone = false;
-  auto* notice = new Notice(&gone);
+  auto* notice = new Notice("关机提醒 Shutdown soon!", 10, &gone);
   ASSERT_TRUE(notice->Create());
   const HWND hwnd = notice->GetSafeHwnd();
   notice->ShowWindow(SW_SHOW);

@@ -33,23 +33,18 @@ TEST(XmlReader, ReadsElementsAttributesAndTextInOrder) {
   ASSERT_EQ(root->children[1].children.size(), 2u);
   EXPECT_EQ(root->children[1].children[0].text, "one");
   EXPECT_EQ(root->children[1].children[1].text, "<two>");
+  const auto chinese = Parse("<W t=\"保存\">星期一</W>");  // kept as UTF-8
+  ASSERT_TRUE(chinese);
+  EXPECT_EQ(*chinese->Attribute("t"), "保存");
+  EXPECT_EQ(chinese->text, "星期一");
 }
-
-TEST(XmlReader, KeepsChineseTextAsUtf8) {
-  const auto root = Parse("<W t=\"保存\">星期一</W>");
-  ASSERT_TRUE(root);
-  EXPECT_EQ(*root->Attribute("t"), "保存");
-  EXPECT_EQ(root->text, "星期一");
-}
-
-struct BadCase {
-  const char* document;
-  int line;
-  const char* words;  // part of the message
-};
 
 TEST(XmlReader, NamesLineColumnAndCauseOfEachFault) {
-  const BadCase cases[] = {
+  const struct {
+    const char* document;
+    int line;
+    const char* words;  // part of the message
+  } cases[] = {
       {"", 1, "root element"},
       {"<a>", 1, "<a> is not closed"},
       {"<a>\n</b>", 2, "</b> closes <a>"},
@@ -73,10 +68,7 @@ TEST(XmlReader, NamesLineColumnAndCauseOfEachFault) {
     EXPECT_EQ(error.line, bad.line) << bad.document;
     EXPECT_NE(error.message.find(bad.words), std::string::npos) << bad.document << " -> " << error.message;
   }
-}
-
-TEST(XmlReader, ColumnCountsCharactersNotBytes) {
-  XmlError error;
+  XmlError error;  // the column counts characters, not bytes
   EXPECT_FALSE(Parse("<a t=\"中文\" t=\"x\"/>", &error));
   EXPECT_EQ(error.ToString(), "line 1, column 16: attribute t is given twice");
 }
