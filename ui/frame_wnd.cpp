@@ -22,7 +22,6 @@ constexpr const char* kHotKeyAtomName = "MyHotKey";
 constexpr uint16_t kHotKeyIdOffset = 0x4000;
 constexpr UINT kHotKeyVirtualKeyJ = 0x4A;
 
-constexpr UINT kTrayIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
 struct Texts {
   const char* noChipCaption;
@@ -184,14 +183,7 @@ void CDuiFrameWnd::MinimizeToTray() {
   Shell& shell = GetShell();
   // Whatever icon the window has goes first, so it is never doubled.
   shell.NotifyIcon(NIM_DELETE, m_TrayIcon);
-  m_TrayIcon = NotifyIconData{};
-  m_TrayIcon.cbSize = kNotifyIconDataSize;
-  m_TrayIcon.hWnd = m_hWnd;
-  m_TrayIcon.uID = 0;
-  m_TrayIcon.uFlags = kTrayIconFlags;
-  m_TrayIcon.uCallbackMessage = WM_TRAYNOTIFY;
-  m_TrayIcon.hIcon = shell.LoadIconResource(IDI_VESK);
-  m_TrayIcon.szTip = TextsFor(LangID).trayTip;
+  m_TrayIcon = MakeTrayIcon(m_hWnd, IDI_VESK, TextsFor(LangID).trayTip);
   shell.NotifyIcon(NIM_ADD, m_TrayIcon);
   ShowWindow(false);
 }

@@ -24,5 +24,17 @@ void ResetProcessWideState() {
   ResetWakeAlarmRecord();
 }
 
+NotifyIconData MakeTrayIcon(HWND owner, UINT iconResource, const std::string& tip) {
+  NotifyIconData icon{};
+  icon.cbSize = kNotifyIconDataSize;
+  icon.hWnd = owner;
+  icon.uID = 0;
+  icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  icon.uCallbackMessage = WM_TRAYNOTIFY;
+  icon.hIcon = GetShell().LoadIconResource(iconResource);
+  icon.szTip = tip;
+  return icon;
+}
+
 }  // namespace ui
 }  // namespace vesk

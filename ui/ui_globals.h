@@ -4,6 +4,9 @@
 // window, and the current warning window.
 #include <cstdint>
 
+#include <string>
+
+#include "ui/framework/shell.h"
 #include "ui/framework/win_types.h"
 
 namespace vesk {
@@ -64,6 +67,10 @@ bool IsChinese(uint16_t langId);
 // that start the program several times in one process (the simulator,
 // tests) call it between runs, after the main window object is gone.
 void ResetProcessWideState();
+
+// The notification-area record both windows fill: icon, tip and callback
+// message to the owner window.
+NotifyIconData MakeTrayIcon(HWND owner, UINT iconResource, const std::string& tip);
 
 }  // namespace ui
 }  // namespace vesk

@@ -20,7 +20,6 @@ constexpr const char* kDelayHourList = "DelayHour";
 constexpr const char* kDelayMinuteList = "DelayMinute";
 
 constexpr UINT kCloseCode = 1;
-constexpr UINT kTrayIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 constexpr unsigned kMinutesPerHour = 60;
 // The longest postponement the message to the main window carries.
 constexpr unsigned kMaxDelayMinutes = 0xFFFF;
@@ -151,14 +150,7 @@ void CDuiWarningWnd::OnCancelClick() {
 void CDuiWarningWnd::MinimizeToTray() {
   Shell& shell = GetShell();
   shell.NotifyIcon(NIM_DELETE, m_TrayIcon);
-  m_TrayIcon = NotifyIconData{};
-  m_TrayIcon.cbSize = kNotifyIconDataSize;
-  m_TrayIcon.hWnd = m_hWnd;
-  m_TrayIcon.uID = 0;
-  m_TrayIcon.uFlags = kTrayIconFlags;
-  m_TrayIcon.uCallbackMessage = WM_TRAYNOTIFY;
-  m_TrayIcon.hIcon = shell.LoadIconResource(IDI_VESK_WARNING);
-  m_TrayIcon.szTip = TextsFor(LangID).trayTip;
+  m_TrayIcon = MakeTrayIcon(m_hWnd, IDI_VESK_WARNING, TextsFor(LangID).trayTip);
   shell.NotifyIcon(NIM_ADD, m_TrayIcon);
   ShowWindow(false);
 }
