@@ -8,11 +8,16 @@ wxs=$1 version=$2 bin=$3 actions=$4 output=$5
 [[ -f "$bin/VESK.exe" && -d "$bin/skin" ]] || { echo "build_msi.sh: no VESK.exe and skin in $bin" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-(cd "$bin" && find skin -type f | LC_ALL=C sort |
+# wixl takes sources by paths relative to where it runs.
+wxs=$(realpath "$wxs") output=$(realpath -m "$output")
+ln -s "$(realpath "$bin")" "$work/bin"
+cp "$actions" "$work/actions.dll"
+cd "$work"
+(cd bin && find skin -type f | LC_ALL=C sort |
    wixl-heat --prefix skin/ --directory-ref SKINDIR --var var.SkinDir --component-group SkinFiles --win64) \
-  >"$work/skin_files.wxs"
+  >skin_files.wxs
 mkdir -p "$(dirname "$output")"
-wixl --arch x64 -D Win64=yes -D Version="$version" -D BinDir="$bin" -D SkinDir="$bin/skin" \
-     -D ActionsDll="$actions" -o "$output.part" "$wxs" "$work/skin_files.wxs"
+wixl --arch x64 -D Win64=yes -D Version="$version" -D BinDir=bin -D SkinDir=bin/skin -D ActionsDll=actions.dll \
+     -o "$output.part" "$wxs" skin_files.wxs
 mv -f "$output.part" "$output"
 echo "built $output"

@@ -144,7 +144,7 @@ __declspec(dllexport) UINT __stdcall RegisterLogonTask(MSIHANDLE install) {
     session.Error(LogonTaskFailedText(result));
     return ERROR_INSTALL_FAILURE;
   }
-  session.Log(L"logon task \"VESK\" registered for " + program);
+  session.Log(L"logon task \"VESK\" registered:\n" + LogonTaskDefinition(program));
   return ERROR_SUCCESS;
 }
 
