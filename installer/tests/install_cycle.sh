@@ -6,12 +6,12 @@
 # driver libraries followed by an uninstall with PURGE=1. Each step's
 # effects are checked; one JUnit-style report case per check.
 # Usage: install_cycle.sh VERSION BIN_DIR ACTIONS_DLL VESKSIM_EXE DRIVER_EXE WINRING0_DLL WINIO_DLL
-#                         TIMETABLE WORK_DIR REPORT_XML
+#                         TIMETABLE WORK_DIR REPORT_XML WINDRES
 set -uo pipefail
 if [[ -z "${DISPLAY:-}" ]]; then exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; fi
 
 here=$(cd "$(dirname "$0")" && pwd)
-version=$1 bin=$2 actions=$3 vesksim=$4 driver=$5 winring=$6 winio=$7 timetable=$8 work=$9 report=${10}
+version=$1 bin=$2 actions=$3 vesksim=$4 driver=$5 winring=$6 winio=$7 timetable=$8 work=$9 report=${10} windres=${11}
 IFS=. read -r major minor patch <<<"$version"
 next="$major.$minor.$((patch + 1))"
 
@@ -100,6 +100,16 @@ task_defined() {  # INSTALL_LOG
     log_says "$1" "<RunLevel>HighestAvailable</RunLevel>" &&
     log_says "$1" '<Command>C:\Program Files\VESK\VESK.exe</Command>'
 }
+# The manifest and the version resource, read back from an executable.
+carries_manifest_and_version() {  # EXE
+  "$windres" -i "$1" -O rc >"$work/resources.rc" 2>/dev/null || return 1
+  local expected
+  for expected in 'level=""requireAdministrator""' '>true</dpiAware>' 'Microsoft.Windows.Common-Controls"" version=""6.0.0.0""' \
+      '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}' '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}' \
+      'VALUE "ProductName", "VESK"' "VALUE \"ProductVersion\", \"$version\""; do
+    grep -Fq -- "$expected" "$work/resources.rc" || { echo "missing: $expected"; return 1; }
+  done
+}
 ended_through_exit() {  # VESKSIM_OUTPUT
   log_says "$1" "watchdog action=stop" && log_says "$1" "shutdown -a" && eventually 10 not_running VESKSim.exe
 }
@@ -122,6 +132,10 @@ check InstallSucceeds "msiexec /i ended with $?" [ $? -eq 0 ]
 check ProgramAndSkinsInstalled "VESK.exe or a skin file missing" eval 'has "$program_dir/VESK.exe" && all_skins_installed'
 check DriverLibrariesCopied "the driver libraries were not copied" \
   eval 'cmp -s "$winring" "$program_dir/WinRing0x64.dll" && cmp -s "$winio" "$program_dir/WinIo64.dll"'
+check ProgramCarriesManifestAndVersion "VESK.exe lacks its manifest or version" \
+  carries_manifest_and_version "$program_dir/VESK.exe"
+check DemonstrationCarriesManifestAndVersion "VESKSim.exe lacks its manifest or version" \
+  carries_manifest_and_version "$vesksim"
 check LogonTaskRegistered "no logon task VESK with the highest privileges" task_defined "$work/install.log"
 check ProgramStarted "VESK.exe did not start" eventually 30 running VESK.exe
 check NoMissingDriverWarning "warned about driver libraries that were there" eval '! log_says "$work/install.log" "were not beside"'
