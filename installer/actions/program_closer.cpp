@@ -27,7 +27,9 @@ struct Handle {
   Handle& operator=(const Handle&) = delete;
 };
 
-std::wstring ErrorText(const wchar_t* what, DWORD error) { return std::wstring(what) + L" failed, error " + std::to_wstring(error); }
+std::wstring ErrorText(const wchar_t* what, DWORD error) {
+  return std::wstring(what) + L" failed, error " + std::to_wstring(error);
+}
 
 // One main window: its process is opened before the command goes out, so
 // the wait is on that process even if its id is reused.

@@ -43,7 +43,8 @@ std::wstring ProgramUnreachableText(const std::wstring& detail) {
          L"). End it with \"exit\" in its tray icon's menu, then run the installation again.";
 }
 
-std::wstring DriverLibrariesMissingText(const std::vector<std::wstring>& missing, const std::wstring& programFolder) {
+std::wstring DriverLibrariesMissingText(const std::vector<std::wstring>& missing,
+                                       const std::wstring& programFolder) {
   if (Chinese()) {
     return L"安装程序所在的文件夹中没有主板厂商的驱动程序库（" + Listed(missing) +
            L"），VESK 已安装但无法访问主板。请将驱动程序库及其驱动文件复制到 " + programFolder +
