@@ -5,6 +5,7 @@
 //   vesk_window_driver show [seconds]   the window must appear hidden (in
 //                                       the tray) and be visible after Alt+J
 //   vesk_window_driver close [seconds]  WM_CLOSE; the window must go away
+//   vesk_window_driver wait [seconds]   the window must come (hidden or not)
 //
 // Exit code 0 when the step did what it should; every outcome is printed.
 #include <windows.h>
@@ -91,6 +92,15 @@ int Close(double seconds) {
   return 0;
 }
 
+int Wait(double seconds) {
+  if (!WaitFor([] { return FindWindowW(kMainWindowClass, nullptr) != nullptr; }, seconds)) {
+    std::printf("no window of class VESKMainFrame after %.0f s\n", seconds);
+    return 1;
+  }
+  std::printf("found VESKMainFrame\n");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,8 +111,10 @@ int main(int argc, char** argv) {
     result = Show(seconds);
   } else if (step == "close") {
     result = Close(seconds);
+  } else if (step == "wait") {
+    result = Wait(seconds);
   } else {
-    std::printf("usage: vesk_window_driver show|close [seconds]\n");
+    std::printf("usage: vesk_window_driver show|close|wait [seconds]\n");
   }
   std::fflush(stdout);
   return result;
