@@ -121,5 +121,28 @@ TEST(InfoCheckValid, ReadsTheSourceOnceAndPassesItsDebuggerTextOn) {
   EXPECT_EQ(os.DebugTexts(), std::vector<std::string>{"Connect Fails"});
 }
 
+TEST(FallbackSmbiosSource, AsksTheSecondSourceOnlyWhenTheFirstDeliveredNoTable) {
+  const Bytes accepted = Board({"RM415", "OPEN"});
+  const Bytes otherBoard = Board({"H610M", "OPEN"});
+  const struct {
+    Bytes first, second;
+    std::string seen;
+    int secondReads;
+  } rows[] = {
+      {{}, accepted, "accepted", 1},
+      {{}, {}, kNotCompatible, 1},
+      {otherBoard, accepted, kNotCompatible, 0},
+      {accepted, otherBoard, "accepted", 0},
+  };
+  for (const auto& row : rows) {
+    sim::VirtualClock clock;
+    sim::SimulatedOs os{clock};
+    BytesSource first{row.first}, second{row.second};
+    FallbackSmbiosSource source{first, second};
+    EXPECT_EQ(Check(source, os), row.seen);
+    EXPECT_EQ(second.reads, row.secondReads);
+  }
+}
+
 }  // namespace
 }  // namespace vesk
