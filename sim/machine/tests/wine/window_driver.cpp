@@ -1,10 +1,16 @@
-// Drives VESKSim.exe from outside, as a user would, for the end-to-end run
-// under Wine: finds the main window by its class name, brings it back from
-// the notification area with the hot key Alt+J, or closes it.
+// Drives VESKSim.exe or VESK.exe from outside, as a user would, for the
+// end-to-end runs under Wine: finds the main window by its class name,
+// brings it back from the notification area with the hot key Alt+J, closes
+// it, ends the program through its tray menu, or answers its error box.
 //
 //   vesk_window_driver show [seconds]   the window must appear hidden (in
 //                                       the tray) and be visible after Alt+J
 //   vesk_window_driver close [seconds]  WM_CLOSE; the window must go away
+//   vesk_window_driver exit [seconds]   the window must appear hidden; the
+//                                       tray menu's "exit" must end it
+//   vesk_window_driver box [seconds]    an error box must appear and no main
+//                                       window; prints "box: CAPTION: TEXT"
+//                                       and presses its OK button
 //
 // Exit code 0 when the step did what it should; every outcome is printed.
 #include <windows.h>
@@ -17,6 +23,9 @@
 namespace {
 
 constexpr const wchar_t* kMainWindowClass = L"VESKMainFrame";
+constexpr const wchar_t* kMessageBoxClass = L"#32770";
+constexpr const wchar_t* kStaticClass = L"Static";
+constexpr WPARAM kTrayMenuExit = 1;  // the icon menu's only item
 constexpr const wchar_t* kHotKeyAtom = L"MyHotKey";
 constexpr WORD kHotKeyIdBase = 0x4000;  // id = atom + 0x4000, as the program computes it
 constexpr UINT kPollMs = 100;
@@ -91,6 +100,92 @@ int Close(double seconds) {
   return 0;
 }
 
+// Waits for the main window and for the program to move it into the tray.
+HWND MainWindowInTray(double seconds) {
+  HWND window = nullptr;
+  if (!WaitFor([&] { return (window = FindWindowW(kMainWindowClass, nullptr)) != nullptr; }, seconds)) {
+    std::printf("no window of class VESKMainFrame after %.0f s\n", seconds);
+    return nullptr;
+  }
+  if (!WaitFor([&] { return !IsWindowVisible(window); }, 5)) {
+    std::printf("the window is visible: it did not start in the notification area\n");
+    return nullptr;
+  }
+  std::printf("found VESKMainFrame hidden in the notification area\n");
+  return window;
+}
+
+int Exit(double seconds) {
+  const HWND window = MainWindowInTray(seconds);
+  if (window == nullptr) return 1;
+  // What choosing "exit" in the icon's menu sends the window.
+  PostMessageW(window, WM_COMMAND, kTrayMenuExit, 0);
+  if (!WaitFor([] { return FindWindowW(kMainWindowClass, nullptr) == nullptr; }, seconds)) {
+    std::printf("the window is still there after the tray menu's exit\n");
+    return 1;
+  }
+  std::printf("exited through the tray menu\n");
+  return 0;
+}
+
+std::string Utf8(const std::wstring& text) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), length, nullptr, nullptr);
+  utf8.resize(utf8.size() - 1);
+  return utf8;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return text;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM collected) {
+  wchar_t className[32] = {};
+  GetClassNameW(child, className, 32);
+  const std::wstring text = WindowText(child);
+  // The box's icon is a static control too, without text.
+  if (_wcsicmp(className, kStaticClass) == 0 && !text.empty()) *reinterpret_cast<std::wstring*>(collected) += text;
+  return TRUE;
+}
+
+// A message box counts once it shows with its caption: it gets its texts
+// after it was created.
+BOOL CALLBACK FindShownBox(HWND window, LPARAM found) {
+  wchar_t className[32] = {};
+  GetClassNameW(window, className, 32);
+  if (wcscmp(className, kMessageBoxClass) != 0 || !IsWindowVisible(window) || GetWindowTextLengthW(window) == 0) {
+    return TRUE;
+  }
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+int Box(double seconds) {
+  HWND box = nullptr;
+  const auto shown = [&] {
+    EnumWindows(FindShownBox, reinterpret_cast<LPARAM>(&box));
+    return box != nullptr;
+  };
+  if (!WaitFor(shown, seconds)) {
+    std::printf("no message box after %.0f s\n", seconds);
+    return 1;
+  }
+  std::wstring text;
+  EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
+  std::printf("box: %s: %s\n", Utf8(WindowText(box)).c_str(), Utf8(text).c_str());
+  const bool mainWindow = FindWindowW(kMainWindowClass, nullptr) != nullptr;
+  if (mainWindow) std::printf("a main window exists beside the box\n");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  if (!WaitFor([&] { return IsWindow(box) == FALSE; }, 10)) {
+    std::printf("the box is still there after OK\n");
+    return 1;
+  }
+  return mainWindow ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,8 +196,12 @@ int main(int argc, char** argv) {
     result = Show(seconds);
   } else if (step == "close") {
     result = Close(seconds);
+  } else if (step == "exit") {
+    result = Exit(seconds);
+  } else if (step == "box") {
+    result = Box(seconds);
   } else {
-    std::printf("usage: vesk_window_driver show|close [seconds]\n");
+    std::printf("usage: vesk_window_driver show|close|exit|box [seconds]\n");
   }
   std::fflush(stdout);
   return result;
