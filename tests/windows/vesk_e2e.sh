@@ -8,161 +8,124 @@
 # chassis_version, chassis_serial). Each run happens in a private mount
 # namespace with a tmpfs over /sys/class holding those files: the machine's
 # own /sys is never touched, and the files are gone with the namespace.
-#
-#   accepted board: the main window starts in the tray and the tray menu's
-#     "exit" ends the program with code 0; the Run values name this VESK.exe
-#     in the test's Wine prefix (and nowhere else); the only shutdown
-#     command it ran is the abort at exit.
-#   another board: the not-compatible box, no main window, code 0 once the
-#     box is answered, and no Run value written.
+# No timetable is given, so nothing may shut down; the process trace shows
+# every command line the program starts.
 #
 # Usage: vesk_e2e.sh PREFIX VESK_EXE WINRING0_DLL WINIO_DLL DRIVER_EXE SKIN_DIR REPORT_XML
 set -uo pipefail
 
 wine=$(command -v wine || command -v wine64)
-run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-machine_run_key='HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Run'
+run_keys=('HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+          'HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Run')
 
-# Inside the namespace: the identity files, then the program and the driver
-# step. Prints "exit N" (the program's exit code, or "exit timeout").
+# Inside the namespace: the identity files, the program and the driver's
+# step. Prints the program's exit code (124: it did not end).
 if [[ "${1:-}" == --in-namespace ]]; then
   work=$2 step=$3
-  mount -t tmpfs vesk-identity /sys/class || { echo "cannot mount a tmpfs on /sys/class"; exit 1; }
-  mkdir -p /sys/class/dmi/id && cp "$work"/dmi/* /sys/class/dmi/id/ || exit 1
-  cd "$work" || exit 1
-  # The process trace shows every command line the program starts.
+  mount -t tmpfs vesk-identity /sys/class && mkdir -p /sys/class/dmi/id && cp "$work"/dmi/* /sys/class/dmi/id/ &&
+    cd "$work" || exit 1
   WINEDEBUG=+process timeout 150 "$wine" VESK.exe 2>process.txt &
   program=$!
   # Wine writes the console's line ends as CR LF.
   timeout 120 "$wine" vesk_window_driver.exe "$step" 90 2>&1 | tr -d '\r' >driver.txt
   wait "$program"
-  code=$?
-  if [[ $code == 124 ]]; then echo "exit timeout"; else echo "exit $code"; fi
+  echo "exit $?"
   exit 0
 fi
 
 absolute() { realpath -m "$1"; }
-prefix=$(absolute "$1") vesk=$(absolute "$2") winring0=$(absolute "$3") winio=$(absolute "$4")
-driver=$(absolute "$5") skin=$(absolute "$6") report=$(absolute "$7")
+prefix=$(absolute "$1") skin=$(absolute "$6") report=$(absolute "$7")
+program_files=("$(absolute "$2")" "$(absolute "$3")" "$(absolute "$4")" "$(absolute "$5")")
 export WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all WINEARCH=win64
-# English texts whatever the machine's language.
-export LC_ALL=C.UTF-8 LANG=C.UTF-8
+export LC_ALL=C.UTF-8 LANG=C.UTF-8  # the English texts, whatever the machine's language
 mkdir -p "$(dirname "$report")" "$(dirname "$prefix")"
 
-failures=() cases=()
+results=() failures=0
 check() {  # name, status (0 = passed), failure text
-  cases+=("$1")
-  [[ "$2" == 0 ]] || failures+=("$1|$3")
+  results+=("    <testcase name=\"$1\">")
+  if [[ "$2" != 0 ]]; then
+    results+=("      <failure message=\"${3//\"/&quot;}\"/>")
+    failures=$((failures + 1))
+    echo "FAILED $1: $3"
+  fi
+  results+=("    </testcase>")
 }
 write_report() {
+  local count=$(( $(printf '%s\n' "${results[@]}" | grep -c '<testcase') ))
   {
     echo '<?xml version="1.0" encoding="UTF-8"?>'
-    echo "<testsuites tests=\"${#cases[@]}\" failures=\"${#failures[@]}\" errors=\"0\" disabled=\"0\" name=\"vesk_wine_e2e\">"
-    echo "  <testsuite name=\"VeskUnderWine\" tests=\"${#cases[@]}\" failures=\"${#failures[@]}\" errors=\"0\" disabled=\"0\">"
-    local name entry message
-    for name in "${cases[@]}"; do
-      echo "    <testcase name=\"$name\">"
-      for entry in "${failures[@]}"; do
-        [[ "${entry%%|*}" == "$name" ]] || continue
-        message=${entry#*|}
-        message=${message//&/&amp;} message=${message//\"/&quot;} message=${message//</&lt;}
-        echo "      <failure message=\"$message\"/>"
-      done
-      echo "    </testcase>"
-    done
+    echo "<testsuites tests=\"$count\" failures=\"$failures\" errors=\"0\" disabled=\"0\" name=\"vesk_wine_e2e\">"
+    echo "  <testsuite name=\"VeskUnderWine\" tests=\"$count\" failures=\"$failures\" errors=\"0\" disabled=\"0\">"
+    printf '%s\n' "${results[@]}"
     echo "  </testsuite>"
     echo "</testsuites>"
   } >"$report"
-  for entry in "${failures[@]}"; do echo "FAILED ${entry%%|*}: ${entry#*|}"; done
-  echo "${#cases[@]} checks, ${#failures[@]} failed"
 }
 
-# Without a private mount namespace the identity files cannot be given to
-# Wine: say so and fail, never pass without having run.
-unshare_cmd=()
-if unshare -m true 2>/dev/null; then
-  unshare_cmd=(unshare -m)
-elif unshare -mr true 2>/dev/null; then
-  unshare_cmd=(unshare -mr)
+# Without a private mount namespace Wine cannot be given the identity: say
+# so and fail, never pass without having run.
+if unshare -m true 2>/dev/null; then namespace=(unshare -m)
+elif unshare -mr true 2>/dev/null; then namespace=(unshare -mr)
 else
-  check PrivateMountNamespace 1 "unshare -m and unshare -mr are refused here: this test needs a private mount namespace (run it as root or allow user namespaces)"
+  check PrivateMountNamespace 1 "unshare -m and unshare -mr are both refused: this test needs a private mount namespace (root, or user namespaces allowed)"
   write_report
   exit 1
 fi
-check PrivateMountNamespace 0 ""
 
 (
   flock 9
   if [[ ! -f "$prefix/system.reg" ]]; then "$wine" wineboot -i >/dev/null 2>&1; wineserver -w; fi
 ) 9>"$prefix.lock"
-
 work=$(mktemp -d /tmp/vesk-e2e.XXXXXX)
 trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 
-# One run: a fresh folder with the program, its skins and the stand-ins, the
-# identity strings of the chassis, no timetable. Sets $outcome and $folder.
-run_case() {  # name, driver step, chassis_vendor, chassis_version
+# The Run values are removed before each run (nothing earlier may count)
+# and at the end: the prefix is shared, and Wine starts what they name.
+clear_run_values() { for key in "${run_keys[@]}"; do "$wine" reg delete "$key" /v VESK /f >/dev/null 2>&1; done; }
+run_values() { for key in "${run_keys[@]}"; do "$wine" reg query "$key" /v VESK 2>/dev/null; done |
+               tr -d '\r' | sed -n 's/^ *VESK *REG_SZ *//p'; }
+
+# One run in a fresh folder: program, skins, stand-ins, the chassis strings.
+# Sets $folder, $driver_saw and $outcome ("exit N").
+run_case() {  # name, driver step, chassis_version
   folder=$work/$1
   mkdir -p "$folder/dmi"
-  cp "$vesk" "$winring0" "$winio" "$driver" "$folder/" && cp -r "$skin" "$folder/skin"
-  printf '%s\n' "$3" >"$folder/dmi/chassis_vendor"
-  printf '%s\n' "$4" >"$folder/dmi/chassis_version"
-  printf '%s\n' "E2E-0001" >"$folder/dmi/chassis_serial"
-  printf '%s\n' 3 >"$folder/dmi/chassis_type"
-  # Nothing of an earlier run may be taken for this one's.
-  "$wine" reg delete "$run_key" /v VESK /f >/dev/null 2>&1
-  "$wine" reg delete "$machine_run_key" /v VESK /f >/dev/null 2>&1
-  # A fresh wineserver, started inside the namespace on this display.
+  cp "${program_files[@]}" "$folder/" && cp -r "$skin" "$folder/skin"
+  printf 'VESK\n' >"$folder/dmi/chassis_vendor"
+  printf '%s\n' "$3" >"$folder/dmi/chassis_version"
+  printf 'E2E-0001\n' >"$folder/dmi/chassis_serial"
+  printf '3\n' >"$folder/dmi/chassis_type"
+  clear_run_values
+  # A fresh wineserver, started inside the namespace on this run's display.
   wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
-  local runner=()
-  [[ -z "${DISPLAY:-}" ]] && runner=(xvfb-run -a -s "-screen 0 1024x768x24")
-  outcome=$("${unshare_cmd[@]}" "${runner[@]}" bash "$0" --in-namespace "$folder" "$2" 2>&1 | tail -n 1)
-  echo "== $1: $outcome"
-  cat "$folder/driver.txt" 2>/dev/null
+  local display=()
+  [[ -z "${DISPLAY:-}" ]] && display=(xvfb-run -a -s "-screen 0 1024x768x24")
+  outcome=$("${namespace[@]}" "${display[@]}" bash "$0" --in-namespace "$folder" "$2" 2>&1 | tail -n 1)
+  driver_saw=$(tr '\n' ' ' <"$folder/driver.txt" 2>/dev/null)
+  echo "== $1: $outcome; the driver saw: $driver_saw"
 }
+check PrivateMountNamespace 0 ""
 
-# The value under a Run key, or nothing.
-run_value() { "$wine" reg query "$1" /v VESK 2>/dev/null | tr -d '\r' | sed -n 's/^ *VESK *REG_SZ *//p'; }
+run_case other-board box "H610M OPEN"
+[[ "$outcome" == "exit 0" && "$driver_saw" == "box: Error: This Modle is not compatible with VESK technology! " &&
+   -z "$(run_values)" ]]
+check OtherBoardIsRefusedWithItsMessageAndRegistersNothing $? "$outcome; $driver_saw; Run values: $(run_values)"
 
-# --- another board: refused with its message, nothing registered ---
-run_case other-board box "VESK" "H610M OPEN"
-grep -q "^box: Error: This Modle is not compatible with VESK technology!$" "$folder/driver.txt"
-check OtherBoardIsRefusedWithItsMessage $? "expected the not-compatible box alone; the driver saw: $(tr '\n' ' ' <"$folder/driver.txt" 2>/dev/null)"
-[[ "$outcome" == "exit 0" ]]
-check RefusedProgramEndsWithCode0 $? "the program's end: $outcome"
-[[ -z "$(run_value "$run_key")$(run_value "$machine_run_key")" ]]
-check RefusedBoardRegistersNothing $? "a Run value was written on a refused board"
+run_case accepted-board exit "RM415 OPEN"
+[[ "$outcome" == "exit 0" && "$driver_saw" == *"hidden in the notification area exited through the tray menu "* ]]
+check AcceptedBoardStartsInTheTrayAndExitsThroughItsMenu $? "$outcome; $driver_saw"
 
-# --- the board it was made for: main window, tray menu exit ---
-run_case accepted-board exit "VESK" "RM415 OPEN"
-grep -q "^exited through the tray menu$" "$folder/driver.txt"
-check AcceptedBoardStartsInTheTrayAndExitsThroughItsMenu $? "the driver saw: $(tr '\n' ' ' <"$folder/driver.txt" 2>/dev/null)"
-[[ "$outcome" == "exit 0" ]]
-check TrayMenuExitEndsWithCode0 $? "the program's end: $outcome"
+expected="Z:${folder//\//\\}\\VESK.exe"
+[[ "$(run_values)" == "$expected"$'\n'"$expected" ]]
+check BothRunValuesNameThisProgramInTheTestPrefix $? "found: $(run_values | tr '\n' ' ')expected twice: $expected"
 
-windows_path="Z:${folder//\//\\}\\VESK.exe"
-user_value=$(run_value "$run_key") machine_value=$(run_value "$machine_run_key")
-[[ "$user_value" == "$windows_path" && "$machine_value" == "$windows_path" ]]
-check RunValuesNameThisProgramInTheTestPrefix $? "user: '$user_value', machine: '$machine_value', expected '$windows_path'"
-# The folder's name is new to this run: a registry outside the prefix that
-# names it was written by this run.
-leaked=0
-for hive in "$HOME"/.wine/*.reg; do
-  [[ -f "$hive" ]] && grep -qF "$(basename "$work")" "$hive" && leaked=1
-done
-check RunValuesStayInTheTestPrefix $leaked "a registry outside $prefix names $folder"
-
-# Every command line that mentions a shutdown: the program's own (through
-# Cmd.exe) and what they started in turn. Only the abort at exit may be there.
-shutdowns=$(grep -o 'CreateProcessInternalW app [^ ]* cmdline L"[^"]*shutdown[^"]*"' "$folder/process.txt" 2>/dev/null |
+# The program's own command lines go through Cmd.exe; what they start in
+# turn is traced too. Only the abort at exit may mention a shutdown.
+shutdowns=$(grep -o 'CreateProcessInternalW app [^ ]* cmdline L"[^"]*shutdown[^"]*"' "$folder/process.txt" |
             sed 's/.*cmdline L"//; s/"$//' | sort -u)
 [[ "$(grep '^Cmd.exe' <<<"$shutdowns")" == "Cmd.exe /C shutdown -a" ]] && ! grep -qv -- ' -a$' <<<"$shutdowns"
-check OnlyTheShutdownAbortIsRun $? "shutdown command lines: '$(echo $shutdowns)'"
+check OnlyTheShutdownAbortIsRun $? "shutdown command lines: $(echo $shutdowns)"
 
-# The prefix is shared with the other Wine tests, and Wine starts what the
-# Run keys name: leave them as they were.
-"$wine" reg delete "$run_key" /v VESK /f >/dev/null 2>&1
-"$wine" reg delete "$machine_run_key" /v VESK /f >/dev/null 2>&1
-
+clear_run_values
 write_report
-(( ${#failures[@]} == 0 ))
+(( failures == 0 ))

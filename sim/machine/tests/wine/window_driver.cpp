@@ -50,11 +50,12 @@ void PressAltJ() {
   SendInput(4, keys, sizeof(INPUT));
 }
 
-int Show(double seconds) {
+// Waits for the main window and for the program to move it into the tray.
+HWND MainWindowInTray(double seconds) {
   HWND window = nullptr;
   if (!WaitFor([&] { return (window = FindWindowW(kMainWindowClass, nullptr)) != nullptr; }, seconds)) {
     std::printf("no window of class VESKMainFrame after %.0f s\n", seconds);
-    return 1;
+    return nullptr;
   }
   wchar_t title[128] = {};
   GetWindowTextW(window, title, 128);
@@ -62,10 +63,15 @@ int Show(double seconds) {
   // Give the program its moment to move the window into the tray.
   if (!WaitFor([&] { return !IsWindowVisible(window); }, 5)) {
     std::printf("the window is visible: it did not start in the notification area\n");
-    return 1;
+    return nullptr;
   }
   std::printf("hidden in the notification area\n");
+  return window;
+}
 
+int Show(double seconds) {
+  const HWND window = MainWindowInTray(seconds);
+  if (window == nullptr) return 1;
   PressAltJ();
   if (WaitFor([&] { return IsWindowVisible(window) != FALSE; }, 5)) {
     std::printf("visible after Alt+J (SendInput)\n");
@@ -85,74 +91,34 @@ int Show(double seconds) {
   return 1;
 }
 
+// Sends the main window what ends it and waits for it to go.
+int EndWith(HWND window, UINT message, WPARAM wParam, const char* what, const char* done, double seconds) {
+  PostMessageW(window, message, wParam, 0);
+  if (!WaitFor([] { return FindWindowW(kMainWindowClass, nullptr) == nullptr; }, seconds)) {
+    std::printf("the window is still there after %s\n", what);
+    return 1;
+  }
+  std::printf("%s\n", done);
+  return 0;
+}
+
 int Close(double seconds) {
   const HWND window = FindWindowW(kMainWindowClass, nullptr);
   if (window == nullptr) {
     std::printf("no window of class VESKMainFrame to close\n");
     return 1;
   }
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  if (!WaitFor([] { return FindWindowW(kMainWindowClass, nullptr) == nullptr; }, seconds)) {
-    std::printf("the window is still there after WM_CLOSE\n");
-    return 1;
-  }
-  std::printf("closed\n");
-  return 0;
-}
-
-// Waits for the main window and for the program to move it into the tray.
-HWND MainWindowInTray(double seconds) {
-  HWND window = nullptr;
-  if (!WaitFor([&] { return (window = FindWindowW(kMainWindowClass, nullptr)) != nullptr; }, seconds)) {
-    std::printf("no window of class VESKMainFrame after %.0f s\n", seconds);
-    return nullptr;
-  }
-  if (!WaitFor([&] { return !IsWindowVisible(window); }, 5)) {
-    std::printf("the window is visible: it did not start in the notification area\n");
-    return nullptr;
-  }
-  std::printf("found VESKMainFrame hidden in the notification area\n");
-  return window;
+  return EndWith(window, WM_CLOSE, 0, "WM_CLOSE", "closed", seconds);
 }
 
 int Exit(double seconds) {
   const HWND window = MainWindowInTray(seconds);
   if (window == nullptr) return 1;
   // What choosing "exit" in the icon's menu sends the window.
-  PostMessageW(window, WM_COMMAND, kTrayMenuExit, 0);
-  if (!WaitFor([] { return FindWindowW(kMainWindowClass, nullptr) == nullptr; }, seconds)) {
-    std::printf("the window is still there after the tray menu's exit\n");
-    return 1;
-  }
-  std::printf("exited through the tray menu\n");
-  return 0;
+  return EndWith(window, WM_COMMAND, kTrayMenuExit, "the tray menu's exit", "exited through the tray menu", seconds);
 }
 
-std::string Utf8(const std::wstring& text) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), length, nullptr, nullptr);
-  utf8.resize(utf8.size() - 1);
-  return utf8;
-}
-
-std::wstring WindowText(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return text;
-}
-
-BOOL CALLBACK CollectStaticText(HWND child, LPARAM collected) {
-  wchar_t className[32] = {};
-  GetClassNameW(child, className, 32);
-  const std::wstring text = WindowText(child);
-  // The box's icon is a static control too, without text.
-  if (_wcsicmp(className, kStaticClass) == 0 && !text.empty()) *reinterpret_cast<std::wstring*>(collected) += text;
-  return TRUE;
-}
-
-// A message box counts once it shows with its caption: it gets its texts
-// after it was created.
+// A shown message box: it gets its caption only after it was created.
 BOOL CALLBACK FindShownBox(HWND window, LPARAM found) {
   wchar_t className[32] = {};
   GetClassNameW(window, className, 32);
@@ -161,6 +127,15 @@ BOOL CALLBACK FindShownBox(HWND window, LPARAM found) {
   }
   *reinterpret_cast<HWND*>(found) = window;
   return FALSE;
+}
+
+// The texts of the box's static controls (its icon is one too, without text).
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM collected) {
+  wchar_t className[32] = {}, text[512] = {};
+  GetClassNameW(child, className, 32);
+  GetWindowTextW(child, text, 512);
+  if (_wcsicmp(className, kStaticClass) == 0) *reinterpret_cast<std::wstring*>(collected) += text;
+  return TRUE;
 }
 
 int Box(double seconds) {
@@ -173,16 +148,14 @@ int Box(double seconds) {
     std::printf("no message box after %.0f s\n", seconds);
     return 1;
   }
+  wchar_t caption[128] = {};
+  GetWindowTextW(box, caption, 128);
   std::wstring text;
   EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
-  std::printf("box: %s: %s\n", Utf8(WindowText(box)).c_str(), Utf8(text).c_str());
+  std::printf("box: %ls: %ls\n", caption, text.c_str());  // English texts: the test's locale
   const bool mainWindow = FindWindowW(kMainWindowClass, nullptr) != nullptr;
   if (mainWindow) std::printf("a main window exists beside the box\n");
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  if (!WaitFor([&] { return IsWindow(box) == FALSE; }, 10)) {
-    std::printf("the box is still there after OK\n");
-    return 1;
-  }
   return mainWindow ? 1 : 0;
 }
 
