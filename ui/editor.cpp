@@ -159,7 +159,7 @@ void CDuiFrameWnd::ReportFileFailure(FileTask task, const FileResult& result) {
   const FileFailureTexts& texts = IsChinese(LangID) ? kFileFailureChinese : kFileFailureEnglish;
   std::string text = task == FileTask::kLoad ? texts.load : task == FileTask::kSave ? texts.save : texts.clear;
   const std::string reason = ScheduleFilePath(os_).empty() ? texts.noFolder : result.reason;
-  if (!reason.empty()) text += " " + reason;
+  if (!reason.empty()) text += (IsChinese(LangID) ? "" : " ") + reason;
   os_.ShowMessageBox(text, texts.caption, kMbIconError);
 }
 
