@@ -65,6 +65,35 @@ TEST(Win32Process, SecondClaimOfTheMutexSeesTheFirst) {
   const std::string name = "VESK-test-mutex-" + std::to_string(GetCurrentProcessId());
   EXPECT_FALSE(os.CreateSingleInstanceMutex(name));
   EXPECT_TRUE(os.CreateSingleInstanceMutex(name));
+
+  // A first instance running elevated: its mutex denies this one access.
+  const std::wstring guarded = ToWide(name + "-elevated");
+  SECURITY_DESCRIPTOR denyAll;
+  ASSERT_TRUE(InitializeSecurityDescriptor(&denyAll, SECURITY_DESCRIPTOR_REVISION));
+  ACL emptyAcl;
+  ASSERT_TRUE(InitializeAcl(&emptyAcl, sizeof emptyAcl, ACL_REVISION));
+  ASSERT_TRUE(SetSecurityDescriptorDacl(&denyAll, TRUE, &emptyAcl, FALSE));
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &denyAll, FALSE};
+  ASSERT_NE(CreateMutexW(&attributes, FALSE, guarded.c_str()), nullptr);
+  EXPECT_TRUE(os.CreateSingleInstanceMutex(ToUtf8(guarded)));
+}
+
+// A read-only timetable is not replaced behind the user's back, and the
+// system's reason comes back with the failure.
+TEST(Win32Files, AReadOnlyFileIsNotReplacedOrRemovedAndTheReasonIsGiven) {
+  Win32OsServices os;
+  const testing::ScratchFolder folder{"只读"};
+  const std::string path = folder.PathUtf8("TimeSetting.bin");
+  PutFile(ToWide(path), Pattern(126, 1));
+  ASSERT_TRUE(SetFileAttributesW(ToWide(path).c_str(), FILE_ATTRIBUTE_READONLY));
+  for (const FileResult& result : {os.ReplaceFileAtomically(path, Pattern(126, 2)), os.RemoveFile(path)}) {
+    EXPECT_EQ(result.status, FileResult::Status::kFailed);
+    EXPECT_FALSE(result.reason.empty());
+  }
+  EXPECT_EQ(GetFile(ToWide(path)), Pattern(126, 1));
+  SetFileAttributesW(ToWide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(os.RemoveFile(path));
+  EXPECT_EQ(os.RemoveFile(path).status, FileResult::Status::kMissing);
 }
 
 TEST(Win32Registry, WritesAStringValueUnderAThrowawayKey) {
