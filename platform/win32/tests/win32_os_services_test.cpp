@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/tests/win32_scratch.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
 namespace vesk::win32 {
@@ -78,20 +79,22 @@ TEST(Win32Process, SecondClaimOfTheMutexSeesTheFirst) {
   EXPECT_TRUE(os.CreateSingleInstanceMutex(ToUtf8(guarded)));
 }
 
-// A read-only timetable is not replaced behind the user's back, and the
-// system's reason comes back with the failure.
-TEST(Win32Files, AReadOnlyFileIsNotReplacedOrRemovedAndTheReasonIsGiven) {
+// A timetable another program holds open is neither replaced nor removed,
+// and the system's reason comes back with the failure.
+TEST(Win32Files, AFileThatCannotBeChangedFailsWithTheSystemsReason) {
   Win32OsServices os;
-  const testing::ScratchFolder folder{"只读"};
+  const testing::ScratchFolder folder{"占用"};
   const std::string path = folder.PathUtf8("TimeSetting.bin");
   PutFile(ToWide(path), Pattern(126, 1));
-  ASSERT_TRUE(SetFileAttributesW(ToWide(path).c_str(), FILE_ATTRIBUTE_READONLY));
-  for (const FileResult& result : {os.ReplaceFileAtomically(path, Pattern(126, 2)), os.RemoveFile(path)}) {
-    EXPECT_EQ(result.status, FileResult::Status::kFailed);
-    EXPECT_FALSE(result.reason.empty());
+  {
+    const UniqueHandle held{CreateFileW(ToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+    ASSERT_TRUE(held);
+    for (const FileResult& result : {os.ReplaceFileAtomically(path, Pattern(126, 2)), os.RemoveFile(path)}) {
+      EXPECT_EQ(result.status, FileResult::Status::kFailed);
+      EXPECT_FALSE(result.reason.empty());
+    }
   }
   EXPECT_EQ(GetFile(ToWide(path)), Pattern(126, 1));
-  SetFileAttributesW(ToWide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_TRUE(os.RemoveFile(path));
   EXPECT_EQ(os.RemoveFile(path).status, FileResult::Status::kMissing);
 }
