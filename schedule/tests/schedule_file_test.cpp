@@ -32,9 +32,7 @@ TEST_F(ScheduleFile, LivesBesideTheExecutableAlsoInAChineseFolder) {
   // An unknown or relative folder never becomes a file in the working folder.
   for (const char* module : {"", "VESK.exe", "bin\\VESK.exe"}) {
     os.SetModulePath(module);
-    EXPECT_EQ(ScheduleFilePath(os), "") << module;
-    EXPECT_FALSE(WriteScheduleFile(os, monday)) << module;
-    EXPECT_FALSE(DeleteScheduleFile(os)) << module;
+    EXPECT_FALSE(WriteScheduleFile(os, monday) || DeleteScheduleFile(os)) << module;
   }
   EXPECT_TRUE(os.FileOps().empty());
 }
