@@ -181,15 +181,6 @@ TEST(Tray, HideRestoreAndHotKeyNeverMakeTwoIcons) {
   EXPECT_EQ(rig.desktop.ForegroundWindow(), rig.main);
 }
 
-TEST(Tray, HotKeyBringsAMinimisedWindowBackRestored) {
-  WindowRig rig;
-  rig.Start();
-  rig.ShowMain();
-  rig.desktop.SendMessage(rig.main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  rig.ShowMain();
-  EXPECT_FALSE(rig.desktop.IsIconic(rig.main));
-}
-
 TEST(Tray, MenuExitStopsAbortsReleasesAndEndsInOrder) {
   Warned rig;
   rig.desktop.SetCursorPos({1700, 1060});
