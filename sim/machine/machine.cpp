@@ -118,14 +118,15 @@ class MachineOs final : public SimulatedOs {
     if (written) hooks_.registry(root, subKey, valueName, data);
     return written;
   }
-  bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
-    const bool written = SimulatedOs::ReplaceFileAtomically(path, bytes);
+  FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
+    FileResult written = SimulatedOs::ReplaceFileAtomically(path, bytes);
     if (written && path == ScheduleFilePath(*this)) hooks_.saved();
     return written;
   }
-  bool RemoveFile(const std::string& path) override {
-    const bool removed = SimulatedOs::RemoveFile(path);
-    if (path == ScheduleFilePath(*this)) hooks_.removed();
+  // A file that was not there is as cleared as one that was removed.
+  FileResult RemoveFile(const std::string& path) override {
+    FileResult removed = SimulatedOs::RemoveFile(path);
+    if (removed.status != FileResult::Status::kFailed && path == ScheduleFilePath(*this)) hooks_.removed();
     return removed;
   }
 
