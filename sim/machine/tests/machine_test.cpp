@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <regex>
 #include <string>
 #include <vector>
@@ -198,6 +200,145 @@ TEST(MachineWeek, CoalescedTicksChangeNothingThatShows) {
     const auto everyTick = scenario.Play().lines;
     EXPECT_THAT(coalesced, ElementsAreArray(everyTick)) << profile;
     EXPECT_THAT(coalesced, Contains(HasSubstr(" save")));
+  }
+}
+
+// --- random timetables ---
+
+// Our own generator: a seed gives the same timetables on every machine.
+struct Lcg {
+  uint64_t state;
+  int Next(int bound) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<int>((state >> 33) % static_cast<uint64_t>(bound));
+  }
+};
+
+// Valid weeks: days off, up to three periods a day (some only minutes
+// long), gaps often within the three minutes of grace, some periods up to
+// 23:59 or from 00:00, stored in any phase order.
+std::vector<PhaseSpec> RandomWeek(Lcg& rng) {
+  std::vector<PhaseSpec> week;
+  for (int day = 0; day < 7; ++day) {
+    if (rng.Next(4) == 0) continue;
+    std::vector<PhaseSpec> periods;
+    int t = rng.Next(3) == 0 ? rng.Next(3) : rng.Next(600);
+    for (int n = 0; n < 3; ++n) {
+      const int length = rng.Next(3) == 0 ? 1 + rng.Next(6) : 10 + rng.Next(240);
+      if (t + length > HM(23, 59)) break;
+      periods.push_back({day, static_cast<uint16_t>(t), static_cast<uint16_t>(t + length)});
+      t += length + (rng.Next(2) == 0 ? 1 + rng.Next(4) : 10 + rng.Next(400));
+    }
+    if (!periods.empty() && rng.Next(4) == 0) periods.back().end = HM(23, 59);
+    if (rng.Next(2) == 0) std::reverse(periods.begin(), periods.end());
+    week.insert(week.end(), periods.begin(), periods.end());
+  }
+  if (week.empty()) week.push_back({3, HM(10, 0), HM(11, 0)});
+  return week;
+}
+
+// What the rules say, worked out on the minutes since Sunday 2026-12-06
+// 00:00 from the list of periods alone: the machine runs inside a period;
+// outside every one it shuts down at the first minute from which the next
+// period begins more than three minutes later, and goes off 30 seconds
+// after; the chip switches it on at that period's start. Each is "the
+// minute's first seconds, event" as the timeline shows it.
+struct Expectation {
+  struct Shutdown {
+    long minute;
+    long started;  // the program's start before it
+  };
+  std::vector<std::pair<SimTime, std::string>> power;
+  std::vector<Shutdown> shutdowns;
+};
+
+SimTime At(long minute, int second = 0) {
+  return ParseSimTime("2026-12-06 00:00:00").value() + minutes{minute} + seconds{second};
+}
+
+std::string WeekTime(long minute) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%ld %02ld:%02ld", minute / 1440 % 7, minute % 1440 / 60, minute % 60);
+  return text;
+}
+
+Expectation Expect(const std::vector<PhaseSpec>& week, long from, long until) {
+  std::vector<std::pair<long, long>> periods;
+  for (long w = 0; w * 7 * 1440 <= until + 7 * 1440; ++w) {
+    for (const PhaseSpec& p : week) periods.push_back({(7 * w + p.weekday) * 1440 + p.start, (7 * w + p.weekday) * 1440 + p.end});
+  }
+  const auto inside = [&](long m) {
+    return std::any_of(periods.begin(), periods.end(), [&](const auto& p) { return p.first <= m && m < p.second; });
+  };
+  const auto nextStart = [&](long m) {
+    long next = std::numeric_limits<long>::max();
+    for (const auto& p : periods) {
+      if (p.first > m) next = std::min(next, p.first);
+    }
+    return next;
+  };
+  Expectation expected;
+  expected.power.push_back({At(from), "on cause=power"});
+  for (long started = from;;) {
+    long m = started;
+    while (inside(m) || nextStart(m) - m <= 3) ++m;
+    if (m >= until) break;
+    expected.shutdowns.push_back({m, started});
+    expected.power.push_back({At(m, 30), "off"});
+    started = nextStart(m);
+    if (started >= until) break;
+    expected.power.push_back({At(started), "on cause=alarm"});
+  }
+  return expected;
+}
+
+// The lines are the expected events, each within the two seconds the clock
+// tick's phase may add.
+void ExpectAtTheirTimes(const std::vector<std::string>& lines, const std::vector<std::pair<SimTime, std::string>>& expected) {
+  ASSERT_EQ(lines.size(), expected.size()) << (lines.empty() ? "" : lines.back());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto late = TimeOf(lines[i]) - expected[i].first;
+    EXPECT_TRUE(late >= seconds{0} && late < seconds{2} && lines[i].substr(20) == expected[i].second)
+        << lines[i] << " expected " << FormatSimTime(expected[i].first) << " " << expected[i].second;
+  }
+}
+
+TEST(MachineWeek, RandomTimetablesShutDownPowerOnAndWarnWhereTheRulesSay) {
+  constexpr long kRunMinutes = 2 * 7 * 1440;
+  Lcg rng{20261206};
+  for (int run = 0; run < 3; ++run) {
+    const std::vector<PhaseSpec> week = RandomWeek(rng);
+    const long from = rng.Next(7 * 1440);
+    const char* board = run % 2 == 0 ? "rtc-a2-amd" : "mcu-intel-i2c";
+    std::string described = std::string(board) + " from " + FormatSimTime(At(from)) + ":";
+    for (const PhaseSpec& p : week) {
+      described += " " + WeekTime(p.weekday * 1440L + p.start) + "-" + WeekTime(p.end).substr(2);
+    }
+    SCOPED_TRACE(described);
+
+    const Timeline timeline = Scenario(board, FormatSimTime(At(from)).c_str(), minutes{kRunMinutes}).Week(week).Play();
+    const Expectation expected = Expect(week, from, from + kRunMinutes);
+    ExpectAtTheirTimes(timeline.Only({"on", "off"}), expected.power);
+
+    // A warning for each shutdown, five minutes before it unless the program
+    // started less than six minutes before; none for anything else.
+    std::vector<std::pair<SimTime, std::string>> commands, warnings;
+    for (const auto& shutdown : expected.shutdowns) {
+      commands.push_back({At(shutdown.minute), "command line=\"Cmd.exe /C shutdown -s -f -t 30\""});
+      if (shutdown.minute - shutdown.started >= 6) {
+        warnings.push_back({At(shutdown.minute - 5), "warning shutdown=\"" + WeekTime(shutdown.minute) + "\""});
+      }
+    }
+    ExpectAtTheirTimes(timeline.Only({"command"}), commands);
+    std::vector<std::string> warned;
+    for (const auto& line : timeline.Only({"warning"})) {
+      const auto started = std::find_if(expected.shutdowns.begin(), expected.shutdowns.end(), [&](const auto& s) {
+        return line.find(WeekTime(s.minute)) != std::string::npos && s.minute - s.started < 6 &&
+               TimeOf(line) >= At(s.started) && TimeOf(line) < At(s.minute);
+      });
+      if (started == expected.shutdowns.end()) warned.push_back(line);  // the early start's warning aside
+    }
+    ExpectAtTheirTimes(warned, warnings);
   }
 }
 
