@@ -400,6 +400,17 @@ TEST(MachineScript, UserActionsAndTheirEffects) {
         "2026-12-07 10:20:10 command line=\"Cmd.exe /C shutdown -a\"",
         "2026-12-07 10:20:10 postpone minutes=5 shutdown=\"1 10:25\"",
         "2026-12-07 10:25:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"", "2026-12-07 10:25:30 off"}},
+      // The user aborts the system's shutdown: the machine stays on, nothing
+      // is issued again overnight, the next period's end shuts down again.
+      {"mcu-amd", "2026-12-07 17:20:00", std::chrono::hours{24} + minutes{15},
+       {{1, HM(8, 0), HM(17, 30)}, {2, HM(8, 0), HM(17, 30)}},
+       "2026-12-07 17:30:10 abort\n2026-12-07 18:00:00 abort\n", {"warning", "action", "command", "off"}, nullptr,
+       {"2026-12-07 17:25:00 warning shutdown=\"1 17:30\"",
+        "2026-12-07 17:30:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
+        "2026-12-07 17:30:10 action line=1 do=\"abort\"",
+        "2026-12-07 18:00:00 action line=2 do=\"abort\" failed=\"no system shutdown is in progress\"",
+        "2026-12-08 17:25:00 warning shutdown=\"2 17:30\"",
+        "2026-12-08 17:30:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"", "2026-12-08 17:30:30 off"}},
       // A timetable made and saved by the user survives the power cycle.
       {"mcu-intel-smbus", "2026-12-07 08:00:00", std::chrono::hours{24 * 7} + minutes{10}, {},
        "2026-12-07 08:00:10 open\n2026-12-07 08:00:20 select Monday\n"
