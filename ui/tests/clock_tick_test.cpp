@@ -75,55 +75,6 @@ TEST(ClockTick, NoShutdownWhenThePowerOnFollowsWithinThreeMinutes) {
   }
 }
 
-// Times of the notices: one per warning raised.
-std::vector<std::string> NoticeTimes(WindowRig& rig) {
-  std::vector<std::string> times;
-  for (const auto& notice : rig.desktop.Dialogs()) times.push_back(sim::FormatSimTime(notice.createdAt).substr(11, 8));
-  return times;
-}
-
-// 10:06 postponed to 10:40, where the next period begins within three
-// minutes: the postponement is spent unused and 11:00 counts again.
-TEST(ClockTick, PostponementThatPassesUnusedIsSpent) {
-  WindowRig rig{"mcu-amd", "2026-12-07 10:04:00"};
-  WeekSchedule week = Daily(HM(8, 0), HM(10, 10));
-  for (auto& day : week.Days) day.Phases[1] = {1, HM(10, 42), HM(11, 0)};
-  rig.SetFile(week);
-  rig.Start();
-  rig.RunUntil("2026-12-07 10:06:00");
-  rig.Postpone(0, 30);
-  rig.RunUntil("2026-12-07 11:01:00");
-  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("11:00:00", kShutdown)));
-  EXPECT_THAT(NoticeTimes(rig), ElementsAre("10:05:00", "10:55:00"));
-}
-
-// Started a minute before the first period; its end is skipped because the
-// next period begins two minutes later.
-TEST(ClockTick, WarningOnlyBeforeShutdownsThatTakePlace) {
-  WindowRig rig{"mcu-amd", "2026-12-07 07:59:00"};
-  WeekSchedule week = Daily(HM(8, 0), HM(8, 10));
-  for (auto& day : week.Days) day.Phases[1] = {1, HM(8, 12), HM(8, 30)};
-  rig.SetFile(week);
-  rig.Start();
-  rig.RunUntil("2026-12-07 08:31:00");
-  EXPECT_THAT(NoticeTimes(rig), ElementsAre("08:25:00"));
-  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("08:30:00", kShutdown)));
-}
-
-// The machine stays on after the shutdown command (aborted by hand or
-// refused): not issued again between the periods, but again at the next
-// period's end, with its warning.
-TEST(ClockTick, ShutdownThatDidNotHappenComesAgainAtTheNextPeriodsEnd) {
-  WindowRig rig{"mcu-amd", "2026-12-07 10:04:00"};
-  WeekSchedule week = Daily(HM(8, 0), HM(10, 10));
-  for (auto& day : week.Days) day.Phases[1] = {1, HM(10, 20), HM(10, 30)};
-  rig.SetFile(week);
-  rig.Start();
-  rig.RunUntil("2026-12-07 10:31:00");
-  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("10:10:00", kShutdown), Ran("10:30:00", kShutdown)));
-  EXPECT_THAT(NoticeTimes(rig), ElementsAre("10:05:00", "10:25:00"));
-}
-
 // The RTC is written when the next power-on moves on (a phase began) and
 // otherwise only to acknowledge its fired alarm.
 TEST(AlarmRefresh, RealTimeClockIsWrittenOnlyWhenThePowerOnChanges) {
