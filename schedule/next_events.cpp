@@ -87,7 +87,9 @@ LocalTime PostponedShutdownAt(const WeekSchedule& schedule, const Postponement& 
 // `minutes` later than `time`, across midnight into the next weekday.
 LocalTime MinutesLater(const LocalTime& time, int minutes) {
   const int minute = MinuteOfDay(time) + minutes;
-  if (minute < kMinutesPerDay || !IsWeekday(time.wDayOfWeek)) return At(time, time.wDayOfWeek, static_cast<uint16_t>(minute));
+  if (minute < kMinutesPerDay || !IsWeekday(time.wDayOfWeek)) {
+    return At(time, time.wDayOfWeek, static_cast<uint16_t>(minute));
+  }
   return At(time, static_cast<uint16_t>((time.wDayOfWeek + 1) % kDaysPerWeek),
             static_cast<uint16_t>(minute - kMinutesPerDay));
 }
