@@ -64,6 +64,36 @@ uint16_t EarliestStart(const DaySchedule& day, std::optional<uint16_t> after) {
   return earliest;
 }
 
+// The phase of today that is on and runs at `now`, if any.
+const Phase* RunningPhase(const WeekSchedule& schedule, const LocalTime& now) {
+  if (!IsWeekday(now.wDayOfWeek)) return nullptr;
+  const uint16_t nowMinute = MinuteOfDay(now);
+  for (const Phase& phase : DayOf(schedule, now.wDayOfWeek).Phases) {
+    if (phase.IsOn() && phase.Start <= nowMinute && nowMinute < phase.End) return &phase;
+  }
+  return nullptr;
+}
+
+// The shutdown an active postponement asks for; the current minute when its
+// day is not one that counts from today.
+LocalTime PostponedShutdownAt(const WeekSchedule& schedule, const Postponement& postponement, const LocalTime& now) {
+  const uint8_t targetDay = postponement.Day[Postponement::kTarget];
+  if (!TargetDayHonoured(now.wDayOfWeek, targetDay)) return now;
+  const auto target = static_cast<uint16_t>(postponement.Hour[Postponement::kTarget] * kMinutesPerHour +
+                                            postponement.Minute[Postponement::kTarget]);
+  return At(now, targetDay, PostponedMinute(DayOf(schedule, targetDay), target));
+}
+
+// `minutes` later than `time`, across midnight into the next weekday.
+LocalTime MinutesLater(const LocalTime& time, int minutes) {
+  const int minute = MinuteOfDay(time) + minutes;
+  if (minute < kMinutesPerDay || !IsWeekday(time.wDayOfWeek)) {
+    return At(time, time.wDayOfWeek, static_cast<uint16_t>(minute));
+  }
+  return At(time, static_cast<uint16_t>((time.wDayOfWeek + 1) % kDaysPerWeek),
+            static_cast<uint16_t>(minute - kMinutesPerDay));
+}
+
 }  // namespace
 
 bool Postponement::IsActive() const {
@@ -77,24 +107,21 @@ uint16_t MinuteOfDay(const LocalTime& time) {
 
 LocalTime NextShutdownAt(const WeekSchedule& schedule, const Postponement& postponement,
                          const LocalTime& now) {
-  const uint16_t nowMinute = MinuteOfDay(now);
-  const unsigned today = now.wDayOfWeek;
-
-  if (!postponement.IsActive()) {
-    if (!IsWeekday(today)) return now;
-    for (const Phase& phase : DayOf(schedule, today).Phases) {
-      if (phase.IsOn() && phase.Start <= nowMinute && nowMinute < phase.End) {
-        return At(now, now.wDayOfWeek, phase.End);
-      }
-    }
-    return now;
+  if (postponement.IsActive() && !PostponementSpentAt(schedule, postponement, now)) {
+    return PostponedShutdownAt(schedule, postponement, now);
   }
+  if (const Phase* running = RunningPhase(schedule, now)) return At(now, now.wDayOfWeek, running->End);
+  return now;
+}
 
-  const uint8_t targetDay = postponement.Day[Postponement::kTarget];
-  if (!TargetDayHonoured(today, targetDay)) return now;
-  const auto target = static_cast<uint16_t>(postponement.Hour[Postponement::kTarget] * kMinutesPerHour +
-                                            postponement.Minute[Postponement::kTarget]);
-  return At(now, targetDay, PostponedMinute(DayOf(schedule, targetDay), target));
+bool PostponementSpentAt(const WeekSchedule& schedule, const Postponement& postponement, const LocalTime& now) {
+  if (!postponement.IsActive()) return false;
+  const LocalTime shutdown = PostponedShutdownAt(schedule, postponement, now);
+  return shutdown.wDayOfWeek == now.wDayOfWeek && MinuteOfDay(now) > MinuteOfDay(shutdown);
+}
+
+bool PeriodRunningAt(const WeekSchedule& schedule, const LocalTime& now) {
+  return RunningPhase(schedule, now) != nullptr;
 }
 
 LocalTime GetNextPowerOn(const WeekSchedule& schedule, const LocalTime& after) {
@@ -133,16 +160,21 @@ bool ShutdownDueAt(const WeekSchedule& schedule, const Postponement& postponemen
   return true;
 }
 
-bool WarningLeadReached(const LocalTime& now, const LocalTime& nextShutdown) {
-  int target = MinuteOfDay(nextShutdown);
-  if (nextShutdown.wDayOfWeek != now.wDayOfWeek) target += kMinutesPerDay;
-  return MinuteOfDay(now) + kWarningLeadMinutes >= target;
+std::optional<LocalTime> ComingShutdownAt(const WeekSchedule& schedule, const Postponement& postponement,
+                                          bool armed, const LocalTime& now) {
+  if (!armed) return std::nullopt;
+  // The clock tick decides minute by minute, so the same decision is asked
+  // of each minute ahead; a postponement spends itself on the way.
+  for (int ahead = 0; ahead <= kWarningLeadMinutes; ++ahead) {
+    const LocalTime minute = MinutesLater(now, ahead);
+    if (ShutdownDueAt(schedule, postponement, armed, minute)) return minute;
+  }
+  return std::nullopt;
 }
 
 bool WarningDueAt(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
                   const LocalTime& now) {
-  if (!armed) return false;
-  return WarningLeadReached(now, NextShutdownAt(schedule, postponement, now));
+  return ComingShutdownAt(schedule, postponement, armed, now).has_value();
 }
 
 LocalTime GetNextShutdown(const WeekSchedule& schedule, const Postponement& postponement,

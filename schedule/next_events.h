@@ -10,6 +10,7 @@
 // hour 33, minute 20).
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "platform/os_services.h"
 #include "schedule/week_schedule.h"
@@ -24,7 +25,9 @@ inline constexpr int kWarningLeadMinutes = 5;
 
 // A postponement of the shutdown. Index 0 of each pair is the origin (local
 // weekday, hour and minute when the user asked), index 1 the target (the
-// postponed shutdown). All zero means none.
+// postponed shutdown). All zero means none. Once the clock has passed the
+// postponed shutdown on its day the postponement is spent: it no longer
+// counts, and the running period's end is the next shutdown again.
 struct Postponement {
   std::array<uint8_t, 2> Day{};
   std::array<uint8_t, 2> Hour{};
@@ -49,9 +52,17 @@ LocalTime NextShutdownAt(const WeekSchedule& schedule, const Postponement& postp
 LocalTime GetNextPowerOn(const WeekSchedule& schedule, const LocalTime& after);
 bool ShutdownDueAt(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
                    const LocalTime& now);
-// The warning rule: now + 5 minutes reaches the shutdown; a shutdown on
-// another weekday than now's counts as tomorrow (+1440 minutes).
-bool WarningLeadReached(const LocalTime& now, const LocalTime& nextShutdown);
+// True when `postponement` is active but the clock has passed its shutdown
+// on that shutdown's day; the owner of the record drops it then.
+bool PostponementSpentAt(const WeekSchedule& schedule, const Postponement& postponement, const LocalTime& now);
+// A phase that is on runs now (no postponement taken into account).
+bool PeriodRunningAt(const WeekSchedule& schedule, const LocalTime& now);
+// The shutdown that will take place within the next five minutes (now
+// included), if any: the first minute at which the clock tick will find the
+// shutdown due. A shutdown that a power-on within three minutes skips is
+// none, and a short period that follows such a skip is seen through.
+std::optional<LocalTime> ComingShutdownAt(const WeekSchedule& schedule, const Postponement& postponement,
+                                          bool armed, const LocalTime& now);
 bool WarningDueAt(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
                   const LocalTime& now);
 
@@ -62,7 +73,8 @@ LocalTime GetNextShutdown(const WeekSchedule& schedule, const Postponement& post
 // weekday and minute, and the next power-on is more than 3 minutes away.
 bool IsShutdownDue(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
                    OsServices& os);
-// True when the timetable is in force and the warning lead is reached.
+// True when the timetable is in force and a shutdown that will take place
+// is at most five minutes away.
 bool IsWarningDue(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
                   OsServices& os);
 

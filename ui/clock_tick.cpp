@@ -54,7 +54,10 @@ void CDuiFrameWnd::OnClockTick() {
   }
   SetLabel(main_skin::kCurrentTime, clock.str());
 
-  if (m_Armed == 1) ServiceAlarmFlag();
+  if (m_Armed == 1) {
+    ServiceAlarmFlag();
+    FollowTheClock(now);
+  }
 
   if (IsShutdownDue(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_)) {
     if (m_ShutdownIssued == 0) {
@@ -63,7 +66,33 @@ void CDuiFrameWnd::OnClockTick() {
     }
     return;
   }
-  if (IsWarningDue() && m_WarningShown == 0) RaiseWarning();
+  WarnOfComingShutdown();
+}
+
+// A postponement whose shutdown has passed unused is spent, so the running
+// period's end counts again. Once a period runs, the shutdown at its end is
+// issued again, even when the last one was aborted or refused; outside every
+// period an aborted shutdown stays aborted instead of coming back each minute.
+void CDuiFrameWnd::FollowTheClock(const LocalTime& now) {
+  if (PostponementSpentAt(m_ActiveSchedule, CurrentPostponement(), now)) ClearPostponement();
+  if (m_ShutdownIssued == 1 && !CurrentPostponement().IsActive() && PeriodRunningAt(m_ActiveSchedule, now)) {
+    m_ShutdownIssued = 0;
+  }
+}
+
+// One warning for each shutdown that will take place, none for one that a
+// power-on within three minutes skips.
+void CDuiFrameWnd::WarnOfComingShutdown() {
+  const auto coming = ComingShutdownAt(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_.GetLocalTime());
+  if (!coming) {
+    m_WarningShown = 0;
+    return;
+  }
+  const bool sameShutdown = coming->wDayOfWeek == m_WarnedShutdown.wDayOfWeek &&
+                            MinuteOfDay(*coming) == MinuteOfDay(m_WarnedShutdown);
+  if (m_WarningShown == 1 && sameShutdown) return;
+  m_WarnedShutdown = *coming;
+  RaiseWarning();
 }
 
 void CDuiFrameWnd::RaiseWarning() {

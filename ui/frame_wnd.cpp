@@ -136,14 +136,17 @@ Postponement CDuiFrameWnd::CurrentPostponement() const {
 
 // Without a file the timetable stays empty, no day is selected and nothing
 // is in force until the user saves one. Without a known folder there is no
-// file to look for, and the user is told so.
+// file to look for, and the user is told so. A file with no period switched
+// on (empty, zeroed, damaged or copied by hand; a save never writes one)
+// counts as none: in force it would shut the machine down at every start and
+// set the wake-up to that very minute. The file itself is left alone.
 void CDuiFrameWnd::LoadSchedule() {
   if (ScheduleFilePath(os_).empty()) {
     ReportFileFailure(FileTask::kLoad, FileResult::Failed({}));
     return;
   }
   const auto loaded = ReadScheduleFile(os_);
-  if (!loaded) return;
+  if (!loaded || !loaded->AnyPhaseOn()) return;
   m_EditSchedule = *loaded;
   m_CurrentDay = static_cast<uint8_t>(os_.GetLocalTime().wDayOfWeek % kDaysPerWeek);
   // Selecting today's button reports "selectchanged", which the editor

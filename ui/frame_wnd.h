@@ -79,6 +79,8 @@ class CDuiFrameWnd : public WindowImplBase {
 
  private:
   void OnClockTick();
+  void FollowTheClock(const LocalTime& now);
+  void WarnOfComingShutdown();
   void RaiseWarning();
   void RefreshNextEvents();
   void RestoreFromTray();
@@ -109,6 +111,8 @@ class CDuiFrameWnd : public WindowImplBase {
   std::array<uint8_t, 2> m_PostponeDay{};
   std::array<uint8_t, 2> m_PostponeHour{};
   std::array<uint8_t, 2> m_PostponeMinute{};
+  // The shutdown the warning was raised for (weekday, hour and minute).
+  LocalTime m_WarnedShutdown{};
 };
 
 }  // namespace vesk::ui

@@ -379,7 +379,7 @@ class Machine::Impl {
     os_.ClearRecords();
     driver_ = std::make_unique<SimulatedDriverAccess>(board_);
     MachineDesktop::Observer observer;
-    observer.warningCreated = [this](HWND) { Emit("warning shutdown=" + Quoted(NextShutdownText())); };
+    observer.warningCreated = [this](HWND) { Emit("warning shutdown=" + Quoted(WarnedShutdownText())); };
     observer.noticeShown = [this] { Emit("notice"); };
     observer.postponed = [this](unsigned minutes) {
       Emit("postpone minutes=" + std::to_string(minutes) + " shutdown=" + Quoted(NextShutdownText()));
@@ -428,11 +428,25 @@ class Machine::Impl {
     }
   }
 
-  std::string NextShutdownText() {
+  const ui::CDuiFrameWnd* MainFrame() {
     const HWND main = desktop_ ? desktop_->FindWindow(ui::kMainWindowClass) : nullptr;
-    const auto* frame = main ? dynamic_cast<ui::CDuiFrameWnd*>(desktop_->WindowObject(main)) : nullptr;
+    return main ? dynamic_cast<ui::CDuiFrameWnd*>(desktop_->WindowObject(main)) : nullptr;
+  }
+
+  std::string NextShutdownText() {
+    const auto* frame = MainFrame();
     if (!frame) return "?";
     return WeekTime(NextShutdownAt(frame->ActiveSchedule(), frame->CurrentPostponement(), os_.GetLocalTime()));
+  }
+
+  // The shutdown a warning is about: the one that will take place, which a
+  // power-on within three minutes may have put beyond the next one.
+  std::string WarnedShutdownText() {
+    const auto* frame = MainFrame();
+    if (!frame) return "?";
+    const auto coming =
+        ComingShutdownAt(frame->ActiveSchedule(), frame->CurrentPostponement(), frame->Armed(), os_.GetLocalTime());
+    return coming ? WeekTime(*coming) : NextShutdownText();
   }
 
   // -------------------------------------------------------- the user
@@ -469,6 +483,11 @@ class Machine::Impl {
       case UserAction::Kill:
         if (!processRunning_) return "the program is not running";
         killPending_ = true;
+        return {};
+      case UserAction::Abort:
+        // The operating system's own answer when nothing counts down.
+        if (!shutdownAt_) return "no system shutdown is in progress";
+        shutdownAt_.reset();
         return {};
       default: break;
     }

@@ -19,7 +19,8 @@ const std::map<std::string, UserAction>& ActionNames() {
       {"close", UserAction::Close},       {"select", UserAction::Select}, {"phase", UserAction::Phase},
       {"save", UserAction::Save},         {"clear", UserAction::Clear},   {"postpone", UserAction::Postpone},
       {"cancel", UserAction::Cancel},     {"exit", UserAction::Exit},     {"start", UserAction::Start},
-      {"kill", UserAction::Kill},         {"power", UserAction::Power}};
+      {"kill", UserAction::Kill},         {"power", UserAction::Power},   {"abort", UserAction::Abort},
+  };
   return names;
 }
 

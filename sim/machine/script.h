@@ -19,6 +19,8 @@
 //   start                      start the program (again)
 //   kill                       end the program's process abruptly
 //   power                      press the power button of a machine that is off
+//   abort                      cancel the system shutdown counting down, as
+//                              "shutdown -a" typed by the user would
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +30,7 @@
 namespace vesk::sim {
 
 enum class UserAction {
-  Open, HotKey, Hide, Close, Select, Phase, Save, Clear, Postpone, Cancel, Exit, Start, Kill, Power,
+  Open, HotKey, Hide, Close, Select, Phase, Save, Clear, Postpone, Cancel, Exit, Start, Kill, Power, Abort,
 };
 
 struct ScriptStep {
