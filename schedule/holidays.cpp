@@ -264,9 +264,9 @@ RefusalMessage DescribeHolidayFileError(const HolidayError& error, uint16_t lang
   return Refusal(false, where + FaultText(error, false) + "." + kFileIgnoredEnglish);
 }
 
-RefusalMessage DescribeHolidayEntryError(const HolidayError& error, Date date, uint16_t langId) {
+RefusalMessage DescribeHolidayEntryError(const HolidayError& error, const std::string& dateText, uint16_t langId) {
   const bool chinese = langId == kLangIdChinese;
-  return Refusal(chinese, FormatDate(date) + (chinese ? "：" : ": ") + FaultText(error, chinese) +
+  return Refusal(chinese, dateText + (chinese ? "：" : ": ") + FaultText(error, chinese) +
                               (chinese ? "。" : "."));
 }
 

@@ -77,9 +77,10 @@ std::string FormatHolidayPeriods(const DaySchedule& periods);
 std::string FormatHolidays(const Holidays& holidays);
 
 // The refusal of a file line ("Holidays.txt, line 3: ..."), or of an entry
-// the editor was given ("2026-12-24: ..."); Chinese for 2052, else English.
+// the editor was given ("2026-12-24: ...", the date as the user chose it,
+// which need not exist); Chinese for 2052, else English.
 RefusalMessage DescribeHolidayFileError(const HolidayError& error, uint16_t langId);
-RefusalMessage DescribeHolidayEntryError(const HolidayError& error, Date date, uint16_t langId);
+RefusalMessage DescribeHolidayEntryError(const HolidayError& error, const std::string& dateText, uint16_t langId);
 
 // ----------------------------------------------------------------- the file
 

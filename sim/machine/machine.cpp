@@ -409,7 +409,8 @@ class Machine::Impl {
     const HWND main = desktop_ ? desktop_->FindWindow(ui::kMainWindowClass) : nullptr;
     const auto* frame = main ? dynamic_cast<ui::CDuiFrameWnd*>(desktop_->WindowObject(main)) : nullptr;
     if (!frame) return "?";
-    return WeekTime(NextShutdownAt(frame->ActiveSchedule(), frame->CurrentPostponement(), os_.GetLocalTime()));
+    return WeekTime(NextShutdownAt(frame->ActiveSchedule(), frame->CurrentPostponement(), os_.GetLocalTime(),
+                                   frame->InForceHolidays()));
   }
 
   // -------------------------------------------------------- the user
