@@ -84,6 +84,7 @@ class CDuiFrameWnd : public WindowImplBase {
   const WeekSchedule& ActiveSchedule() const { return m_ActiveSchedule; }
   const WeekSchedule& EditSchedule() const { return m_EditSchedule; }
   const Holidays& InForceHolidays() const { return m_HolidayFile.InForce(); }
+  CHolidayWnd* HolidayWindow() const { return m_HolidayWnd.get(); }
   Postponement CurrentPostponement() const;
   uint16_t HotKeyId() const { return m_HotKeyId; }
 
