@@ -39,15 +39,12 @@ std::vector<std::string> Play(const char* profile, const char* from, int days, c
 std::vector<std::string> Only(const std::vector<std::string>& lines, const std::string& word, bool dates = false) {
   std::vector<std::string> kept;
   for (const auto& line : lines) {
-    if (line.compare(20, word.size() + 1, word + " ") == 0 || line.substr(20) == word) {
-      kept.push_back(dates ? line.substr(0, 10) : line);
-    }
+    if ((line + " ").compare(20, word.size() + 1, word + " ") == 0) kept.push_back(dates ? line.substr(0, 10) : line);
   }
   return kept;
 }
 
 TEST(HolidaysOnTheMachine, ChristmasWeekAndAClosureOfTwoWeeks) {
-  const Microseconds allowance = std::chrono::seconds{35};  // the start-up and the shutdown's 30 s
   const auto christmas = Play("mcu-intel-smbus", "2026-12-21 07:00:00", 12,
                               "# December\n2026-12-24 08:00-12:00\n2026-12-31 off\n",
                               "2026-12-21 09:00:00 open\n2026-12-21 09:00:01 holidays\n"
@@ -73,16 +70,16 @@ TEST(HolidaysOnTheMachine, ChristmasWeekAndAClosureOfTwoWeeks) {
     for (std::size_t i = 0; i < off.size(); ++i) {
       const std::string date = on[i].substr(0, 10);
       if (date < "2026-12-21" || date > "2027-01-03") continue;
-      EXPECT_LE(ParseSimTime(off[i].substr(0, 19)).value() - ParseSimTime(on[i].substr(0, 19)).value(), allowance)
-          << on[i];
+      // The start-up and the shutdown's 30 seconds.
+      EXPECT_LE(ParseSimTime(off[i].substr(0, 19)).value() - ParseSimTime(on[i].substr(0, 19)).value(),
+                std::chrono::seconds{35}) << on[i];
     }
     EXPECT_EQ(on.back().substr(0, 16), "2027-01-04 08:00");
   }
 
   // A bad line: one message, and the 24th is a whole weekday again.
   const auto bad = Play("mcu-intel-smbus", "2026-12-24 07:59:00", 1, "2026-12-24 08:00-12:00\n2026-12-25 of\n");
-  ASSERT_EQ(Only(bad, "message").size(), 1u);
-  EXPECT_THAT(Only(bad, "message")[0], ::testing::HasSubstr("Holidays.txt, line 2: expected"));
+  EXPECT_THAT(Only(bad, "message"), ::testing::ElementsAre(::testing::HasSubstr("Holidays.txt, line 2: expected")));
   EXPECT_THAT(bad, ::testing::Contains("2026-12-24 17:30:30 off"));
 }
 
