@@ -17,11 +17,13 @@
 // to them when the window initialises.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "hardware/driver_access.h"
 #include "platform/os_services.h"
+#include "schedule/holidays.h"
 #include "schedule/next_events.h"
 #include "schedule/week_schedule.h"
 #include "ui/framework/shell.h"
@@ -29,6 +31,8 @@
 #include "ui/ui_globals.h"
 
 namespace vesk::ui {
+
+class CHolidayWnd;
 
 class CDuiFrameWnd : public WindowImplBase {
  public:
@@ -57,6 +61,11 @@ class CDuiFrameWnd : public WindowImplBase {
   void SaveSchedule();
   void ClearSchedule();
 
+  // Holidays: the editor window (one at a time), and "Holidays.txt" read
+  // again after it was saved or found changed.
+  void OpenHolidays();
+  void OnHolidaysChanged();
+
   // Next shutdown and power-on into the labels, the power-on into the chip.
   void ShowNextEvents();
   int IsWarningDue();
@@ -74,6 +83,8 @@ class CDuiFrameWnd : public WindowImplBase {
   uint8_t CurrentDay() const { return m_CurrentDay; }
   const WeekSchedule& ActiveSchedule() const { return m_ActiveSchedule; }
   const WeekSchedule& EditSchedule() const { return m_EditSchedule; }
+  const Holidays& InForceHolidays() const { return m_HolidayFile.InForce(); }
+  CHolidayWnd* HolidayWindow() const { return m_HolidayWnd.get(); }
   Postponement CurrentPostponement() const;
   uint16_t HotKeyId() const { return m_HotKeyId; }
 
@@ -113,6 +124,10 @@ class CDuiFrameWnd : public WindowImplBase {
   std::array<uint8_t, 2> m_PostponeMinute{};
   // The shutdown the warning was raised for (weekday, hour and minute).
   LocalTime m_WarnedShutdown{};
+
+  // Exceptions by date, kept apart from the 126-byte timetable record.
+  HolidayFile m_HolidayFile;
+  std::unique_ptr<CHolidayWnd> m_HolidayWnd;
 };
 
 }  // namespace vesk::ui

@@ -21,7 +21,7 @@
 //   alarm weekday=D hour=H minute=M day=V, alarm-clear,
 //   watchdog action=start|kick|stop kind=mcu|superio,
 //   warning shutdown="D HH:MM", notice, postpone minutes=N shutdown="D HH:MM",
-//   save, clear, action line=N do=".." [failed=".."];
+//   save, clear, holidays-save, action line=N do=".." [failed=".."];
 //   with traceBus also "bus op=.. addr=.. reg=.. value=.." and
 //   "port port=0xNN value=0xNN"; with busTotals, at the end of the run,
 //   "bus-totals transfers=N blocked=Nus".
@@ -43,6 +43,7 @@ struct MachineOptions {
   BoardProfile profile;
   FirmwareTable table;
   std::optional<std::vector<uint8_t>> timetable;  // "TimeSetting.bin" on the disk at the start
+  std::optional<std::vector<uint8_t>> holidays;   // "Holidays.txt" on the disk at the start
   SimTime from;
   Microseconds duration{};
   uint16_t langId = 1033;

@@ -21,16 +21,25 @@
 //   power                      press the power button of a machine that is off
 //   abort                      cancel the system shutdown counting down, as
 //                              "shutdown -a" typed by the user would
+//   holidays                   the main window's Holidays button
+//   holiday add DATE off       in the holidays window: the date's lists,
+//   holiday add DATE PERIODS   "off" or the periods (HH:MM-HH:MM[,...], as
+//                              in Holidays.txt), then its add button
+//   holiday remove DATE        the date chosen in its list, then remove
+//   holiday save               its save button
+//   holiday close              its close button
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "schedule/holidays.h"
 #include "sim/os/virtual_clock.h"
 
 namespace vesk::sim {
 
 enum class UserAction {
   Open, HotKey, Hide, Close, Select, Phase, Save, Clear, Postpone, Cancel, Exit, Start, Kill, Power, Abort,
+  Holidays, HolidayAdd, HolidayRemove, HolidaySave, HolidayClose,
 };
 
 struct ScriptStep {
@@ -45,6 +54,7 @@ struct ScriptStep {
   int endMinutes = 0;
   int hours = 0;            // Postpone
   int minutes = 0;
+  HolidayEntry holiday{};   // HolidayAdd: the date and its periods (all off = off); HolidayRemove: the date
 };
 
 // The steps of a script, or nothing and "line N: reason" in error. Steps
