@@ -83,6 +83,7 @@ class CDuiFrameWnd : public WindowImplBase {
   void RefreshNextEvents();
   void RestoreFromTray();
   void ShowTrayMenu();
+  void ShowHistory();
   void LoadSchedule();
   void ResetRunState();
   void ClearPostponement();

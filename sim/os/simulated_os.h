@@ -5,6 +5,7 @@
 // simulator answer message boxes and react to commands through hooks.
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,7 +42,12 @@ struct RegistryWrite {
   std::string data;
 };
 
-enum class FileOp { Read, Replace, Remove };
+enum class FileOp { Read, Replace, Remove, Append, Rename };
+struct EventLogRecord {
+  EventLogType type;
+  std::string text;
+};
+
 struct FileOpRecord {
   FileOp op;
   std::string path;
@@ -63,6 +69,11 @@ class SimulatedOs : public OsServices {
                                                     std::size_t maxBytes) override;
   bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
   bool RemoveFile(const std::string& path) override;
+  bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes) override;
+  bool RenameFileReplacing(const std::string& from, const std::string& to) override;
+  bool OpenInViewer(const std::string& path) override;
+  int UtcOffsetMinutes(const LocalTime& /*local*/) override { return utcOffsetMinutes_; }
+  bool ReportToEventLog(EventLogType type, const std::string& text) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
                           uint16_t langId, uint32_t timeoutMs) override;
@@ -82,6 +93,10 @@ class SimulatedOs : public OsServices {
   void ReleaseMutexes() { heldMutexes_.clear(); }
   void FailRegistryWrites(bool fail) { failRegistry_ = fail; }
   void FailFileWrites(bool fail) { failFileWrites_ = fail; }
+  // The power fails during the next append: only its first `bytes` reach
+  // the disk and the call reports failure.
+  void CutNextAppendAfter(std::size_t bytes) { appendCut_ = bytes; }
+  void SetUtcOffsetMinutes(int minutes) { utcOffsetMinutes_ = minutes; }
 
   // The answer to a message box: the hook decides (it may also run timers
   // meanwhile and move the clock). Without a hook a plain box answers IDOK at
@@ -101,6 +116,8 @@ class SimulatedOs : public OsServices {
   const std::vector<RegistryWrite>& RegistryWrites() const { return registryWrites_; }
   const std::vector<FileOpRecord>& FileOps() const { return fileOps_; }
   const std::vector<std::string>& DebugTexts() const { return debugOutput_; }
+  const std::vector<EventLogRecord>& EventLogEntries() const { return eventLog_; }
+  const std::vector<std::string>& OpenedInViewer() const { return viewed_; }
   void ClearRecords();
 
  private:
@@ -110,6 +127,8 @@ class SimulatedOs : public OsServices {
   std::map<std::string, bool> heldMutexes_;
   bool failRegistry_ = false;
   bool failFileWrites_ = false;
+  std::optional<std::size_t> appendCut_;
+  int utcOffsetMinutes_ = 0;
   MessageBoxHook messageBoxHook_;
   CommandHook commandHook_;
   std::map<std::string, std::vector<uint8_t>> files_;
@@ -118,6 +137,8 @@ class SimulatedOs : public OsServices {
   std::vector<RegistryWrite> registryWrites_;
   std::vector<FileOpRecord> fileOps_;
   std::vector<std::string> debugOutput_;
+  std::vector<EventLogRecord> eventLog_;
+  std::vector<std::string> viewed_;
 };
 
 }  // namespace vesk::sim
