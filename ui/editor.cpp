@@ -191,6 +191,7 @@ void CDuiFrameWnd::ClearSchedule() {
   m_ShutdownIssued = 0;
   ClearPostponement();
   ClearWakeAlarm();
+  ForgetRecordedWakeUp();
   os_.RunHidden(kAbortShutdownCommand);
   m_EditSchedule = WeekSchedule{};
   m_ActiveSchedule = m_EditSchedule;

@@ -109,6 +109,7 @@ void CDuiFrameWnd::InitWindow() {
   m_ModuleDir = os_.GetModuleDirectory();
   ResetRunState();
   ClearWakeAlarm();
+  ForgetRecordedWakeUp();
   LoadSchedule();
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
   WatchdogStart();

@@ -55,7 +55,9 @@ TEST(HistoryFile, CutAfterEveryByteKeepsEarlierLines) {
     const auto lines = disk.Lines();
     ASSERT_EQ(lines.size(), cut == 0 ? 3u : 4u) << cut;
     EXPECT_EQ(disk.Text().substr(0, earlier.size()), earlier);
-    if (cut > 0) EXPECT_EQ(lines[2], std::string("2026-03-29T01:59:30+00:00 save days=12345").substr(0, cut));
+    if (cut > 0) {
+      EXPECT_EQ(lines[2], std::string("2026-03-29T01:59:30+00:00 save days=12345").substr(0, cut));
+    }
     EXPECT_EQ(lines.back(), "2026-03-29T01:59:30+00:00 start");
   }
 }
