@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "hardware/smbus_control.h"
+#include "history/history.h"
 #include "hardware/watchdog.h"
 #include "identity/info_check.h"
 #include "ui/framework/paint_manager.h"
@@ -26,9 +27,11 @@ void StartDriversOrEnd(OsServices& os, DriverAccess& driver, uint16_t langId) {
   const StartupTexts failure = DriverFailureTexts(langId);
   for (int attempt = 0; attempt < kDriverStartAttempts; ++attempt) {
     if (StartDrivers(driver)) return;
+    history::Record("driver-failed", {{"attempt", std::to_string(attempt + 1)}}, history::Mirror::Error);
     os.ShowTimedMessageBox(failure.text, failure.caption, kMbIconError, os.GetSystemDefaultLangID(),
                            kDriverFailureBoxMs);
   }
+  history::Record("exit", {{"how", "drivers-not-started"}});
   os.EndProcess(0);
 }
 
@@ -41,8 +44,10 @@ bool ProbeMicroController(CSMBusControl& controller) {
 
 void RunExitSequence(AppHost& host, CSMBusControl& startupController, bool chipAnswered,
                      std::unique_ptr<MainWindow>& window) {
+  history::Record("exit", {{"how", "window-closed"}});
   host.com.Uninitialize();
   StartupWatchdogStop(startupController, chipAnswered);
+  history::Record("watchdog", {{"action", "stop"}, {"kind", chipAnswered ? "mcu" : "superio"}});
   // A shutdown still counting down must not follow the program's end.
   host.os.RunHidden(ui::kAbortShutdownCommand);
   host.driver.DeinitializeOls();
@@ -70,6 +75,9 @@ int RunVesk(AppHost& host) {
   OsServices& os = host.os;
   // A second instance leaves before it has touched anything.
   if (os.CreateSingleInstanceMutex(kInstanceMutexName)) return 0;
+  history::History history{os};
+  const history::ScopedHistory installed{history};
+  history::Record("start", {{"path", os.GetModulePath()}});
 
   LangID = os.GetSystemDefaultLangID();
   InfoCheckValid(os, host.firmware);  // returns only on an accepted board

@@ -99,6 +99,12 @@ void ClearWakeTime() {
   WriteChip(rtc::kWeekdayAlarm, rtc::kAlarmDisabled);
 }
 
+bool WakeAlarmFired() {
+  if (g_ChipAddress == kNoWakeChip || ChipIsMcu()) return false;
+  uint8_t value = 0;
+  return g_Bus.ReadByteData(ChipAddress(), rtc::kControl2, value) != 0 && (value & rtc::kAlarmFlag) != 0;
+}
+
 void ServiceAlarmFlag() {
   if (g_ChipAddress == kNoWakeChip) return;
   uint8_t value = 0;

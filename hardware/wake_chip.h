@@ -76,6 +76,10 @@ uint32_t DetectWakeChip();
 uint8_t ProgramWakeTime(uint8_t weekday, uint8_t hour, uint8_t minute);
 // Switches the wake-up off.
 void ClearWakeTime();
+// True when the real-time clock's alarm flag is set: its wake-up fired and
+// nobody has serviced it since, so it is what switched the board on. The
+// micro-controller keeps no such trace; false for it and on a failed read.
+bool WakeAlarmFired();
 // Re-arms the chip after its wake-up fired; does nothing when the read fails.
 void ServiceAlarmFlag();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "history/history.h"
 #include "identity/smbios_table.h"
 
 namespace vesk {
@@ -89,6 +90,9 @@ void InfoCheckValid(OsServices& os, SmbiosTableSource& source) {
   if (verdict == BoardVerdict::Accepted) return;
 
   const RefusalMessage message = RefusalMessageFor(verdict, langId);
+  history::Record("board-refused",
+                  {{"reason", verdict == BoardVerdict::SwitchedOff ? "switched-off" : "not-compatible"}},
+                  history::Mirror::Error);
   os.ShowMessageBox(message.text, message.caption, kMbIconError);
   os.EndProcess(kRefusalExitCode);
 }

@@ -48,6 +48,8 @@ struct FileResult {
   static FileResult Failed(std::string why) { return {Status::kFailed, std::move(why)}; }
   explicit operator bool() const { return status == Status::kDone; }
 };
+// The kinds of entry the system's event log keeps, as the program uses them.
+enum class EventLogType { Information, Error };
 
 class OsServices {
  public:
@@ -76,6 +78,15 @@ class OsServices {
                                                             std::size_t maxBytes) = 0;
   virtual FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) = 0;
   virtual FileResult RemoveFile(const std::string& path) = 0;
+  // Adds the bytes at the end of the file (created when missing) and has
+  // them on the disk before it returns, so that a power cut can only cut
+  // what this call wrote. Renaming replaces a file of the new name. The
+  // defaults stand for a system that cannot do it.
+  virtual bool AppendToFile(const std::string& /*path*/, std::span<const uint8_t> /*bytes*/) { return false; }
+  virtual bool RenameFileReplacing(const std::string& /*from*/, const std::string& /*to*/) { return false; }
+  // Opens a file in the viewer the system has for its kind (a .log file in
+  // the text viewer); false when none could be started.
+  virtual bool OpenInViewer(const std::string& /*path*/) { return false; }
 
   // Message boxes without owner window; the result is the button pressed.
   // The timed box closes itself after timeoutMs and then answers kIdTimeout.
@@ -89,6 +100,13 @@ class OsServices {
 
   // Text for a debugger, never shown to the user.
   virtual void DebugOutput(const std::string& text) = 0;
+
+  // Minutes to add to UTC to get this local time (+60 in Central European
+  // winter time); 0 where the system cannot tell.
+  virtual int UtcOffsetMinutes(const LocalTime& /*local*/) { return 0; }
+  // One entry in the system's event log (the Application log on Windows)
+  // under the program's source name; false when it was not written.
+  virtual bool ReportToEventLog(EventLogType /*type*/, const std::string& /*text*/) { return false; }
 
   // Takes the named process-lifetime mutex; true when another process
   // already holds one of that name, also when that process runs with rights

@@ -7,6 +7,7 @@
 #include "schedule/alarm/wake_alarm.h"
 #include "ui/chat_action.h"
 #include "ui/frame_wnd.h"
+#include "ui/history_events.h"
 #include "ui/main_skin.h"
 #include "ui/warning_wnd.h"
 
@@ -65,7 +66,9 @@ void CDuiFrameWnd::OnClockTick() {
 
   if (IsShutdownDue(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_, InForceHolidays())) {
     if (m_ShutdownIssued == 0) {
-      os_.RunHidden(kShutdownCommand);
+      const bool started = os_.RunHidden(kShutdownCommand);
+      history::Record("shutdown", {{"command", kShutdownCommand}, {"result", started ? "started" : "failed"}},
+                      started ? history::Mirror::Information : history::Mirror::Error);
       m_ShutdownIssued = 1;
     }
     return;
@@ -115,6 +118,8 @@ void CDuiFrameWnd::RaiseWarning() {
     delete warning;
   }
   m_WarningShown = 1;
+  history::Record("warning",
+                  {{"shutdown", history::WeekTime(GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_))}});
   ShowShutdownNotice(IsChinese(LangID) ? kNoticeChinese : kNoticeEnglish);
 }
 
@@ -132,6 +137,7 @@ void CDuiFrameWnd::RefreshNextEvents() {
   if (powerOn.wDayOfWeek != g_AlarmDay || powerOn.wHour != g_AlarmHour || powerOn.wMinute != g_AlarmMinute) {
     ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
                      static_cast<uint8_t>(powerOn.wMinute));
+    RecordWakeUp(powerOn);
     SetEventLabel(main_skin::kLastPoweronTime, powerOn);
   }
   m_Armed = 1;
@@ -140,7 +146,10 @@ void CDuiFrameWnd::RefreshNextEvents() {
 LRESULT CDuiFrameWnd::OnDelayShutdown(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM lParam) {
   // A system shutdown already counting down would switch the machine off
   // despite the postponement.
-  if (m_ShutdownIssued == 1) os_.RunHidden(kAbortShutdownCommand);
+  if (m_ShutdownIssued == 1) {
+    os_.RunHidden(kAbortShutdownCommand);
+    RecordShutdownAborted("postponed");
+  }
 
   const unsigned delay = LOWORD(lParam);
   const LocalTime now = os_.GetLocalTime();
@@ -161,8 +170,9 @@ LRESULT CDuiFrameWnd::OnDelayShutdown(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM l
 
   m_ShutdownIssued = 0;
   m_WarningShown = 0;
-  SetEventLabel(main_skin::kLastShutdownTime,
-                GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays()));
+  const LocalTime postponed = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
+  history::Record("postpone", {{"minutes", std::to_string(delay)}, {"shutdown", history::WeekTime(postponed)}});
+  SetEventLabel(main_skin::kLastShutdownTime, postponed);
   return 0;
 }
 

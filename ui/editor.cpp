@@ -6,6 +6,7 @@
 #include "schedule/schedule_file.h"
 #include "schedule/validation.h"
 #include "ui/frame_wnd.h"
+#include "ui/history_events.h"
 #include "ui/main_skin.h"
 
 namespace vesk::ui {
@@ -47,6 +48,19 @@ void ShowListValue(CComboUI* list, unsigned value) {
 unsigned ListValueOr(const CComboUI* list, unsigned stored) {
   if (!list || list->GetCurSel() < 0) return stored;
   return static_cast<unsigned>(list->GetCurSel());
+}
+
+// The history's name of a refused timetable's first fault.
+const char* FaultName(ScheduleFault fault) {
+  switch (fault) {
+    case ScheduleFault::kPhase1EndNotAfterStart: return "phase1-end-not-after-start";
+    case ScheduleFault::kPhase2EndNotAfterStart: return "phase2-end-not-after-start";
+    case ScheduleFault::kPhase3EndNotAfterStart: return "phase3-end-not-after-start";
+    case ScheduleFault::kPhasesOverlap: return "phases-overlap";
+    case ScheduleFault::kAllPhasesOff: return "all-phases-off";
+    case ScheduleFault::kNone: break;
+  }
+  return "none";
 }
 
 }  // namespace
@@ -170,18 +184,27 @@ void CDuiFrameWnd::ReportFileFailure(FileTask task, const FileResult& result) {
 // timetable in force as it was and the edits in the editor.
 void CDuiFrameWnd::SaveSchedule() {
   // A refusal has shown its message; the edits stay for the user to mend.
-  if (!ValidateSchedule(m_EditSchedule, LangID, os_)) return;
+  if (!ValidateSchedule(m_EditSchedule, LangID, os_)) {
+    const ScheduleCheck check = CheckSchedule(m_EditSchedule);
+    history::Record("save-refused", {{"reason", FaultName(check.fault)}, {"day", std::to_string(check.day)}});
+    return;
+  }
   if (const FileResult written = WriteScheduleFile(os_, m_EditSchedule); !written) {
+    history::Record("save-failed", {{"reason", written.reason}}, history::Mirror::Error);
     ReportFileFailure(FileTask::kSave, written);
     return;
   }
+  history::Record("save");
   m_ActiveSchedule = m_EditSchedule;
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
 
   // The system's shutdown, if the old timetable started one, would switch
   // the machine off whatever the new one says; the new one starts it again
   // in the next tick if it is due now.
-  if (m_ShutdownIssued != 0) os_.RunHidden(kAbortShutdownCommand);
+  if (m_ShutdownIssued != 0) {
+    os_.RunHidden(kAbortShutdownCommand);
+    RecordShutdownAborted("saved");
+  }
   m_Armed = 0;
   m_ShutdownIssued = 0;
   m_WarningShown = 0;
@@ -194,13 +217,17 @@ void CDuiFrameWnd::SaveSchedule() {
 // back at the next start, so then the timetable stays in force now too.
 void CDuiFrameWnd::ClearSchedule() {
   if (const FileResult removed = DeleteScheduleFile(os_); removed.status == FileResult::Status::kFailed) {
+    history::Record("clear-failed", {{"reason", removed.reason}}, history::Mirror::Error);
     ReportFileFailure(FileTask::kClear, removed);
     return;
   }
+  history::Record("clear");
+  if (m_ShutdownIssued != 0) RecordShutdownAborted("cleared");
   m_Armed = 0;
   m_ShutdownIssued = 0;
   ClearPostponement();
   ClearWakeAlarm();
+  ForgetRecordedWakeUp();
   os_.RunHidden(kAbortShutdownCommand);
   m_EditSchedule = WeekSchedule{};
   m_ActiveSchedule = m_EditSchedule;

@@ -7,6 +7,7 @@
 #include "schedule/alarm/wake_alarm.h"
 #include "schedule/schedule_file.h"
 #include "ui/holiday_wnd.h"
+#include "ui/history_events.h"
 #include "ui/main_skin.h"
 #include "ui/warning_wnd.h"
 
@@ -30,9 +31,11 @@ struct Texts {
   const char* trayTip;
   const char* exitItem;
   const char* holidaysTitle;
+  const char* historyItem;
 };
-constexpr Texts kChinese{"提示", "找不到RTC或MCU芯片！", "VESK定时开关机软件", "退出", "节假日"};
-constexpr Texts kEnglish{"Notice", "Can't find the RTC or MCU chip !", "VESK Technology Manager.", "exit", "Holidays"};
+constexpr Texts kChinese{"提示", "找不到RTC或MCU芯片！", "VESK定时开关机软件", "退出", "节假日", "历史记录"};
+constexpr Texts kEnglish{"Notice", "Can't find the RTC or MCU chip !", "VESK Technology Manager.", "exit", "Holidays",
+                         "History"};
 const Texts& TextsFor(uint16_t langId) { return IsChinese(langId) ? kChinese : kEnglish; }
 
 // "hh:mm  day" in the event labels' blue.
@@ -98,18 +101,27 @@ void CDuiFrameWnd::InitWindow() {
 
   g_ChipAddress = DetectWakeChip();
   if (g_ChipAddress == kNoWakeChip) {
+    history::Record("no-chip", {}, history::Mirror::Error);
     const Texts& texts = TextsFor(LangID);
     os_.ShowMessageBox(texts.noChipText, texts.noChipCaption, kMbIconError);
     os_.EndProcess(0);
   }
 
+  history::Record("chip", {{"address", history::Hex(g_ChipAddress)},
+                           {"mode", g_ControllerMode == static_cast<uint32_t>(kControllerModeI2c) ? "i2c" : "smbus"}});
+  // The clock's alarm flag, read before the wake-up is cleared, tells that
+  // the chip switched the board on.
+  if (WakeAlarmFired()) history::Record("woken", {{"cause", "alarm"}}, history::Mirror::Information);
+
   m_ModuleDir = os_.GetModuleDirectory();
   ResetRunState();
   ClearWakeAlarm();
   m_HolidayFile.Refresh(os_, LangID);
+  ForgetRecordedWakeUp();
   LoadSchedule();
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
   WatchdogStart();
+  RecordWatchdog("start");
 
   SetTimer(TIMER_CLOCK, kClockPeriodMs);
   SetTimer(TIMER_WATCHDOG, kWatchdogPeriodMs);
@@ -172,6 +184,10 @@ LRESULT CDuiFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
   switch (uMsg) {
     case WM_COMMAND:
       if (wParam == ID_TRAY_EXIT) ExitProgram();
+      if (wParam == ID_TRAY_HISTORY) ShowHistory();
+      break;
+    case WM_ENDSESSION:
+      if (wParam != 0) history::Record("exit", {{"how", "session-end"}});
       break;
     case WM_TIMER: OnTimer(WM_TIMER, wParam, lParam); break;
     case WM_HOTKEY:
@@ -227,13 +243,21 @@ void CDuiFrameWnd::ShowTrayMenu() {
   Shell& shell = GetShell();
   PopupMenu menu;
   menu.AppendItem(ID_TRAY_EXIT, TextsFor(LangID).exitItem);
+  menu.AppendItem(ID_TRAY_HISTORY, TextsFor(LangID).historyItem);
   const POINT cursor = shell.GetCursorPos();
   shell.SetForegroundWindow(m_hWnd);
   shell.TrackPopupMenu(menu, TPM_RIGHTBUTTON, cursor.x, cursor.y, m_hWnd);
 }
 
+void CDuiFrameWnd::ShowHistory() {
+  const std::string path = history::FilePath(os_);
+  if (!os_.OpenInViewer(path)) os_.DebugOutput("VESK: no viewer could open " + path + "\n");
+}
+
 void CDuiFrameWnd::ExitProgram() {
+  history::Record("exit", {{"how", "menu"}});
   WatchdogStop();
+  RecordWatchdog("stop");
   os_.RunHidden(kAbortShutdownCommand);
   ReleaseDrivers(driver_);
   // The process ends without destroying its windows; their icons would stay
@@ -264,6 +288,7 @@ void CDuiFrameWnd::ShowNextEvents() {
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
   ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
                    static_cast<uint8_t>(powerOn.wMinute));
+  RecordWakeUp(powerOn);
   SetEventLabel(main_skin::kLastPoweronTime, powerOn);
 }
 

@@ -96,6 +96,7 @@ class CDuiFrameWnd : public WindowImplBase {
   void RefreshNextEvents();
   void RestoreFromTray();
   void ShowTrayMenu();
+  void ShowHistory();
   void LoadSchedule();
   enum class FileTask { kLoad, kSave, kClear };
   void ReportFileFailure(FileTask task, const FileResult& result);

@@ -29,7 +29,8 @@ inline constexpr UINT WM_DELAYSHUTDOWN = WM_USER + 5;    // 0x0405, lParam = min
 inline constexpr UINT WM_CLEARSCHEDULE = WM_USER + 6;    // 0x0406
 inline constexpr UINT WM_HOLIDAYSCHANGED = WM_USER + 7;  // 0x0407, "Holidays.txt" was saved
 inline constexpr UINT WM_TRAYNOTIFY = WM_APP + 1000;     // 0x83E8, lParam = mouse message
-inline constexpr UINT ID_TRAY_EXIT = 1;                  // the icon menu's only item
+inline constexpr UINT ID_TRAY_EXIT = 1;                  // the icon menu's first item
+inline constexpr UINT ID_TRAY_HISTORY = 2;               // the main icon's second: the history file
 static_assert(WM_DELAYSHUTDOWN == 0x0405 && WM_CLEARSCHEDULE == 0x0406 && WM_TRAYNOTIFY == 0x83E8);
 
 // The main window's timers.

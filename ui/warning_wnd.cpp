@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "history/history.h"
 #include "resources/resource.h"
 
 namespace vesk::ui {
@@ -141,6 +142,7 @@ void CDuiWarningWnd::OnDelayClick() {
 void CDuiWarningWnd::OnCancelClick() {
   const HWND main = FindMainWindow();
   if (!main) return;
+  history::Record("cancel", {{"from", "warning"}});
   GetShell().SendMessage(main, WM_CLEARSCHEDULE, 0, 0);
   Close(kCloseCode);
 }

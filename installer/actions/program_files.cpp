@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/startup.h"
+#include "history/history.h"
 #include "schedule/schedule_file.h"
 
 namespace vesk::installer {
@@ -77,8 +78,10 @@ std::vector<std::wstring> RemoveDriverFiles(const std::wstring& programFolder) {
 
 std::vector<std::wstring> RemoveProgramData(const std::wstring& programFolder) {
   const std::wstring timetable = Wide(kScheduleFileName);
-  // The timetable and what a save interrupted by a power cut may leave.
-  return RemoveEach(programFolder, {timetable, timetable + L".new"});
+  // The timetable and what a save interrupted by a power cut may leave, and
+  // the history with its older file.
+  return RemoveEach(programFolder, {timetable, timetable + L".new", Wide(history::kFileName),
+                                    Wide(history::kOlderFileName)});
 }
 
 std::vector<std::wstring> RemoveRunValues() {

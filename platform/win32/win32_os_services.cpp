@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <shellapi.h>
+
 #include "platform/win32/atomic_file.h"
 #include "platform/win32/timed_message_box.h"
 #include "platform/win32/unique_handle.h"
@@ -167,6 +169,73 @@ FileResult Win32OsServices::RemoveFile(const std::string& path) {
   const DWORD error = GetLastError();
   if (error == ERROR_FILE_NOT_FOUND) return FileResult::Missing();
   return FileResult::Failed(SystemErrorText(error));
+}
+
+bool Win32OsServices::AppendToFile(const std::string& path, std::span<const uint8_t> bytes) {
+  // Append-only access: every write lands at the end, whoever else appends.
+  const UniqueHandle file{CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!file) return false;
+  const auto size = static_cast<DWORD>(bytes.size());
+  DWORD written = 0;
+  if (!WriteFile(file.Get(), bytes.data(), size, &written, nullptr) || written != size) return false;
+  return FlushFileBuffers(file.Get()) != FALSE;
+}
+
+bool Win32OsServices::RenameFileReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+         FALSE;
+}
+
+bool Win32OsServices::OpenInViewer(const std::string& path) {
+  const std::wstring file = ToWide(path);
+  const auto shell = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  constexpr INT_PTR kShellExecuteSucceeded = 32;  // larger values are success
+  if (shell > kShellExecuteSucceeded) return true;
+  const std::wstring notepad = ResolveCommandProgram(L"notepad.exe");
+  if (notepad.empty()) return false;
+  std::wstring commandLine = L"\"" + notepad + L"\" \"" + file + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(notepad.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+int Win32OsServices::UtcOffsetMinutes(const LocalTime& local) {
+  const SYSTEMTIME st{local.wYear, local.wMonth, local.wDayOfWeek, local.wDay,
+                      local.wHour, local.wMinute, local.wSecond, local.wMilliseconds};
+  SYSTEMTIME utc{};
+  FILETIME localFile{};
+  FILETIME utcFile{};
+  if (!TzSpecificLocalTimeToSystemTime(nullptr, &st, &utc) || !SystemTimeToFileTime(&st, &localFile) ||
+      !SystemTimeToFileTime(&utc, &utcFile)) {
+    return 0;
+  }
+  const auto ticks = [](const FILETIME& t) {
+    return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+  };
+  constexpr int64_t kTicksPerMinute = 60LL * 10'000'000;  // 100-ns units
+  return static_cast<int>((ticks(localFile) - ticks(utcFile)) / kTicksPerMinute);
+}
+
+bool Win32OsServices::ReportToEventLog(EventLogType type, const std::string& text) {
+  const HANDLE source = RegisterEventSourceW(nullptr, kEventSourceName);
+  if (source == nullptr) return false;
+  const std::wstring wide = ToWide(text);
+  const wchar_t* strings[] = {wide.c_str()};
+  const bool error = type == EventLogType::Error;
+  const BOOL reported = ReportEventW(source, error ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, 0,
+                                     error ? kErrorEventId : kInformationEventId, nullptr, 1, 0, strings, nullptr);
+  DeregisterEventSource(source);
+  return reported != FALSE;
 }
 
 int Win32OsServices::ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) {

@@ -20,6 +20,14 @@ class Win32OsServices : public OsServices {
   std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, std::size_t maxBytes) override;
   FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
   FileResult RemoveFile(const std::string& path) override;
+  bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes) override;
+  bool RenameFileReplacing(const std::string& from, const std::string& to) override;
+  // The shell's "open" for the file's kind; Notepad of the system folder
+  // where the shell has no program for it.
+  bool OpenInViewer(const std::string& path) override;
+  int UtcOffsetMinutes(const LocalTime& local) override;
+  // Application log, source "VESK".
+  bool ReportToEventLog(EventLogType type, const std::string& text) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
                           uint16_t langId, uint32_t timeoutMs) override;
@@ -48,5 +56,11 @@ std::string SystemErrorText(DWORD error);
 // extension. A first word with a folder in it is returned as it stands.
 // Empty when there is no such program.
 std::wstring ResolveCommandProgram(const std::wstring& commandLine);
+
+// The event source the program writes under, and the event ids of its two
+// kinds of entry.
+inline constexpr const wchar_t* kEventSourceName = L"VESK";
+inline constexpr DWORD kInformationEventId = 1;
+inline constexpr DWORD kErrorEventId = 2;
 
 }  // namespace vesk::win32

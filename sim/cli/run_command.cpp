@@ -1,8 +1,10 @@
 // vesk-sim run: the whole program on a simulated machine, as a timeline of
 // events.
 #include <charconv>
+#include <fstream>
 #include <ostream>
 
+#include "history/history.h"
 #include "sim/board/board_profile.h"
 #include "sim/cli/command.h"
 #include "sim/cli/schedule_input.h"
@@ -72,7 +74,7 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
                                       {{"--board", 1}, {"--smbios", 1}, {"--table", 1}, {"--schedule", 1},
                                        {"--from", 1}, {"--for", 1}, {"--lang", 1}, {"--trace-bus", 0},
                                        {"--script", 1}, {"--every-tick", 0}, {"--bus-totals", 0},
-                                       {"--holidays", 1}},
+                                       {"--holidays", 1}, {"--history", 1}},
                                       error);
   if (!options) return Fail(err, error);
   if (!options->Has("--board")) return Fail(err, "--board PROFILE is required");
@@ -127,6 +129,14 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
   Machine run{std::move(machine), [&out](const std::string& line) { out << line << '\n'; }};
   run.Run();
   out.flush();
+  if (const auto path = options->Get("--history")) {
+    // The simulated disk's history as the user would open it; empty when
+    // the program never wrote one.
+    const std::vector<uint8_t> history = run.DiskFile(history::kFileName).value_or(std::vector<uint8_t>{});
+    std::ofstream file(*path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(history.data()), static_cast<std::streamsize>(history.size()));
+    if (!file.flush()) return Fail(err, "cannot write the history to '" + *path + "'");
+  }
   return kExitOk;
 }
 
@@ -134,7 +144,7 @@ const CommandRegistration registration{
     {"run",
      "run --board PROFILE [--smbios FILE|--table NAME] [--schedule FILE] --from \"YYYY-MM-DD HH:MM:SS\"\n"
      "      --for DURATION [--lang ID] [--trace-bus] [--script FILE] [--every-tick] [--bus-totals]\n"
-     "      [--holidays FILE]",
+     "      [--holidays FILE] [--history FILE]",
      &RunRun}};
 
 }  // namespace

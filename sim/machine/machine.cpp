@@ -187,6 +187,12 @@ class Machine::Impl {
     if (options_.holidays) os_.Files()[HolidaysFilePath(os_)] = *options_.holidays;
   }
 
+  std::optional<std::vector<uint8_t>> DiskFile(const std::string& name) {
+    const auto it = os_.Files().find(os_.GetModuleDirectory() + name);
+    if (it == os_.Files().end()) return std::nullopt;
+    return it->second;
+  }
+
   void Run() {
     Emit(clock_.Now(), "on cause=power");
     bootPending_ = true;
@@ -643,5 +649,7 @@ Machine::Machine(MachineOptions options, Sink sink) : impl_(std::make_unique<Imp
 Machine::~Machine() = default;
 
 void Machine::Run() { impl_->Run(); }
+
+std::optional<std::vector<uint8_t>> Machine::DiskFile(const std::string& name) { return impl_->DiskFile(name); }
 
 }  // namespace vesk::sim

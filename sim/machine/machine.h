@@ -72,6 +72,9 @@ class Machine {
 
   // Plays the run from `from` for `duration`; every event goes to the sink.
   void Run();
+  // A file of the program's folder on the simulated disk, which keeps its
+  // files across power cycles (the timetable, the history "VESK.log").
+  std::optional<std::vector<uint8_t>> DiskFile(const std::string& name);
 
  private:
   class Impl;

@@ -45,6 +45,38 @@ FileResult SimulatedOs::RemoveFile(const std::string& path) {
   return ok ? FileResult::Done() : FileResult::Failed(kAccessDenied);
 }
 
+bool SimulatedOs::AppendToFile(const std::string& path, std::span<const uint8_t> bytes) {
+  std::size_t written = failFileWrites_ ? 0 : bytes.size();
+  if (appendCut_) written = std::min(written, *appendCut_);
+  const bool ok = written == bytes.size() && !failFileWrites_;
+  appendCut_.reset();
+  if (!failFileWrites_) files_[path].insert(files_[path].end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(written));
+  fileOps_.push_back({FileOp::Append, path, ok});
+  return ok;
+}
+
+bool SimulatedOs::RenameFileReplacing(const std::string& from, const std::string& to) {
+  const auto it = files_.find(from);
+  const bool ok = it != files_.end() && !failFileWrites_;
+  if (ok) {
+    std::vector<uint8_t> content = std::move(it->second);
+    files_.erase(it);
+    files_[to] = std::move(content);
+  }
+  fileOps_.push_back({FileOp::Rename, from, ok});
+  return ok;
+}
+
+bool SimulatedOs::OpenInViewer(const std::string& path) {
+  viewed_.push_back(path);
+  return files_.count(path) > 0;
+}
+
+bool SimulatedOs::ReportToEventLog(EventLogType type, const std::string& text) {
+  eventLog_.push_back({type, text});
+  return true;
+}
+
 int SimulatedOs::ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) {
   messageBoxes_.push_back({clock_.Now(), caption, text, type, 0, 0});
   if (messageBoxHook_) return messageBoxHook_(messageBoxes_.back());
@@ -86,6 +118,8 @@ void SimulatedOs::ClearRecords() {
   registryWrites_.clear();
   fileOps_.clear();
   debugOutput_.clear();
+  eventLog_.clear();
+  viewed_.clear();
 }
 
 }  // namespace vesk::sim

@@ -5,6 +5,7 @@
 // simulator answer message boxes and react to commands through hooks.
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,7 +42,12 @@ struct RegistryWrite {
   std::string data;
 };
 
-enum class FileOp { Read, Replace, Remove };
+enum class FileOp { Read, Replace, Remove, Append, Rename };
+struct EventLogRecord {
+  EventLogType type;
+  std::string text;
+};
+
 struct FileOpRecord {
   FileOp op;
   std::string path;
@@ -63,6 +69,11 @@ class SimulatedOs : public OsServices {
                                                     std::size_t maxBytes) override;
   FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
   FileResult RemoveFile(const std::string& path) override;
+  bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes) override;
+  bool RenameFileReplacing(const std::string& from, const std::string& to) override;
+  bool OpenInViewer(const std::string& path) override;
+  int UtcOffsetMinutes(const LocalTime& /*local*/) override { return utcOffsetMinutes_; }
+  bool ReportToEventLog(EventLogType type, const std::string& text) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
                           uint16_t langId, uint32_t timeoutMs) override;
@@ -86,6 +97,10 @@ class SimulatedOs : public OsServices {
   void FailFileWrites(bool fail) { failFileWrites_ = fail; }
   void FailFileRemovals(bool fail) { failFileRemovals_ = fail; }
   static constexpr const char* kAccessDenied = "Access is denied.";
+  // The power fails during the next append: only its first `bytes` reach
+  // the disk and the call reports failure.
+  void CutNextAppendAfter(std::size_t bytes) { appendCut_ = bytes; }
+  void SetUtcOffsetMinutes(int minutes) { utcOffsetMinutes_ = minutes; }
 
   // The answer to a message box: the hook decides (it may also run timers
   // meanwhile and move the clock). Without a hook a plain box answers IDOK at
@@ -105,6 +120,8 @@ class SimulatedOs : public OsServices {
   const std::vector<RegistryWrite>& RegistryWrites() const { return registryWrites_; }
   const std::vector<FileOpRecord>& FileOps() const { return fileOps_; }
   const std::vector<std::string>& DebugTexts() const { return debugOutput_; }
+  const std::vector<EventLogRecord>& EventLogEntries() const { return eventLog_; }
+  const std::vector<std::string>& OpenedInViewer() const { return viewed_; }
   void ClearRecords();
 
  private:
@@ -115,6 +132,8 @@ class SimulatedOs : public OsServices {
   bool failRegistry_ = false;
   bool failFileWrites_ = false;
   bool failFileRemovals_ = false;
+  std::optional<std::size_t> appendCut_;
+  int utcOffsetMinutes_ = 0;
   MessageBoxHook messageBoxHook_;
   CommandHook commandHook_;
   std::map<std::string, std::vector<uint8_t>> files_;
@@ -123,6 +142,8 @@ class SimulatedOs : public OsServices {
   std::vector<RegistryWrite> registryWrites_;
   std::vector<FileOpRecord> fileOps_;
   std::vector<std::string> debugOutput_;
+  std::vector<EventLogRecord> eventLog_;
+  std::vector<std::string> viewed_;
 };
 
 }  // namespace vesk::sim

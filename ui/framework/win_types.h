@@ -77,6 +77,7 @@ inline constexpr UINT WM_NCDESTROY = 0x0082;
 inline constexpr UINT WM_KEYDOWN = 0x0100;
 inline constexpr UINT WM_INITDIALOG = 0x0110;
 inline constexpr UINT WM_COMMAND = 0x0111;
+inline constexpr UINT WM_ENDSESSION = 0x0016;  // wParam TRUE: the session is ending
 inline constexpr UINT WM_SYSCOMMAND = 0x0112;
 inline constexpr UINT WM_TIMER = 0x0113;
 inline constexpr UINT WM_MOUSEMOVE = 0x0200;

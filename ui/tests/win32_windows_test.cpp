@@ -122,5 +122,28 @@ TEST_F(Win32ProgramWindows, HolidaysWindowSavesADayOffAndTheMainWindowFollows) {
   EXPECT_EQ(Label("LastPoweronTime"), "{f 1}{c #1974F0}08:00  Tue{/c}{/f}");
 }
 
+// Notes the open icon menu's items as "id text", then picks the second.
+std::vector<std::wstring> g_MenuItems;
+void CALLBACK ReadMenuAndPickSecond(HWND, UINT, UINT_PTR timer, DWORD) {
+  const HWND menuWindow = FindWindowW(L"#32768", nullptr);
+  if (!menuWindow) return;
+  KillTimer(nullptr, timer);
+  const auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    g_MenuItems.push_back(std::to_wstring(GetMenuItemID(menu, i)) + L" " + text);
+  }
+  for (const WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(menuWindow, WM_KEYDOWN, key, 0);
+}
+
+TEST_F(Win32ProgramWindows, IconMenuIsExitThenHistoryWhichOpensTheFile) {
+  SetTimer(nullptr, 0, 100, &ReadMenuAndPickSecond);
+  SendMessageW(main, WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
+  EXPECT_TRUE(PumpUntil([&] { return !machine.os.OpenedInViewer().empty(); }));
+  EXPECT_EQ(g_MenuItems, (std::vector<std::wstring>{L"1 exit", L"2 History"}));
+  EXPECT_EQ(machine.os.OpenedInViewer(), std::vector<std::string>{"C:\\VESK\\VESK.log"});
+}
+
 }  // namespace
 }  // namespace vesk::ui

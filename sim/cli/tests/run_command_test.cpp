@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -126,6 +127,42 @@ TEST(RunCommand, RefusedFirmwareTableFromAFile) {
   EXPECT_EQ(lines[1], "2026-12-07 08:00:00 start");
   EXPECT_EQ(lines[2].substr(0, 36), "2026-12-07 08:00:00 message caption=");
   EXPECT_EQ(lines[3], "2026-12-07 08:00:00 exit code=0");
+}
+
+// The week of the office script, once as the simulator's timeline and once as
+// the history the program kept on the simulated disk: every start, wake-up,
+// warning, postponement, save and shutdown appears in both, at the same
+// second and in the same order.
+TEST(RunCommand, HistoryOfAnOfficeWeekAgreesWithTheTimeline) {
+  const ScratchFolder folder;
+  const std::string samples = VESK_SAMPLES_DIR;
+  const RunResult run = RunVeskSim({"run", "--board", "rtc-a2-intel-i2c", "--schedule", samples + "/TimeSetting.bin",
+                                    "--script", samples + "/office-day.script", "--from", "2026-12-07 07:00:00",
+                                    "--for", "7d", "--history", folder.PathOf("VESK.log")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::vector<std::pair<std::string, std::string>> timelineToHistory{
+      {"start", "start"}, {"on cause=alarm", "woken cause=alarm"}, {"alarm ", "wakeup "}, {"warning ", "warning "},
+      {"postpone ", "postpone "}, {"save", "save"}, {"command line=\"Cmd.exe /C shutdown -s", "shutdown "}};
+  std::vector<std::string> expected;
+  for (const auto& line : Lines(run.out)) {
+    for (const auto& [event, entry] : timelineToHistory) {
+      if (line.compare(20, event.size(), event) == 0) expected.push_back(line.substr(0, 19) + " " + entry);
+    }
+  }
+  std::vector<std::string> kept;
+  std::ifstream file(folder.PathOf("VESK.log"));
+  for (std::string line; std::getline(file, line);) {
+    ASSERT_EQ(line.substr(10, 1) + line.substr(19, 6), "T+00:00") << line;
+    for (const auto& [event, entry] : timelineToHistory) {
+      if (line.compare(26, entry.size(), entry) == 0) kept.push_back(line.substr(0, 10) + " " + line.substr(11, 8) + " " + entry);
+    }
+  }
+  // Within one second the two may list things in another order.
+  std::sort(kept.begin(), kept.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(kept, expected) << run.out;
+  EXPECT_GE(std::count_if(kept.begin(), kept.end(), [](const std::string& e) { return e.ends_with(" shutdown "); }), 5);
+  EXPECT_GE(std::count_if(kept.begin(), kept.end(), [](const std::string& e) { return e.ends_with("woken cause=alarm"); }), 4);
 }
 
 }  // namespace
