@@ -36,6 +36,16 @@ results="$log_dir/results.txt"
 : >"$results"
 caught=0 missed=0 broken=0
 
+# However the script ends (an error, Ctrl-C, a closed pipe), the changed
+# line goes back.
+pending_path="" pending_backup=""
+restore_pending() {
+  if [[ -n $pending_path ]]; then cp -p "$pending_backup" "$pending_path" && touch "$pending_path"; fi
+  pending_path=""
+}
+trap restore_pending EXIT
+trap 'restore_pending; exit 130' INT TERM HUP PIPE
+
 # Test programs by what they link: a mutant runs every program that links
 # the changed code, and only those are rebuilt. The native programs above
 # the bus (the windows, the entry routine, the whole machine, vesk-sim)
@@ -87,15 +97,20 @@ mutant() {
   fi
   at=$(grep -nF -- "$line" "$path" | sed -n "${nth:-1}p" | cut -d: -f1)
   cp -p "$path" "$backup"
+  pending_path=$path pending_backup=$backup
   sed -i "${at}${edit}" "$path"
   if cmp -s "$path" "$backup"; then
+    pending_path=""
     echo "$id $preset not-applied (the edit changed nothing)" | tee -a "$results"
     broken=$((broken + 1))
     return
   fi
   if ((check_only)); then
-    echo "$id: $(diff "$backup" "$path" | sed -n 's/^> *//p')"
+    local changed
+    changed=$(diff "$backup" "$path" | sed -n 's/^> *//p')
     cp -p "$backup" "$path"
+    pending_path=""
+    echo "$id: $changed"
     return
   fi
   local verdict
@@ -113,8 +128,7 @@ mutant() {
     caught=$((caught + 1))
   fi
   cp "$log_dir/test.log" "$log_dir/$id.test.log" 2>/dev/null
-  cp -p "$backup" "$path"
-  touch "$path"  # the restored line must be rebuilt
+  restore_pending  # touched too: the restored line must be rebuilt
   echo "$id $preset $verdict" | tee -a "$results"
 }
 
