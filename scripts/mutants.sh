@@ -5,11 +5,12 @@
 # records whether any test failed (caught) or all passed (missed), and puts
 # the line back. A good test suite catches them all.
 #
-#   bash scripts/mutants.sh [--tree DIR] [--only ID[,ID...]] [--list | --check]
+#   bash scripts/mutants.sh [--tree DIR] [--preset native|windows] [--only ID[,ID...]] [--list | --check]
 #
 # --tree runs against another checkout of the project (for example an older
 # commit exported to a scratch folder), so that two suites can be compared
 # on the same mutants. Both builds must have been configured there.
+# --preset runs only the mutants of one build (the other need not exist).
 # --check only shows each changed line and puts it back, building nothing.
 # Ends with one line "mutants: N caught, M missed, K not applied".
 set -uo pipefail
@@ -17,12 +18,14 @@ set -uo pipefail
 script_dir=$(cd "$(dirname "$0")" && pwd)
 tree=$(cd "$script_dir/.." && pwd)
 only=""
+preset_only=""
 list_only=0
 check_only=0
 while (($#)); do
   case $1 in
     --tree) tree=$(cd "$2" && pwd); shift 2 ;;
     --only) only=",$2,"; shift 2 ;;
+    --preset) preset_only=$2; shift 2 ;;
     --list) list_only=1; shift ;;
     --check) check_only=1; shift ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
@@ -86,6 +89,7 @@ run_tests() {
 mutant() {
   local id=$1 preset=$2 file=$3 line=$4 edit=$5 tests=$6 nth=${7:-}
   if [[ -n $only && $only != *",$id,"* ]]; then return; fi
+  if [[ -n $preset_only && $preset_only != "$preset" ]]; then return; fi
   if ((list_only)); then printf '%-22s %-8s %s\n' "$id" "$preset" "$file"; return; fi
   local path="$tree/$file" backup="$log_dir/original"
   local hits at
@@ -136,6 +140,7 @@ mutant() {
 baseline() {
   local preset=$1 programs=$2
   ((list_only || check_only)) && return
+  [[ -n $preset_only && $preset_only != "$preset" ]] && return
   if ! build "$preset" "$programs" || ! run_tests "$preset" "$programs"; then
     echo "baseline: the $preset tests fail without any mutation (see $log_dir/test.log)"
     exit 1
@@ -226,6 +231,7 @@ mutant driver-by-ordinal windows hardware/win32/win_driver_libraries.cpp \
 if ((list_only || check_only)); then exit 0; fi
 # Leave the builds as the sources are.
 for preset in native windows; do
+  [[ -n $preset_only && $preset_only != "$preset" ]] && continue
   [[ -d $tree/build/$preset ]] && cmake --build "$tree/build/$preset" -j "$jobs" >"$log_dir/build.log" 2>&1
 done
 echo "mutants: $caught caught, $missed missed, $broken not applied"
