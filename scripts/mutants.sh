@@ -127,7 +127,7 @@ mutant() {
     missed=$((missed + 1))
   else
     local failing
-    failing=$(sed -n 's/^ *[0-9]* - \([A-Za-z0-9_]*\) .*/\1/p' "$log_dir/test.log" | tr '\n' ' ')
+    failing=$(sed -n 's/^[[:space:]]*[0-9]* - \([A-Za-z0-9_]*\) .*/\1/p' "$log_dir/test.log" | tr '\n' ' ')
     verdict="caught by ${failing:-a failing test}"
     caught=$((caught + 1))
   fi
