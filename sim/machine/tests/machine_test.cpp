@@ -173,17 +173,6 @@ TEST(MachineWeek, OffAtEveryPhaseEndAndOnAtEveryPhaseStartOnEveryBoard) {
   }
 }
 
-TEST(MachineWeek, BoardsWithoutAReachableChipStopAtTheFirstStart) {
-  for (const char* profile : {"none-amd", "mcu-other"}) {
-    const Timeline run = Scenario(profile, "2026-12-07 08:00:00", std::chrono::hours{24}).Week(kTestWeek).Play();
-    EXPECT_THAT(run.Only({"message", "exit", "on", "off"}),
-                ElementsAre("2026-12-07 08:00:00 on cause=power",
-                            "2026-12-07 08:00:00 message caption=\"Notice\" text=\"Can't find the RTC or MCU chip !\"",
-                            "2026-12-07 08:00:00 exit code=0"))
-        << profile;
-  }
-}
-
 TEST(MachineWeek, CoalescedTicksChangeNothingThatShows) {
   for (const char* profile : {"mcu-intel-i2c", "rtc-a2-amd"}) {
     Scenario scenario(profile, "2026-12-07 09:58:00", minutes{75});
