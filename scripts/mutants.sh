@@ -50,10 +50,11 @@ trap restore_pending EXIT
 trap 'restore_pending; exit 130' INT TERM HUP PIPE
 
 # Test programs by what they link: a mutant runs every program that links
-# the changed code, and only those are rebuilt. The native programs above
+# the changed code (the subsystem's own first) until one fails, and only
+# those are rebuilt. The native programs above
 # the bus (the windows, the entry routine, the whole machine, vesk-sim)
 # link everything; the Wine programs are named one by one.
-upper='ui_tests app_tests sim_machine_unit_tests sim_machine_tests sim_cli_tests'
+upper='app_tests sim_machine_unit_tests ui_tests sim_cli_tests sim_machine_tests'
 schedule_tests="schedule_tests $upper"
 hardware_tests="hardware_tests wake_alarm_tests $upper"
 identity_tests="identity_tests $upper"
@@ -64,21 +65,34 @@ wine_platform='platform_win32_tests platform_win32_gui_tests vesksim_wine_e2e'
 wine_ui='ui_framework_win32_tests ui_win32_tests vesksim_wine_e2e'
 wine_driver='driver_binding_wine_tests vesksim_wine_e2e'
 
-# build PRESET PROGRAMS: natively just those programs (and what they
-# need); the cross build whole, since its Wine runs use several of its files.
+# build PRESET [PROGRAM]: natively just that program (and what it needs);
+# the cross build whole, since its Wine runs use several of its files.
 build() {
-  local preset=$1 programs=$2 targets=()
-  [[ $preset == native ]] && for program in $programs; do targets+=(--target "$program"); done
+  local preset=$1 program=${2:-} targets=()
+  [[ $preset == native && -n $program && $program != vesksim_wine_e2e ]] && targets=(--target "$program")
   cmake --build "$tree/build/$preset" -j "$jobs" "${targets[@]}" >"$log_dir/build.log" 2>&1
 }
 
-run_tests() {
-  local preset=$1 programs=$2
-  local regex="^($(echo $programs | tr ' ' '|'))\$"
+run_test() {
+  local preset=$1 program=$2
   local runner=()
   [[ $preset == windows && -z "${DISPLAY:-}" ]] && runner=(xvfb-run -a -s "-screen 0 1024x768x24")
-  "${runner[@]}" ctest --test-dir "$tree/build/$preset" -R "$regex" --timeout 300 -j "$jobs" \
-    >"$log_dir/test.log" 2>&1
+  "${runner[@]}" ctest --test-dir "$tree/build/$preset" -R "^${program}\$" --timeout 300 >>"$log_dir/test.log" 2>&1
+}
+
+# Builds and runs the programs one by one, the subsystem's own first, and
+# stops at the first that fails: its name is left in $failed_program.
+# Returns 2 when a program does not build.
+run_programs() {
+  local preset=$1 programs=$2 program
+  failed_program=""
+  : >"$log_dir/test.log"
+  [[ $preset == windows ]] && { build windows || return 2; }
+  for program in $programs; do
+    if [[ $preset == native ]] && ! build native "$program"; then failed_program=$program; return 2; fi
+    if ! run_test "$preset" "$program"; then failed_program=$program; return 1; fi
+  done
+  return 0
 }
 
 # mutant ID PRESET FILE LINE SED TESTS [NTH]
@@ -117,18 +131,18 @@ mutant() {
     echo "$id: $changed"
     return
   fi
-  local verdict
-  if ! build "$preset" "$tests"; then
+  local verdict status
+  run_programs "$preset" "$tests"
+  status=$?
+  if ((status == 2)); then
     verdict="not-applied (does not build; see $log_dir/$id.build.log)"
     cp "$log_dir/build.log" "$log_dir/$id.build.log"
     broken=$((broken + 1))
-  elif run_tests "$preset" "$tests"; then
+  elif ((status == 0)); then
     verdict=missed
     missed=$((missed + 1))
   else
-    local failing
-    failing=$(sed -n 's/^[[:space:]]*[0-9]* - \([A-Za-z0-9_]*\) .*/\1/p' "$log_dir/test.log" | tr '\n' ' ')
-    verdict="caught by ${failing:-a failing test}"
+    verdict="caught by $failed_program"
     caught=$((caught + 1))
   fi
   cp "$log_dir/test.log" "$log_dir/$id.test.log" 2>/dev/null
@@ -141,14 +155,14 @@ baseline() {
   local preset=$1 programs=$2
   ((list_only || check_only)) && return
   [[ -n $preset_only && $preset_only != "$preset" ]] && return
-  if ! build "$preset" "$programs" || ! run_tests "$preset" "$programs"; then
-    echo "baseline: the $preset tests fail without any mutation (see $log_dir/test.log)"
+  if ! run_programs "$preset" "$programs"; then
+    echo "baseline: $failed_program fails without any mutation (see $log_dir/test.log)"
     exit 1
   fi
   echo "baseline: $preset passes"
 }
-baseline native "$(echo "$schedule_tests $hardware_tests $identity_tests $framework_tests" | tr ' ' '\n' | sort -u | tr '\n' ' ')"
-baseline windows "$(echo "$wine_platform $wine_ui $wine_driver" | tr ' ' '\n' | sort -u | tr '\n' ' ')"
+baseline native "$(echo "$schedule_tests $hardware_tests $identity_tests $framework_tests" | tr ' ' '\n' | awk '!seen[$0]++' | tr '\n' ' ')"
+baseline windows "$(echo "$wine_platform $wine_ui $wine_driver" | tr ' ' '\n' | awk '!seen[$0]++' | tr '\n' ' ')"
 
 # ---------------------------------------------------------------- timetable
 mutant validation-equal-times native schedule/validation.cpp \
@@ -232,6 +246,6 @@ if ((list_only || check_only)); then exit 0; fi
 # Leave the builds as the sources are.
 for preset in native windows; do
   [[ -n $preset_only && $preset_only != "$preset" ]] && continue
-  [[ -d $tree/build/$preset ]] && cmake --build "$tree/build/$preset" -j "$jobs" >"$log_dir/build.log" 2>&1
+  [[ -d $tree/build/$preset ]] && build "$preset"
 done
 echo "mutants: $caught caught, $missed missed, $broken not applied"
