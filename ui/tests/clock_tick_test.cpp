@@ -59,22 +59,6 @@ TEST(ClockTick, WarningNoticeAndOneShutdownAtTheMinute) {
   EXPECT_FALSE(rig.desktop.Dialogs()[0].alive);
 }
 
-TEST(ClockTick, NoShutdownWhenThePowerOnFollowsWithinThreeMinutes) {
-  for (const uint16_t secondStart : {HM(12, 3), HM(12, 4)}) {
-    WindowRig rig{"mcu-amd", "2026-12-07 11:58:00"};
-    WeekSchedule week = Daily(HM(8, 0), HM(12, 0));
-    for (auto& day : week.Days) day.Phases[1] = {1, secondStart, HM(17, 0)};
-    rig.SetFile(week);
-    rig.Start();
-    rig.RunUntil("2026-12-07 12:05:00");
-    if (secondStart == HM(12, 3)) {
-      EXPECT_THAT(rig.Commands(), IsEmpty());
-    } else {
-      EXPECT_THAT(rig.Commands(), ElementsAre(Ran("12:00:00", kShutdown)));
-    }
-  }
-}
-
 // The RTC is written when the next power-on moves on (a phase began) and
 // otherwise only to acknowledge its fired alarm.
 TEST(AlarmRefresh, RealTimeClockIsWrittenOnlyWhenThePowerOnChanges) {

@@ -70,56 +70,6 @@ struct Bench {
   BoardRig rig;
 };
 
-TEST(SmbusHostModel, BusyForTheTransferThenDeviceErrorForAnAbsentAddress) {
-  Bench bench("rtc-a2-amd");
-  auto& board = bench.rig.board;
-  board.WritePort(0xB24, 0xC3, 1);  // read from 0xC2: nobody there
-  board.WritePort(0xB22, 0x48, 1);
-  EXPECT_EQ(board.ReadPort(0xB20, 1), 0x01u);
-  bench.rig.clock.Advance(389us);
-  EXPECT_EQ(board.ReadPort(0xB20, 1), 0x01u);
-  bench.rig.clock.Advance(1us);
-  EXPECT_EQ(board.ReadPort(0xB20, 1), 0x04u);  // device error, no longer busy
-  board.WritePort(0xB20, 0xFE, 1);
-  EXPECT_EQ(board.ReadPort(0xB20, 1), 0x00u);
-
-  board.SetSmbusStuckBusy(true);
-  board.WritePort(0xB20, 0xFE, 1);  // clearing never clears the busy bit
-  EXPECT_EQ(board.ReadPort(0xB20, 1), 0x01u);
-}
-
-TEST(I2cModel, AbortKeepsTheFifoFlushedUntilItIsCleared) {
-  Bench bench("rtc-d0-intel-i2c");
-  auto& board = bench.rig.board;
-  uint32_t value = 0;
-  board.WritePhysical(kI2cBase + 0x04, 0x61);        // 0xC2: nobody there
-  board.WritePhysical(kI2cBase + 0x10, 0x400);
-  board.WritePhysical(kI2cBase + 0x10, 0x201);
-  EXPECT_EQ(board.I2c()->TxLevel(), 2u);
-  bench.rig.clock.Advance(180us);
-  board.ReadPhysical(kI2cBase + 0x34, value);
-  EXPECT_NE(value & 0x40, 0u);
-  board.ReadPhysical(kI2cBase + 0x80, value);
-  EXPECT_EQ(value, 1u);  // 7-bit address not acknowledged
-  EXPECT_EQ(board.I2c()->TxLevel(), 0u);
-  board.WritePhysical(kI2cBase + 0x10, 0x400);  // dropped while the abort stands
-  EXPECT_EQ(board.I2c()->TxLevel(), 0u);
-  board.ReadPhysical(kI2cBase + 0x54, value);
-  board.ReadPhysical(kI2cBase + 0x34, value);
-  EXPECT_EQ(value & 0x40, 0u);
-
-  // Address 0x68 (0xD0): register pointer, then a read that turns the
-  // direction with a repeated start.
-  board.WritePhysical(kI2cBase + 0x04, 0x68);
-  board.WritePhysical(kI2cBase + 0x10, 0x406);
-  board.WritePhysical(kI2cBase + 0x10, 0x300);
-  bench.rig.clock.Advance(360us);
-  board.ReadPhysical(kI2cBase + 0x70, value);
-  EXPECT_EQ(value & 0x08, 0x08u);  // a byte received
-  board.ReadPhysical(kI2cBase + 0x10, value);
-  EXPECT_EQ(value, 3u);  // Wednesday in the weekday register
-}
-
 // Writes one RTC register through its bus interface, as a controller would.
 void RtcWrite(Pcf8563Chip& rtc, uint8_t reg, uint8_t value, SimTime now) {
   uint8_t written = 0;
@@ -190,34 +140,6 @@ TEST(McuModel, WeekClockWrapsAndDayCodesCountFromItsOwnWeek) {
   EXPECT_EQ(mcu.ReadRegister(0x01, t), 7);
 }
 
-TEST(BoardPower, EventsCarryTheirOwnTimesWhenTheClockJumpsOverThem) {
-  Bench bench("mcu-amd", At("2026-12-09 17:00:00"));
-  auto& board = bench.rig.board;
-  auto& mcu = *board.Mcu();
-  std::vector<BoardEvent> heard;
-  board.SetEventListener([&](const BoardEvent& e) { heard.push_back(e); });
-  const SimTime now = bench.rig.clock.Now();
-  mcu.WriteRegister(0x05, 5, now);  // Thursday
-  mcu.WriteRegister(0x06, 7, now);
-  mcu.WriteRegister(0x07, 0, now);
-  mcu.WriteRegister(0x00, 1, now);
-  mcu.WriteRegister(0x0A, 60, now);
-  mcu.WriteRegister(0x09, 1, now);
-  EXPECT_EQ(board.NextWatchdogReset(), now + 60s);
-  board.SwitchOff();  // the watchdog loses power with the board
-  EXPECT_FALSE(board.NextWatchdogReset());
-  EXPECT_EQ(board.NextAlarmPowerOn(), At("2026-12-10 07:00:00"));
-  bench.rig.clock.Advance(std::chrono::hours{48});
-  ASSERT_EQ(heard.size(), 2u);
-  EXPECT_EQ(heard[0].kind, BoardEventKind::PowerOff);
-  EXPECT_EQ(heard[0].at, now);
-  EXPECT_EQ(heard[1].kind, BoardEventKind::PowerOn);
-  EXPECT_EQ(heard[1].cause, EventCause::Alarm);
-  EXPECT_EQ(heard[1].source, EventSource::Mcu);
-  EXPECT_EQ(heard[1].at, At("2026-12-10 07:00:00"));
-  EXPECT_EQ(mcu.Register(0x00), 0);  // fired
-}
-
 TEST(BoardPower, RtcAlarmWithoutInterruptEnableFlagsButDoesNotPowerOn) {
   Bench bench("rtc-a2-amd", At("2026-12-09 17:00:00"));
   auto& board = bench.rig.board;
@@ -231,30 +153,6 @@ TEST(BoardPower, RtcAlarmWithoutInterruptEnableFlagsButDoesNotPowerOn) {
   EXPECT_EQ(rtc.Register(0x01, bench.rig.clock.Now()) & 0x08, 0x08);
   board.PressPowerButton();
   EXPECT_EQ(board.Events().back().cause, EventCause::PowerButton);
-}
-
-TEST(BoardLog, ListenerSeesAccessesEvenWhenNoLogIsKeptAndTraceLinesHaveTheirFormat) {
-  Bench bench("mcu-amd");
-  auto& board = bench.rig.board;
-  std::vector<std::string> trace;
-  board.KeepLog(false);
-  board.SetAccessListener([&](const BoardAccess& a) {
-    if (auto line = TraceLine(a)) trace.push_back(*line);
-  });
-  board.WritePort(0x2E, 0x87, 1);
-  board.ReadPort(0x2F, 1);
-  board.WritePort(0xCF8, 0x80000000, 4);
-  board.WritePort(0xB24, 0xA2, 1);
-  board.WritePort(0xB23, 0x00, 1);
-  board.WritePort(0xB22, 0x48, 1);
-  bench.rig.clock.Advance(1ms);
-  EXPECT_TRUE(board.Log().empty());
-  const std::vector<std::string> expected{
-      "port port=0x2E value=0x87", "port port=0xCF8 value=0x80000000", "port port=0xB24 value=0xA2",
-      "port port=0xB23 value=0x00", "port port=0xB22 value=0x48", "bus op=nack addr=0xA2"};
-  EXPECT_EQ(trace, expected);
-  EXPECT_EQ(*TraceLine({SimTime{}, AccessKind::BusWrite, 0xC2, 0x05, 0x0B, 0}),
-            "bus op=write addr=0xC2 reg=0x05 value=0x0B");
 }
 
 TEST(BoardLifetime, ClockOutlivingTheBoardIsSafe) {
