@@ -41,6 +41,16 @@ class OsServices {
 
   // Clock and language.
   virtual LocalTime GetLocalTime() = 0;
+  // The same moment in coordinated universal time.
+  virtual LocalTime GetSystemTime() = 0;
+  // How many minutes the local time is ahead of UTC (negative west of
+  // Greenwich) at the given UTC moment, by the system's time-zone rules,
+  // daylight saving included; a moment in another year follows that year's
+  // rules.
+  virtual int32_t GetUtcOffsetMinutes(const LocalTime& utc) = 0;
+  // Milliseconds since the system started; setting the clock or a change of
+  // daylight saving does not move it.
+  virtual uint64_t GetTickCount64() = 0;
   virtual uint16_t GetSystemDefaultLangID() = 0;
 
   // Waiting on the calling thread. Sleep yields; DelayMicroseconds busy-waits

@@ -165,6 +165,7 @@ LRESULT CDuiFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_DELAYSHUTDOWN: OnDelayShutdown(uMsg, wParam, lParam); break;
     case WM_CLEARSCHEDULE: ClearSchedule(); break;
     case WM_TRAYNOTIFY: OnTrayIcon(wParam, lParam); break;
+    case WM_TIMECHANGE: OnTimeChange(); break;
     default: break;
   }
   return result;
@@ -244,8 +245,8 @@ void CDuiFrameWnd::ShowNextEvents() {
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_);
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown);
-  ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
-                   static_cast<uint8_t>(powerOn.wMinute));
+  NoteWakeCheck(ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
+                                 static_cast<uint8_t>(powerOn.wMinute)));
   SetEventLabel(main_skin::kLastPoweronTime, powerOn);
 }
 

@@ -22,6 +22,8 @@
 
 #include "hardware/driver_access.h"
 #include "platform/os_services.h"
+#include "schedule/alarm/chip_time.h"
+#include "schedule/alarm/wake_alarm.h"
 #include "schedule/next_events.h"
 #include "schedule/week_schedule.h"
 #include "ui/framework/shell.h"
@@ -60,6 +62,9 @@ class CDuiFrameWnd : public WindowImplBase {
   // Next shutdown and power-on into the labels, the power-on into the chip.
   void ShowNextEvents();
   int IsWarningDue();
+  // The system time or zone changed (WM_TIMECHANGE), or a tick found the
+  // local clock jumped: the chip's clock and wake-up are written again.
+  void OnTimeChange();
   LRESULT OnDelayShutdown(UINT uMsg, WPARAM wParam, LPARAM lParam);
   void ShowShutdownNotice(const std::string& text);
 
@@ -81,6 +86,8 @@ class CDuiFrameWnd : public WindowImplBase {
   void OnClockTick();
   void RaiseWarning();
   void RefreshNextEvents();
+  void NoteWakeCheck(std::optional<WakeCheck> result);
+  void ShowWakeNoticeIfDue();
   void RestoreFromTray();
   void ShowTrayMenu();
   void LoadSchedule();
@@ -107,6 +114,13 @@ class CDuiFrameWnd : public WindowImplBase {
   std::array<uint8_t, 2> m_PostponeDay{};
   std::array<uint8_t, 2> m_PostponeHour{};
   std::array<uint8_t, 2> m_PostponeMinute{};
+
+  // Local clock against the tick count, tick by tick.
+  ClockJumpWatch m_ClockWatch;
+  // The chip does not hold the wake-up: the user is told once, until a
+  // read-back succeeds again.
+  bool m_WakeNoticePending = false;
+  bool m_WakeNoticeShown = false;
 };
 
 }  // namespace vesk::ui

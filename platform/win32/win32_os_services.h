@@ -12,6 +12,11 @@ namespace vesk::win32 {
 class Win32OsServices : public OsServices {
  public:
   LocalTime GetLocalTime() override;
+  LocalTime GetSystemTime() override;
+  // Windows' own rules for the year of `utc` (GetTimeZoneInformationForYear),
+  // so that a moment next year follows next year's daylight-saving dates.
+  int32_t GetUtcOffsetMinutes(const LocalTime& utc) override;
+  uint64_t GetTickCount64() override;
   uint16_t GetSystemDefaultLangID() override;
   void Sleep(uint32_t milliseconds) override;
   void DelayMicroseconds(uint32_t microseconds) override;

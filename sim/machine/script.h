@@ -19,6 +19,12 @@
 //   start                      start the program (again)
 //   kill                       end the program's process abruptly
 //   power                      press the power button of a machine that is off
+//   set-clock "YYYY-MM-DD HH:MM:SS"
+//                              set Windows' clock to this local time, as a
+//                              user or time synchronisation would
+//   chip-glitch [N]            the wake-up chip loses the next N (default 1)
+//                              writes that would change one of its wake-up
+//                              registers (minute, hour, day)
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +35,7 @@ namespace vesk::sim {
 
 enum class UserAction {
   Open, HotKey, Hide, Close, Select, Phase, Save, Clear, Postpone, Cancel, Exit, Start, Kill, Power,
+  SetClock, ChipGlitch,
 };
 
 struct ScriptStep {
@@ -43,6 +50,8 @@ struct ScriptStep {
   int endMinutes = 0;
   int hours = 0;            // Postpone
   int minutes = 0;
+  SimTime clock{};          // SetClock: the local time Windows' clock is set to
+  int count = 1;            // ChipGlitch: how many writes are lost
 };
 
 // The steps of a script, or nothing and "line N: reason" in error. Steps

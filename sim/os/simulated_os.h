@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/os_services.h"
+#include "sim/os/time_zone.h"
 #include "sim/os/virtual_clock.h"
 
 namespace vesk::sim {
@@ -53,7 +54,11 @@ class SimulatedOs : public OsServices {
   explicit SimulatedOs(VirtualClock& clock) : clock_(clock) {}
 
   // --- OsServices ---
-  LocalTime GetLocalTime() override { return clock_.ToLocalTime(); }
+  LocalTime GetLocalTime() override { return VirtualClock::ToLocalTime(LocalAt(clock_.Now())); }
+  LocalTime GetSystemTime() override { return VirtualClock::ToLocalTime(clock_.Now() + clockShift_); }
+  int32_t GetUtcOffsetMinutes(const LocalTime& utc) override;
+  // The machine's own time, which setting the clock does not move.
+  uint64_t GetTickCount64() override;
   uint16_t GetSystemDefaultLangID() override { return langId_; }
   void Sleep(uint32_t milliseconds) override;
   void DelayMicroseconds(uint32_t microseconds) override;
@@ -75,6 +80,16 @@ class SimulatedOs : public OsServices {
 
   // --- set-up ---
   VirtualClock& Clock() { return clock_; }
+  // The virtual clock counts UTC; Windows shows it in this zone (UTC unless
+  // set).
+  void SetTimeZone(TimeZone zone) { zone_ = std::move(zone); }
+  const TimeZone& Zone() const { return zone_; }
+  // Windows' clock set to show `local` now, as a user or time
+  // synchronisation would set it; the virtual clock (and with it every
+  // chip's clock and every timer) runs on undisturbed.
+  void SetLocalClock(SimTime local) { clockShift_ = zone_.ToUtc(local) - clock_.Now(); }
+  // What Windows' local clock shows at a moment of the virtual clock.
+  SimTime LocalAt(SimTime machineTime) const { return zone_.ToLocal(machineTime + clockShift_); }
   void SetLangId(uint16_t id) { langId_ = id; }
   void SetModulePath(std::string path) { modulePath_ = std::move(path); }
   // Another process holds the mutex of this name.
@@ -105,6 +120,8 @@ class SimulatedOs : public OsServices {
 
  private:
   VirtualClock& clock_;
+  TimeZone zone_;
+  Microseconds clockShift_{0};  // Windows' clock ahead of the virtual clock
   uint16_t langId_ = 1033;
   std::string modulePath_ = "C:\\VESK\\VESK.exe";
   std::map<std::string, bool> heldMutexes_;
