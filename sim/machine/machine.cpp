@@ -152,7 +152,10 @@ const char* CheckName(WakeCheck check) {
 
 std::string SignedSeconds(Microseconds amount) {
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(amount).count();
-  return (seconds >= 0 ? "+" : "") + std::to_string(seconds);
+  // Built by appending: GCC 12 sees a false overlap in "+" + string.
+  std::string text(seconds >= 0 ? "+" : "");
+  text += std::to_string(seconds);
+  return text;
 }
 
 template <class T>
