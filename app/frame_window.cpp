@@ -10,8 +10,8 @@ class FrameWindow final : public MainWindow {
  public:
   FrameWindow(OsServices& os, DriverAccess& driver) : frame_(os, driver) {}
 
-  void Create(const std::string& title, DWORD style, DWORD exStyle) override {
-    frame_.Create(nullptr, title.c_str(), style, exStyle);
+  bool Create(const std::string& title, DWORD style, DWORD exStyle) override {
+    return frame_.Create(nullptr, title.c_str(), style, exStyle) != nullptr;
   }
   void CenterWindow() override { frame_.CenterWindow(); }
   void MinimizeToTray() override { frame_.MinimizeToTray(); }

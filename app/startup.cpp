@@ -84,10 +84,13 @@ int RunVesk(AppHost& host) {
   host.com.Initialize();
   ui::CPaintManagerUI::SetInstance(host.instance);
   std::unique_ptr<MainWindow> window = host.makeMainWindow();
-  window->Create(MainWindowTitle(LangID), ui::kWindowStyle, ui::kWindowExStyle);
-  window->CenterWindow();
-  window->MinimizeToTray();
-  window->ShowModal();
+  // Without a window there is nothing for the user in the notification
+  // area and no loop to wait in: the program ends in order at once.
+  if (window->Create(MainWindowTitle(LangID), ui::kWindowStyle, ui::kWindowExStyle)) {
+    window->CenterWindow();
+    window->MinimizeToTray();
+    window->ShowModal();
+  }
 
   RunExitSequence(host, startupController, chipAnswered, window);
   return 0;

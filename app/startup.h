@@ -60,11 +60,12 @@ class ComApartment {
 // The main window as the entry routine drives it: created with a title,
 // style and extended style, centred, moved into the notification area, and
 // run modally until it is destroyed. Destroying the object destroys a
-// window that is still there.
+// window that is still there. Create is false when no window came of it
+// (the window has reported why, such as a broken skin).
 class MainWindow {
  public:
   virtual ~MainWindow() = default;
-  virtual void Create(const std::string& title, DWORD style, DWORD exStyle) = 0;
+  virtual bool Create(const std::string& title, DWORD style, DWORD exStyle) = 0;
   virtual void CenterWindow() = 0;
   virtual void MinimizeToTray() = 0;
   virtual void ShowModal() = 0;

@@ -7,22 +7,8 @@ if [[ "${1:-}" == "--gui" ]]; then gui=1; shift; fi
 [[ "${1:-}" == "--prefix" ]] || { echo "wine-test.sh: --prefix DIR expected" >&2; exit 2; }
 prefix=$2; shift 2
 
-export WINEPREFIX=$prefix
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEDEBUG=-all
-export WINEARCH=win64
-wine=$(command -v wine || command -v wine64)
-
-# A fresh prefix takes a while to build; serialise that so parallel tests do
-# not race on it.
-mkdir -p "$(dirname "$prefix")"
-(
-  flock 9
-  if [[ ! -f "$prefix/system.reg" ]]; then
-    "$wine" wineboot -i >/dev/null 2>&1 || true
-    wineserver -w || true
-  fi
-) 9>"$prefix.lock"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
+vesk_wine_prefix "$prefix"
 
 # Unix paths mean nothing to the Windows program: hand it the report path as
 # Wine's Z: drive path, and make sure its folder exists.

@@ -56,6 +56,9 @@ constexpr uint32_t kTxflrMask = 0xFFFF;
 constexpr uint32_t kI2cStepMicroseconds = 300;
 constexpr uint32_t kI2cShortWaitMicroseconds = 10;
 constexpr uint32_t kReadSlotWaitLimit = 100'000;  // 1 s of 10 us waits
+// The deepest receive FIFO the controller can be built with: a drain that
+// reads this many bytes has emptied any of them.
+constexpr uint32_t kRxFifoDrainLimit = 256;
 
 }  // namespace
 
@@ -252,7 +255,19 @@ int CSMBusControl::I2CWriteByte(uint8_t address7, uint8_t byte, bool restart, bo
   return result;
 }
 
+void CSMBusControl::DrainReceiveFifo() {
+  for (uint32_t n = 0; n < kRxFifoDrainLimit && (ReadI2c(kIcStatus) & kStatusRfne) != 0; ++n) {
+    ReadI2c(kIcDataCmd);
+  }
+}
+
 int CSMBusControl::I2CReadByte(uint8_t& value) {
+  // A read that gave up earlier may have its byte come after all. The
+  // register index just sent has left the transmit FIFO behind that read's
+  // command, so the late byte is in the receive FIFO by now: left there, it
+  // would be taken for this read's byte, and every later read would return
+  // the byte of the one before.
+  DrainReceiveFifo();
   bool commandQueued = false;
   bool byteReceived = false;
   uint32_t passes = 0;

@@ -90,6 +90,7 @@ class CSMBusControl {
   int I2CSetTarget(uint8_t address7);
   int I2CWriteByte(uint8_t address7, uint8_t byte, bool restart, bool stop);
   int I2CReadByte(uint8_t& value);
+  void DrainReceiveFifo();
   bool TransmitAborted();
   uint32_t ReadI2c(uint32_t offset);
   void WriteI2c(uint32_t offset, uint32_t value);

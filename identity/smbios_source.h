@@ -17,4 +17,21 @@ class SmbiosTableSource {
   virtual void ReadTables(SMInfo& info, OsServices& os) = 0;
 };
 
+// Two ways to the same table: the second is asked only when the first
+// delivered none, so a board is refused for want of a table only when both
+// failed. A table the first delivered is judged as it is, even when it
+// names another board.
+class FallbackSmbiosSource final : public SmbiosTableSource {
+ public:
+  FallbackSmbiosSource(SmbiosTableSource& first, SmbiosTableSource& second) : first_(first), second_(second) {}
+  void ReadTables(SMInfo& info, OsServices& os) override {
+    first_.ReadTables(info, os);
+    if (info.DataLen == 0) second_.ReadTables(info, os);
+  }
+
+ private:
+  SmbiosTableSource& first_;
+  SmbiosTableSource& second_;
+};
+
 }  // namespace vesk

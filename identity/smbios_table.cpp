@@ -71,6 +71,17 @@ uint32_t StoreSmbiosTable(SMInfo& info, std::span<const uint8_t> bytes, uint8_t 
   return info.DataLen;
 }
 
+bool StoreRawSmbiosData(SMInfo& info, std::span<const uint8_t> buffer) {
+  if (buffer.size() < kRawSmbiosHeaderSize) return false;
+  uint32_t length = 0;
+  for (std::size_t i = 4; i-- > 0;) length = (length << 8) | buffer[kRawSmbiosLengthOffset + i];
+  const auto table = buffer.subspan(kRawSmbiosHeaderSize);
+  if (length > table.size()) return false;
+  StoreSmbiosTable(info, table.first(length), buffer[kRawSmbiosMajorVersionOffset],
+                   buffer[kRawSmbiosMinorVersionOffset]);
+  return true;
+}
+
 void ParseSmbiosTables(SMInfo& info) {
   ClearIndex(info);
   const TableBytes table(info);

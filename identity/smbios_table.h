@@ -14,6 +14,19 @@ namespace vesk {
 uint32_t StoreSmbiosTable(SMInfo& info, std::span<const uint8_t> bytes, uint8_t majorVersion,
                           uint8_t minorVersion);
 
+// The buffer of the raw firmware table provider ("RSMB"): an 8-byte header
+// (calling method, major version, minor version, DMI revision, then the
+// table's length, 32-bit little-endian) followed by the structure table.
+inline constexpr std::size_t kRawSmbiosMajorVersionOffset = 1;
+inline constexpr std::size_t kRawSmbiosMinorVersionOffset = 2;
+inline constexpr std::size_t kRawSmbiosLengthOffset = 4;
+inline constexpr std::size_t kRawSmbiosHeaderSize = 8;
+
+// Stores the table of such a buffer as StoreSmbiosTable does. A buffer
+// shorter than its header, or than the length its header gives, was cut
+// somewhere: false, and the record is left alone.
+bool StoreRawSmbiosData(SMInfo& info, std::span<const uint8_t> buffer);
+
 // Indexes Data[0] .. Data[DataLen - 1]: writes StructAddr, StructLen,
 // HandleStr, StructNum, TypeAddr, TypeLen, TypeStr and TypeNum, and clears
 // whatever an earlier parse left. Never reads past DataLen (bytes beyond it

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vesk {
@@ -34,6 +35,19 @@ inline constexpr int kIdOk = 1;
 inline constexpr int kIdTimeout = 32000;
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
+
+// How a change to a file went. A failure carries the system's own words for
+// it (UTF-8, in the system's language), so that the user can be told why.
+struct FileResult {
+  enum class Status { kDone, kMissing, kFailed };
+  Status status = Status::kDone;
+  std::string reason;
+
+  static FileResult Done() { return {}; }
+  static FileResult Missing() { return {Status::kMissing, {}}; }
+  static FileResult Failed(std::string why) { return {Status::kFailed, std::move(why)}; }
+  explicit operator bool() const { return status == Status::kDone; }
+};
 
 class OsServices {
  public:
@@ -66,11 +80,12 @@ class OsServices {
   // Whole-file access for small files such as the timetable. ReadFileBytes
   // returns nothing when the file cannot be opened, else at most maxBytes
   // from its start. ReplaceFileAtomically leaves either the old or the new
-  // content in place, never a torn file. RemoveFile reports success.
+  // content in place, never a torn file. RemoveFile answers kMissing when
+  // there was no such file.
   virtual std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path,
                                                             std::size_t maxBytes) = 0;
-  virtual bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) = 0;
-  virtual bool RemoveFile(const std::string& path) = 0;
+  virtual FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) = 0;
+  virtual FileResult RemoveFile(const std::string& path) = 0;
 
   // Message boxes without owner window; the result is the button pressed.
   // The timed box closes itself after timeoutMs and then answers kIdTimeout.
@@ -86,7 +101,8 @@ class OsServices {
   virtual void DebugOutput(const std::string& text) = 0;
 
   // Takes the named process-lifetime mutex; true when another process
-  // already holds one of that name.
+  // already holds one of that name, also when that process runs with rights
+  // that keep this one from opening it.
   virtual bool CreateSingleInstanceMutex(const std::string& name) = 0;
 
   // Creates or opens the key and sets a string value; false on any failure.

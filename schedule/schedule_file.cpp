@@ -1,20 +1,41 @@
 #include "schedule/schedule_file.h"
 
 namespace vesk {
+namespace {
 
-std::string ScheduleFilePath(OsServices& os) { return os.GetModuleDirectory() + kScheduleFileName; }
+// "C:\..." or a network share "\\server\...".
+bool IsFullPath(const std::string& path) {
+  const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  const bool share = path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+  return drive || share;
+}
+
+}  // namespace
+
+std::string ScheduleFilePath(OsServices& os) {
+  const std::string folder = os.GetModuleDirectory();
+  return IsFullPath(folder) ? folder + kScheduleFileName : std::string{};
+}
 
 std::optional<WeekSchedule> ReadScheduleFile(OsServices& os) {
-  const auto bytes = os.ReadFileBytes(ScheduleFilePath(os), kWeekScheduleBytes);
+  const std::string path = ScheduleFilePath(os);
+  if (path.empty()) return std::nullopt;
+  const auto bytes = os.ReadFileBytes(path, kWeekScheduleBytes);
   if (!bytes) return std::nullopt;
   return ScheduleFromBytes(*bytes);
 }
 
-bool WriteScheduleFile(OsServices& os, const WeekSchedule& schedule) {
+FileResult WriteScheduleFile(OsServices& os, const WeekSchedule& schedule) {
+  const std::string path = ScheduleFilePath(os);
+  if (path.empty()) return FileResult::Failed({});
   const ScheduleImage image = ScheduleToBytes(schedule);
-  return os.ReplaceFileAtomically(ScheduleFilePath(os), image);
+  return os.ReplaceFileAtomically(path, image);
 }
 
-bool DeleteScheduleFile(OsServices& os) { return os.RemoveFile(ScheduleFilePath(os)); }
+FileResult DeleteScheduleFile(OsServices& os) {
+  const std::string path = ScheduleFilePath(os);
+  if (path.empty()) return FileResult::Failed({});
+  return os.RemoveFile(path);
+}
 
 }  // namespace vesk

@@ -11,20 +11,23 @@ namespace vesk {
 
 inline constexpr const char* kScheduleFileName = "TimeSetting.bin";
 
-// The executable's folder followed by "TimeSetting.bin".
+// The executable's folder followed by "TimeSetting.bin"; empty when that
+// folder is unknown or not a full path. A bare file name would be taken
+// from the working folder, which for a program started at logon is the
+// system's own folder.
 std::string ScheduleFilePath(OsServices& os);
 
-// The timetable in the file, or nothing when the file does not open (the
-// caller keeps its own record then). A file of any length loads: a short one
-// leaves the rest of the record zero, a long one gives its first 126 bytes.
-// Values are taken as they are, unchecked.
+// The timetable in the file, or nothing when the file does not open or its
+// folder is unknown (the caller keeps its own record then). A file of any
+// length loads: a short one leaves the rest of the record zero, a long one
+// gives its first 126 bytes. Values are taken as they are, unchecked.
 std::optional<WeekSchedule> ReadScheduleFile(OsServices& os);
 
 // Replaces the file with the whole 126-byte image. The old file stays whole
-// when that fails; the user is not told, the caller learns it from the result.
-bool WriteScheduleFile(OsServices& os, const WeekSchedule& schedule);
+// when that fails; the result says why.
+FileResult WriteScheduleFile(OsServices& os, const WeekSchedule& schedule);
 
-// Deletes the file; false when there was nothing to delete or it failed.
-bool DeleteScheduleFile(OsServices& os);
+// Deletes the file; kMissing when there was none.
+FileResult DeleteScheduleFile(OsServices& os);
 
 }  // namespace vesk

@@ -4,8 +4,8 @@
 #   - With a display ($DISPLAY set): the real window under Wine, VESKSim.exe
 #     in a Wine virtual desktop. It starts in the desktop's notification
 #     area; double-click its icon or press Alt+J.
-#   - Without one: the headless timeline of a simulated day (vesk-sim run),
-#     with a few user actions from a sample script.
+#   - Without one: the headless timeline of a simulated day (vesk-sim run,
+#     optimised build), with a few user actions from a sample script.
 # Missing Debian packages are installed first when run as root (or with
 # sudo); otherwise the command to install them is shown.
 # VESKSIM_BOARD chooses another board profile for both.
@@ -18,26 +18,9 @@ script=sim/machine/samples/office-day.script
 jobs=$(nproc 2>/dev/null || echo 2)
 
 native_packages=(cmake make g++ gcc libexpat1-dev googletest libgtest-dev libgmock-dev)
-wine_packages=(cmake make g++ gcc mingw-w64 wine wine64 googletest)
+wine_packages=(cmake make g++ gcc mingw-w64 wine wine64 fonts-wine googletest)
 
-# Installs what is missing of the given packages.
-need() {
-  local missing=()
-  for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-  done
-  ((${#missing[@]} == 0)) && return 0
-  echo "run.sh: installing ${missing[*]}"
-  local sudo=()
-  if ((EUID != 0)); then
-    if command -v sudo >/dev/null; then sudo=(sudo); else
-      echo "run.sh: please install them first: apt-get install ${missing[*]}" >&2
-      exit 1
-    fi
-  fi
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
+source scripts/packages.sh
 
 if [[ -n "${DISPLAY:-}" ]]; then
   echo "run.sh: a display is there ($DISPLAY): the real window, VESKSim.exe under Wine, board $board"
@@ -63,7 +46,8 @@ echo "run.sh: no display: the headless timeline of a simulated day (vesk-sim run
 echo "run.sh: the sample timetable and the user actions of $script;"
 echo "run.sh: the watchdog's feed every 40 seconds is left out of what follows"
 need "${native_packages[@]}"
-cmake --preset native >/dev/null
-cmake --build --preset native -j "$jobs" --target vesk-sim >/dev/null
-build/native/sim/vesk-sim run --board "$board" --schedule "$sample" --script "$script" \
+# The optimised build: the tests' build carries the sanitisers and is slow.
+cmake --preset native-release >/dev/null
+cmake --build --preset native-release -j "$jobs" --target vesk-sim >/dev/null
+build/native-release/sim/vesk-sim run --board "$board" --schedule "$sample" --script "$script" \
   --from "2026-12-07 08:00:00" --for 1d | grep -v " watchdog action=kick "

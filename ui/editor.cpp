@@ -19,6 +19,21 @@ constexpr const char* kDayChangedFormat = "{f 1}{c #F27D30}%s{/c}{/f}";
 constexpr const char* kDayActiveFormat = "{f 1}{c #FFFFFF}%s{/c}{/f}";
 constexpr const char* kDayIdleFormat = "{f 1}{c #808080}%s{/c}{/f}";
 
+// A failed load, save or clear: what was not done, what stays, and why.
+struct FileFailureTexts {
+  const char* caption;
+  const char* load;
+  const char* save;
+  const char* clear;
+  const char* noFolder;
+};
+constexpr FileFailureTexts kFileFailureChinese{"提示", "时间表无法载入。", "时间表无法保存，原时间表继续有效。",
+                                               "时间表无法清除，仍然有效。", "无法确定程序所在的文件夹。"};
+constexpr FileFailureTexts kFileFailureEnglish{"Notice", "The timetable cannot be loaded.",
+                                               "The timetable cannot be saved; the one in force stays.",
+                                               "The timetable cannot be cleared; it stays in force.",
+                                               "The program's folder is unknown."};
+
 // Shows one half of a stored time in its list. A half that the list cannot
 // show (an hour of 24 or more from a file) leaves the list without a
 // selection, so that it never shows another day's value.
@@ -140,11 +155,25 @@ void CDuiFrameWnd::UpdateDayButton(uint8_t day) {
   button->SetText(text);
 }
 
+void CDuiFrameWnd::ReportFileFailure(FileTask task, const FileResult& result) {
+  const FileFailureTexts& texts = IsChinese(LangID) ? kFileFailureChinese : kFileFailureEnglish;
+  std::string text = task == FileTask::kLoad ? texts.load : task == FileTask::kSave ? texts.save : texts.clear;
+  const std::string reason = ScheduleFilePath(os_).empty() ? texts.noFolder : result.reason;
+  if (!reason.empty()) text += (IsChinese(LangID) ? "" : " ") + reason;
+  os_.ShowMessageBox(text, texts.caption, kMbIconError);
+}
+
+// The file is written before anything changes, so that what the window
+// shows is what the next start will find: a failed write leaves the
+// timetable in force as it was and the edits in the editor.
 void CDuiFrameWnd::SaveSchedule() {
   // A refusal has shown its message; the edits stay for the user to mend.
   if (!ValidateSchedule(m_EditSchedule, LangID, os_)) return;
+  if (const FileResult written = WriteScheduleFile(os_, m_EditSchedule); !written) {
+    ReportFileFailure(FileTask::kSave, written);
+    return;
+  }
   m_ActiveSchedule = m_EditSchedule;
-  WriteScheduleFile(os_, m_ActiveSchedule);
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
 
   // The system's shutdown, if the old timetable started one, would switch
@@ -159,7 +188,13 @@ void CDuiFrameWnd::SaveSchedule() {
   m_Armed = 1;
 }
 
+// Likewise the file goes first: a file that stays would bring the timetable
+// back at the next start, so then the timetable stays in force now too.
 void CDuiFrameWnd::ClearSchedule() {
+  if (const FileResult removed = DeleteScheduleFile(os_); removed.status == FileResult::Status::kFailed) {
+    ReportFileFailure(FileTask::kClear, removed);
+    return;
+  }
   m_Armed = 0;
   m_ShutdownIssued = 0;
   ClearPostponement();
@@ -169,7 +204,6 @@ void CDuiFrameWnd::ClearSchedule() {
   m_ActiveSchedule = m_EditSchedule;
   ShowDaySchedule();
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
-  DeleteScheduleFile(os_);
   SetLabel(main_skin::kLastShutdownTime, "");
   SetLabel(main_skin::kLastPoweronTime, "");
 }

@@ -135,8 +135,13 @@ Postponement CDuiFrameWnd::CurrentPostponement() const {
 }
 
 // Without a file the timetable stays empty, no day is selected and nothing
-// is in force until the user saves one.
+// is in force until the user saves one. Without a known folder there is no
+// file to look for, and the user is told so.
 void CDuiFrameWnd::LoadSchedule() {
+  if (ScheduleFilePath(os_).empty()) {
+    ReportFileFailure(FileTask::kLoad, FileResult::Failed({}));
+    return;
+  }
   const auto loaded = ReadScheduleFile(os_);
   if (!loaded) return;
   m_EditSchedule = *loaded;
@@ -198,10 +203,12 @@ LRESULT CDuiFrameWnd::OnTrayIcon(WPARAM /*wParam*/, LPARAM lParam) {
   return 0;
 }
 
+// A window minimised with its title bar's button would come back as a
+// button on the task bar only; it comes back restored.
 void CDuiFrameWnd::RestoreFromTray() {
   Shell& shell = GetShell();
   shell.NotifyIcon(NIM_DELETE, m_TrayIcon);
-  shell.ShowWindow(m_hWnd, SW_SHOW);
+  shell.ShowWindow(m_hWnd, shell.IsIconic(m_hWnd) ? SW_RESTORE : SW_SHOW);
   shell.SetForegroundWindow(m_hWnd);
 }
 

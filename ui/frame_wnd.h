@@ -91,6 +91,8 @@ class CDuiFrameWnd : public WindowImplBase {
   void RestoreFromTray();
   void ShowTrayMenu();
   void LoadSchedule();
+  enum class FileTask { kLoad, kSave, kClear };
+  void ReportFileFailure(FileTask task, const FileResult& result);
   void ResetRunState();
   void ClearPostponement();
   void SetLabel(const char* name, const std::string& text);

@@ -74,14 +74,15 @@ struct WindowRecord {
 // the test.
 class RecordingWindow final : public MainWindow {
  public:
-  RecordingWindow(Journal& journal, WindowRecord& record, std::function<void()> whileModal)
-      : journal_(journal), record_(record), whileModal_(std::move(whileModal)) {
+  RecordingWindow(Journal& journal, WindowRecord& record, std::function<void()> whileModal, bool creates = true)
+      : journal_(journal), record_(record), whileModal_(std::move(whileModal)), creates_(creates) {
     journal_.push_back("window made");
   }
   ~RecordingWindow() override { journal_.push_back("window destroyed"); }
-  void Create(const std::string& title, DWORD style, DWORD exStyle) override {
+  bool Create(const std::string& title, DWORD style, DWORD exStyle) override {
     record_ = {title, style, exStyle};
-    journal_.push_back("Create");
+    journal_.push_back(creates_ ? "Create" : "Create failed");
+    return creates_;
   }
   void CenterWindow() override { journal_.push_back("CenterWindow"); }
   void MinimizeToTray() override { journal_.push_back("MinimizeToTray"); }
@@ -95,6 +96,7 @@ class RecordingWindow final : public MainWindow {
   Journal& journal_;
   WindowRecord& record_;
   std::function<void()> whileModal_;
+  bool creates_;
 };
 
 const HINSTANCE kInstance = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x400000));
@@ -106,7 +108,7 @@ struct StartupRig {
         driver(machine.driver, journal),
         com(journal),
         host{machine.os, driver, firmware, com, kInstance, [this] {
-               return std::make_unique<RecordingWindow>(journal, window, whileModal);
+               return std::make_unique<RecordingWindow>(journal, window, whileModal, windowCreates);
              }} {
     machine.os.SetModulePath("C:\\VESK\\VESK.exe");
     machine.os.SetCommandHook([this](const sim::CommandRecord& command) { journal.push_back(command.commandLine); });
@@ -147,6 +149,7 @@ struct StartupRig {
   JournalingCom com;
   WindowRecord window;
   std::function<void()> whileModal;
+  bool windowCreates = true;
   AppHost host;
   bool ended = false;
 };
@@ -278,6 +281,16 @@ TEST(StartupExit, RunsInOrderAndStopsTheWatchdogStartupsOwnProbeFound) {
     expected.insert(expected.end(), {"Cmd.exe /C shutdown -a", "DeinitializeOls", "ShutdownWinIo", "window destroyed"});
     EXPECT_THAT(rig.From("modal loop ended"), ElementsAreArray(expected)) << c.profile;
   }
+}
+
+TEST(StartupExit, AWindowThatFailsToBeCreatedGetsNoIconAndEndsInOrder) {
+  StartupRig rig;
+  rig.windowCreates = false;
+  EXPECT_EQ(rig.Run(), 0);
+  EXPECT_FALSE(rig.ended);
+  EXPECT_THAT(rig.From("Create failed"), ElementsAre("Create failed", "CoUninitialize", "bus-w 0xC2 0x09 0x00",
+                                                     "Cmd.exe /C shutdown -a", "DeinitializeOls", "ShutdownWinIo",
+                                                     "window destroyed"));
 }
 
 }  // namespace

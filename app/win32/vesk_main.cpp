@@ -1,6 +1,7 @@
 // VESK.exe: the program on the real board. The driver libraries are loaded
-// from the executable's folder, the firmware table comes from WMI, and the
-// windows are real Win32 windows.
+// from the executable's folder, the firmware table comes from WMI (or, when
+// WMI fails, from the raw firmware table provider), and the windows are real
+// Win32 windows.
 #include <windows.h>
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include "app/startup.h"
 #include "app/win32/win32_com.h"
 #include "hardware/win32/win_driver_libraries.h"
+#include "identity/win32/firmware_table_source.h"
 #include "identity/win32/wmi_smbios_source.h"
 #include "platform/win32/win32_os_services.h"
 #include "ui/framework/win32/win32_desktop.h"
@@ -15,7 +17,9 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/) {
   vesk::win32::Win32OsServices os;
   vesk::WinDriverLibraries driver;
-  vesk::win32::WmiSmbiosSource firmware;
+  vesk::win32::WmiSmbiosSource wmi;
+  vesk::win32::RsmbSmbiosSource rawFirmwareTable;
+  vesk::FallbackSmbiosSource firmware{wmi, rawFirmwareTable};
   vesk::win32::Win32ComApartment com;
   // The window backend comes up with the main window, so that a second
   // instance leaves before anything of it exists; it outlives the window.

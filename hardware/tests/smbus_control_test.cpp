@@ -188,7 +188,7 @@ TEST(I2cTransfer, WriteAndReadSendTheirCommandsInOrder) {
   uint8_t value = 0;
   EXPECT_EQ(bench.bus.ReadByteData(0xC2, 0x05, value), 1);
   EXPECT_EQ(value, 0x06);
-  const Lines read{kTar, kStatus, kRaw, "mw 0x9152E010 0x405", kRaw, kTxflr,
+  const Lines read{kTar, kStatus, kRaw, "mw 0x9152E010 0x405", kRaw, kTxflr, kStatus,
                    kRaw, kStatus, "mw 0x9152E010 0x300", kRaw, kStatus, "mr 0x9152E010"};
   EXPECT_EQ(MemoryOps(bench.rig.board.Log()), read);
   EXPECT_TRUE(bench.Commands().empty());
@@ -247,6 +247,20 @@ TEST(I2cTransfer, ReadWhoseByteNeverArrivesFailsAndKeepsTheOldValue) {
   EXPECT_EQ(bench.bus.ReadByteData(0xC2, 0x00, value), 0);
   EXPECT_EQ(value, 0x77);
   EXPECT_GE(bench.Elapsed(), microseconds{1024 * 300});
+  EXPECT_TRUE(bench.Commands().empty());
+}
+
+TEST(I2cTransfer, ByteThatComesAfterItsReadGaveUpIsNeverTakenForALaterRead) {
+  Bench bench("mcu-intel-i2c");
+  ASSERT_EQ(bench.bus.WriteByteData(0xC2, 0x06, 17), 1);
+  ASSERT_EQ(bench.bus.WriteByteData(0xC2, 0x07, 34), 1);
+  bench.rig.board.StretchI2cReads(1, milliseconds{500});  // longer than the read waits
+  uint8_t value = 0;
+  EXPECT_EQ(bench.bus.ReadByteData(0xC2, 0x06, value), 0);
+  for (const auto& [reg, expected] : {std::pair{0x07, 34}, std::pair{0x06, 17}, std::pair{0x07, 34}}) {
+    EXPECT_EQ(bench.bus.ReadByteData(0xC2, static_cast<uint8_t>(reg), value), 1);
+    EXPECT_EQ(value, expected) << reg;
+  }
   EXPECT_TRUE(bench.Commands().empty());
 }
 

@@ -121,5 +121,18 @@ TEST(InfoCheckValid, ReadsTheSourceOnceAndPassesItsDebuggerTextOn) {
   EXPECT_EQ(os.DebugTexts(), std::vector<std::string>{"Connect Fails"});
 }
 
+TEST(FallbackSmbiosSource, AsksTheSecondSourceOnlyWhenTheFirstDeliveredNoTable) {
+  const std::tuple<Bytes, std::string, int> rows[] = {{{}, "accepted", 1},
+                                                      {Board({"H610M", "OPEN"}), kNotCompatible, 0}};
+  for (const auto& [firstTable, seen, secondReads] : rows) {
+    sim::VirtualClock clock;
+    sim::SimulatedOs os{clock};
+    BytesSource first{firstTable}, second{Board({"RM415", "OPEN"})};
+    FallbackSmbiosSource source{first, second};
+    EXPECT_EQ(Check(source, os), seen);
+    EXPECT_EQ(second.reads, secondReads);
+  }
+}
+
 }  // namespace
 }  // namespace vesk

@@ -117,5 +117,22 @@ TEST(StoreSmbiosTable, KeepsVersionsCutsAtTheCopyAndZeroesTheRest) {
   EXPECT_EQ(TableLimit(*info), kMaxTableBytes);
 }
 
+TEST(StoreRawSmbiosData, TakesTheTableItsHeaderAnnouncesAndNoCutBuffer) {
+  const Bytes header{0, 3, 4, 0, 6, 0, 0, 0};  // calling method, version 3.4, revision, length 6
+  const std::pair<Bytes, bool> rows[] = {{Concat({header, EndOfTable()}), true},
+                                         {Concat({header, EndOfTable(), Bytes(5, 0xEE)}), true},  // padding
+                                         {Concat({header, Bytes{0x7F, 4, 0xFF}}), false},  // cut table
+                                         {Bytes{0, 3, 4, 0, 6, 0}, false},  // cut header
+                                         {Concat({Bytes{0, 3, 4, 0, 6, 0, 0, 1}, EndOfTable()}), false}};  // 0x01000006
+  for (const auto& [buffer, stored] : rows) {
+    auto info = MakeEmptySMInfo();
+    EXPECT_EQ(StoreRawSmbiosData(*info, buffer), stored) << buffer.size();
+    EXPECT_EQ(info->DataLen, stored ? 6u : 0u);
+    if (!stored) continue;
+    EXPECT_EQ(Bytes(info->Data.begin(), info->Data.begin() + 7), Concat({EndOfTable(), {0}}));
+    EXPECT_EQ(info->MajorVersion * 10 + info->MinorVersion, 34);
+  }
+}
+
 }  // namespace
 }  // namespace vesk

@@ -44,6 +44,25 @@ bool WriteTempFile(const std::wstring& temp, std::span<const uint8_t> bytes,
   return file.Close();
 }
 
+// A leftover of an earlier save that was cut off goes first, even when it
+// was made read-only (copied from a CD, or by hand): otherwise every later
+// save would fail on it.
+void RemoveStaleTemp(const std::wstring& temp) {
+  const DWORD attributes = GetFileAttributesW(temp.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(temp.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  DeleteFileW(temp.c_str());
+}
+
+// Removes the new file after a failed step, keeping the reason that step
+// gave for the caller.
+bool FailAndRemove(const std::wstring& temp) {
+  const DWORD error = GetLastError();
+  DeleteFileW(temp.c_str());
+  SetLastError(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
+  return false;
+}
+
 }  // namespace
 
 std::wstring ReplacementTempPath(const std::wstring& target) { return target + L".new"; }
@@ -51,14 +70,11 @@ std::wstring ReplacementTempPath(const std::wstring& target) { return target + L
 bool ReplaceFileAtomically(const std::wstring& target, std::span<const uint8_t> bytes,
                            std::optional<ReplaceStep> failAt) {
   const std::wstring temp = ReplacementTempPath(target);
-  if (!WriteTempFile(temp, bytes, failAt)) {
-    DeleteFileW(temp.c_str());
-    return false;
-  }
+  RemoveStaleTemp(temp);
+  if (!WriteTempFile(temp, bytes, failAt)) return FailAndRemove(temp);
   if (Fails(failAt, ReplaceStep::kMove) ||
       !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(temp.c_str());
-    return false;
+    return FailAndRemove(temp);
   }
   return true;
 }

@@ -1,6 +1,9 @@
 #include "platform/win32/timed_message_box.h"
 
 #include <algorithm>
+#include <atomic>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace vesk::win32 {
@@ -11,9 +14,9 @@ namespace {
 constexpr wchar_t kDialogClass[] = L"#32770";
 
 struct PendingBox {
-  HWND box = nullptr;
+  std::atomic<HWND> box = nullptr;
   UINT_PTR timer = 0;
-  bool timedOut = false;
+  std::atomic<bool> timedOut = false;
 };
 
 // Boxes of this thread that are up, innermost last.
@@ -43,11 +46,73 @@ void CALLBACK CloseTimedOutBox(HWND, UINT, UINT_PTR timer, DWORD) {
   if (it == t_pending.end()) return;
   PendingBox& pending = **it;
   pending.timer = 0;
-  if (pending.box && IsWindow(pending.box)) {
+  const HWND box = pending.box;
+  if (box && IsWindow(box)) {
     pending.timedOut = true;
-    EndDialog(pending.box, kTimedOutAnswer);
+    EndDialog(box, kTimedOutAnswer);
   }
 }
+
+struct BoxSearch {
+  const std::wstring* caption;
+  HWND found;
+};
+
+// The newest dialog of the thread with this caption.
+BOOL CALLBACK MatchBox(HWND window, LPARAM lParam) {
+  auto& search = *reinterpret_cast<BoxSearch*>(lParam);
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, static_cast<int>(std::size(title)));
+  if (IsDialog(window) && *search.caption == title) search.found = window;
+  return TRUE;
+}
+
+// When no timer could be set (the thread's timers are used up, or the hook
+// that tells the box apart is refused), a thread of its own closes the box
+// once its time is up, so that an unattended machine never waits for a
+// click that does not come.
+class FallbackCloser {
+ public:
+  FallbackCloser(PendingBox& pending, std::wstring caption, DWORD timeoutMs)
+      : pending_(pending), caption_(std::move(caption)), boxThread_(GetCurrentThreadId()),
+        answered_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (answered_) worker_ = std::thread([this, timeoutMs] { CloseWhenDue(timeoutMs); });
+  }
+  ~FallbackCloser() {
+    if (!answered_) return;
+    SetEvent(answered_);
+    worker_.join();
+    CloseHandle(answered_);
+  }
+  FallbackCloser(const FallbackCloser&) = delete;
+  FallbackCloser& operator=(const FallbackCloser&) = delete;
+
+ private:
+  void CloseWhenDue(DWORD timeoutMs) {
+    if (WaitForSingleObject(answered_, timeoutMs) != WAIT_TIMEOUT) return;
+    // The box may still be on its way up; look again until it is there.
+    while (WaitForSingleObject(answered_, kLookAgainMs) == WAIT_TIMEOUT) {
+      HWND box = pending_.box;
+      if (!box) {
+        BoxSearch search{&caption_, nullptr};
+        EnumThreadWindows(boxThread_, &MatchBox, reinterpret_cast<LPARAM>(&search));
+        box = search.found;
+      }
+      if (box && IsWindow(box)) {
+        pending_.timedOut = true;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+    }
+  }
+
+  static constexpr DWORD kLookAgainMs = 50;
+  PendingBox& pending_;
+  const std::wstring caption_;
+  const DWORD boxThread_;
+  const HANDLE answered_;
+  std::thread worker_;
+};
 
 // Registers a box for the length of one call and removes every trace of it
 // on the way out, however the box ended.
@@ -74,11 +139,16 @@ class PendingScope {
 }  // namespace
 
 int TimedMessageBox(const std::wstring& text, const std::wstring& caption, UINT type, WORD langId,
-                    DWORD timeoutMs) {
+                    DWORD timeoutMs, TimedBoxFault fault) {
   PendingBox pending;
   const PendingScope scope{pending};
-  if (scope.Hooked()) pending.timer = SetTimer(nullptr, 0, timeoutMs, &CloseTimedOutBox);
+  if (scope.Hooked() && fault != TimedBoxFault::kNoTimer) {
+    pending.timer = SetTimer(nullptr, 0, timeoutMs, &CloseTimedOutBox);
+  }
+  std::optional<FallbackCloser> closer;
+  if (!pending.timer) closer.emplace(pending, caption, timeoutMs);
   const int answer = MessageBoxExW(nullptr, text.c_str(), caption.c_str(), type, langId);
+  closer.reset();
   return pending.timedOut ? kTimedOutAnswer : answer;
 }
 

@@ -14,8 +14,11 @@ inline constexpr int kTimedOutAnswer = 32000;
 // Shows the box without owner window; the answer is the button pressed, or
 // kTimedOutAnswer when nobody answered within timeoutMs. Boxes may nest (a
 // timer of the program can open another while one is up); each closes only
-// itself.
+// itself. When the timer cannot be set, the box still closes in time.
+// `fault` makes the timer fail as the system can, for tests; production
+// callers leave it out.
+enum class TimedBoxFault { kNone, kNoTimer };
 int TimedMessageBox(const std::wstring& text, const std::wstring& caption, UINT type, WORD langId,
-                    DWORD timeoutMs);
+                    DWORD timeoutMs, TimedBoxFault fault = TimedBoxFault::kNone);
 
 }  // namespace vesk::win32

@@ -79,6 +79,8 @@ class UniqueKey {
   HKEY key_ = nullptr;
 };
 
+FileResult FailedWithLastError() { return FileResult::Failed(SystemErrorText(GetLastError())); }
+
 LocalTime FromSystemTime(const SYSTEMTIME& st) {
   return LocalTime{st.wYear, st.wMonth, st.wDayOfWeek, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
@@ -106,6 +108,18 @@ int64_t FileTimeUnits(const SYSTEMTIME& st) {
 }
 
 }  // namespace
+
+std::string SystemErrorText(DWORD error) {
+  wchar_t* buffer = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = length > 0 && buffer ? std::wstring(buffer, length) : std::wstring{};
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+  if (text.empty()) return "error " + std::to_string(error);
+  return ToUtf8(text);
+}
 
 std::wstring ResolveCommandProgram(const std::wstring& commandLine) {
   std::wstring program = FirstWord(commandLine);
@@ -189,11 +203,17 @@ std::optional<std::vector<uint8_t>> Win32OsServices::ReadFileBytes(const std::st
   return content;
 }
 
-bool Win32OsServices::ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
-  return win32::ReplaceFileAtomically(ToWide(path), bytes);
+FileResult Win32OsServices::ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
+  if (win32::ReplaceFileAtomically(ToWide(path), bytes)) return FileResult::Done();
+  return FailedWithLastError();
 }
 
-bool Win32OsServices::RemoveFile(const std::string& path) { return DeleteFileW(ToWide(path).c_str()) != FALSE; }
+FileResult Win32OsServices::RemoveFile(const std::string& path) {
+  if (DeleteFileW(ToWide(path).c_str())) return FileResult::Done();
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND) return FileResult::Missing();
+  return FileResult::Failed(SystemErrorText(error));
+}
 
 int Win32OsServices::ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) {
   return MessageBoxW(nullptr, ToWide(text).c_str(), ToWide(caption).c_str(), type);
@@ -229,7 +249,9 @@ void Win32OsServices::DebugOutput(const std::string& text) { OutputDebugStringW(
 bool Win32OsServices::CreateSingleInstanceMutex(const std::string& name) {
   // Never closed: the handle is the claim, released when the process ends.
   const HANDLE mutex = CreateMutexW(nullptr, FALSE, ToWide(name).c_str());
-  return mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+  const DWORD error = GetLastError();
+  if (mutex == nullptr) return error == ERROR_ACCESS_DENIED;
+  return error == ERROR_ALREADY_EXISTS;
 }
 
 bool Win32OsServices::WriteRegistryString(RegistryRoot root, const std::string& subKey,

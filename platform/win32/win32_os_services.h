@@ -23,8 +23,8 @@ class Win32OsServices : public OsServices {
   std::string GetModulePath() override;
   std::string GetModuleDirectory() override;
   std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, std::size_t maxBytes) override;
-  bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
-  bool RemoveFile(const std::string& path) override;
+  FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
+  FileResult RemoveFile(const std::string& path) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
                           uint16_t langId, uint32_t timeoutMs) override;
@@ -34,12 +34,18 @@ class Win32OsServices : public OsServices {
   // unchanged.
   bool RunHidden(const std::string& commandLine) override;
   void DebugOutput(const std::string& text) override;
-  // The mutex stays held until the process ends, also past this object.
+  // The mutex stays held until the process ends, also past this object. A
+  // mutex of that name that this process may not open (its holder runs
+  // elevated) counts as held.
   bool CreateSingleInstanceMutex(const std::string& name) override;
   bool WriteRegistryString(RegistryRoot root, const std::string& subKey, const std::string& valueName,
                            const std::string& data) override;
   [[noreturn]] void EndProcess(int exitCode) override;
 };
+
+// The system's text for an error code (FormatMessage), without the line
+// break it ends with; the code in figures when the system has no text.
+std::string SystemErrorText(DWORD error);
 
 // The full path of the program a command line would start when its first
 // word is a bare file name ("Cmd.exe" -> "C:\windows\system32\Cmd.exe"),

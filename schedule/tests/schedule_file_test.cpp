@@ -29,6 +29,12 @@ TEST_F(ScheduleFile, LivesBesideTheExecutableAlsoInAChineseFolder) {
   EXPECT_EQ(ScheduleFilePath(os), path);
   os.SetModulePath("D:\\定时开关机\\VESK.exe");
   EXPECT_EQ(ScheduleFilePath(os), "D:\\定时开关机\\TimeSetting.bin");
+  // An unknown or relative folder never becomes a file in the working folder.
+  for (const char* module : {"", "VESK.exe", "bin\\VESK.exe"}) {
+    os.SetModulePath(module);
+    EXPECT_FALSE(WriteScheduleFile(os, monday) || DeleteScheduleFile(os)) << module;
+  }
+  EXPECT_TRUE(os.FileOps().empty());
 }
 
 TEST_F(ScheduleFile, WriteReplacesTheWholeFileAtomicallyAndAFailureKeepsTheOldOneSilently) {

@@ -158,6 +158,10 @@ void Board::InjectTransmitAborts(unsigned count) {
   if (i2c_) i2c_->InjectAborts(count);
 }
 
+void Board::StretchI2cReads(unsigned count, Microseconds stretch) {
+  if (i2c_) i2c_->StretchReads(count, stretch);
+}
+
 // --- time and power ---
 
 void Board::ProcessUntil(SimTime now) {

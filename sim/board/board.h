@@ -80,6 +80,8 @@ class Board {
   void SetSmbusStuckBusy(bool on);
   void SetTxFifoStuck(bool on);
   void InjectTransmitAborts(unsigned count);
+  // The next `count` bytes read over the I2C controller come `stretch` late.
+  void StretchI2cReads(unsigned count, Microseconds stretch);
 
   // --- power, for the machine simulator ---
   PowerState Power() const { return power_; }

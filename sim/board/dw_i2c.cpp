@@ -74,7 +74,9 @@ void DwI2cController::Write(uint32_t address, uint32_t value, SimTime now) {
 }
 
 Microseconds DwI2cController::CommandTime(uint32_t command) const {
-  return NeedsAddress(command) ? 2 * kByteTime : kByteTime;
+  Microseconds time = NeedsAddress(command) ? 2 * kByteTime : kByteTime;
+  if ((command & kCmdRead) != 0 && stretchedReads_ > 0) time += readStretch_;
+  return time;
 }
 
 bool DwI2cController::NeedsAddress(uint32_t command) const {
@@ -89,6 +91,7 @@ void DwI2cController::CatchUp(SimTime now) {
     if (done > now) return;
     cursor_ = done;
     tx_.pop_front();
+    if ((command & kCmdRead) != 0 && stretchedReads_ > 0) --stretchedReads_;
     Execute(command, done);
   }
 }

@@ -61,9 +61,15 @@ class DwI2cController {
   void CatchUp(SimTime now);
 
   // Faults: the transmit FIFO stops draining; the next `count` commands
-  // abort (arbitration lost) instead of reaching the bus.
+  // abort (arbitration lost) instead of reaching the bus; the target holds
+  // the clock low for `stretch` before each of the next `count` bytes it
+  // sends, so they land in the receive FIFO that much later.
   void SetTxStuck(bool on, SimTime now);
   void InjectAborts(unsigned count) { injectedAborts_ = count; }
+  void StretchReads(unsigned count, Microseconds stretch) {
+    stretchedReads_ = count;
+    readStretch_ = stretch;
+  }
   // Board reset or power loss.
   void Reset();
 
@@ -88,6 +94,8 @@ class DwI2cController {
   uint32_t rawExtra_ = 0;      // latched interrupt bits other than TX_ABRT
   bool stuck_ = false;
   unsigned injectedAborts_ = 0;
+  unsigned stretchedReads_ = 0;
+  Microseconds readStretch_{0};
 };
 
 }  // namespace vesk::sim

@@ -71,7 +71,7 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
   const auto options = Options::Parse(args,
                                       {{"--board", 1}, {"--smbios", 1}, {"--table", 1}, {"--schedule", 1},
                                        {"--from", 1}, {"--for", 1}, {"--lang", 1}, {"--trace-bus", 0},
-                                       {"--script", 1}, {"--tz", 1}},
+                                       {"--script", 1}, {"--every-tick", 0}, {"--bus-totals", 0}, {"--tz", 1}},
                                       error);
   if (!options) return Fail(err, error);
   if (!options->Has("--board")) return Fail(err, "--board PROFILE is required");
@@ -119,6 +119,8 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
     machine.script = std::move(*steps);
   }
   machine.traceBus = options->Has("--trace-bus");
+  machine.coalesceTicks = !options->Has("--every-tick");
+  machine.busTotals = options->Has("--bus-totals");
   machine.skinRoot = DefaultSkinRoot();
 
   Machine run{std::move(machine), [&out](const std::string& line) { out << line << '\n'; }};
@@ -130,7 +132,7 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
 const CommandRegistration registration{
     {"run",
      "run --board PROFILE [--smbios FILE|--table NAME] [--schedule FILE] --from \"YYYY-MM-DD HH:MM:SS\"\n"
-     "      --for DURATION [--tz ZONE] [--lang ID] [--trace-bus] [--script FILE]",
+     "      --for DURATION [--tz ZONE] [--lang ID] [--trace-bus] [--script FILE] [--every-tick] [--bus-totals]",
      &RunRun}};
 
 }  // namespace

@@ -25,10 +25,10 @@ class DemoOs final : public OsServices {
   std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, std::size_t maxBytes) override {
     return real_.ReadFileBytes(path, maxBytes);
   }
-  bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
+  FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
     return real_.ReplaceFileAtomically(path, bytes);
   }
-  bool RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  FileResult RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override {
     return real_.ShowMessageBox(text, caption, type);
   }

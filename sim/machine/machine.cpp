@@ -119,20 +119,38 @@ class MachineOs final : public SimulatedOs {
     if (written) hooks_.registry(root, subKey, valueName, data);
     return written;
   }
-  bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
-    const bool written = SimulatedOs::ReplaceFileAtomically(path, bytes);
+  FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
+    FileResult written = SimulatedOs::ReplaceFileAtomically(path, bytes);
     if (written && path == ScheduleFilePath(*this)) hooks_.saved();
     return written;
   }
-  bool RemoveFile(const std::string& path) override {
-    const bool removed = SimulatedOs::RemoveFile(path);
-    if (path == ScheduleFilePath(*this)) hooks_.removed();
+  // A file that was not there is as cleared as one that was removed.
+  FileResult RemoveFile(const std::string& path) override {
+    FileResult removed = SimulatedOs::RemoveFile(path);
+    if (removed.status != FileResult::Status::kFailed && path == ScheduleFilePath(*this)) hooks_.removed();
     return removed;
   }
+  void Sleep(uint32_t milliseconds) override {
+    const SimTime before = Clock().Now();
+    SimulatedOs::Sleep(milliseconds);
+    delayed_ += Clock().Now() - before;
+  }
+  void DelayMicroseconds(uint32_t microseconds) override {
+    const SimTime before = Clock().Now();
+    SimulatedOs::DelayMicroseconds(microseconds);
+    delayed_ += Clock().Now() - before;
+  }
+  // All the time the program has waited in its delays.
+  Microseconds Delayed() const { return delayed_; }
 
  private:
   Hooks hooks_;
+  Microseconds delayed_{};
 };
+
+bool IsBusTransfer(AccessKind kind) {
+  return kind == AccessKind::BusWrite || kind == AccessKind::BusRead || kind == AccessKind::BusNoAck;
+}
 
 // Nothing of the simulated program needs COM.
 class NoCom final : public ComApartment {
@@ -204,6 +222,10 @@ class Machine::Impl {
     } catch (const RunOver&) {
     }
     watcher_.Settle();
+    if (options_.busTotals) {
+      Emit("bus-totals transfers=" + std::to_string(busTransfers_) +
+           " blocked=" + std::to_string(os_.Delayed().count()) + "us");
+    }
     log_.Flush();
   }
 
@@ -258,6 +280,7 @@ class Machine::Impl {
   }
 
   void OnAccess(const BoardAccess& access) {
+    if (IsBusTransfer(access.kind)) ++busTransfers_;
     if (processRunning_ && !chipReported_ && g_ChipAddress != 0) {
       chipReported_ = true;
       const char* mode = g_ControllerMode == static_cast<uint32_t>(kControllerModeI2c) ? "i2c" : "smbus";
@@ -590,6 +613,7 @@ class Machine::Impl {
   bool processRunning_ = false;
   bool killPending_ = false;
   bool chipReported_ = false;
+  uint64_t busTransfers_ = 0;
 };
 
 std::string DefaultSkinRoot() {

@@ -25,7 +25,8 @@
 //   timechange seconds=N (Windows' local clock jumped: set, or daylight
 //   saving), verify result=ok|rewritten|failed (the wake-up read back);
 //   with traceBus also "bus op=.. addr=.. reg=.. value=.." and
-//   "port port=0xNN value=0xNN".
+//   "port port=0xNN value=0xNN"; with busTotals, at the end of the run,
+//   "bus-totals transfers=N blocked=Nus".
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,6 +54,11 @@ struct MachineOptions {
   std::vector<ScriptStep> script;
   std::string skinRoot;        // the folder that holds "skin"
   bool coalesceTicks = true;   // see MachineDesktop
+  // Ends the run with what the program's bus work came to: the register
+  // transfers the chips saw (written, read, not acknowledged) and the time
+  // the program spent in its delays (the SMBus settle, the I2C waits),
+  // during which its one thread, the window's, is blocked.
+  bool busTotals = false;
 };
 
 // The folder holding the program's "skin" folder: $VESK_SKIN_ROOT when set,

@@ -37,17 +37,22 @@ std::optional<std::vector<uint8_t>> SimulatedOs::ReadFileBytes(const std::string
                               content.begin() + static_cast<std::ptrdiff_t>(std::min(maxBytes, content.size())));
 }
 
-bool SimulatedOs::ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
+FileResult SimulatedOs::ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
   const bool ok = !failFileWrites_;
   if (ok) files_[path].assign(bytes.begin(), bytes.end());
   fileOps_.push_back({FileOp::Replace, path, ok});
-  return ok;
+  return ok ? FileResult::Done() : FileResult::Failed(kAccessDenied);
 }
 
-bool SimulatedOs::RemoveFile(const std::string& path) {
-  const bool existed = files_.erase(path) > 0;
-  fileOps_.push_back({FileOp::Remove, path, existed});
-  return existed;
+FileResult SimulatedOs::RemoveFile(const std::string& path) {
+  if (files_.count(path) == 0) {
+    fileOps_.push_back({FileOp::Remove, path, false});
+    return FileResult::Missing();
+  }
+  const bool ok = !failFileRemovals_;
+  if (ok) files_.erase(path);
+  fileOps_.push_back({FileOp::Remove, path, ok});
+  return ok ? FileResult::Done() : FileResult::Failed(kAccessDenied);
 }
 
 int SimulatedOs::ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) {

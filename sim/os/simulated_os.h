@@ -66,8 +66,8 @@ class SimulatedOs : public OsServices {
   std::string GetModuleDirectory() override;
   std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path,
                                                     std::size_t maxBytes) override;
-  bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
-  bool RemoveFile(const std::string& path) override;
+  FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
+  FileResult RemoveFile(const std::string& path) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
                           uint16_t langId, uint32_t timeoutMs) override;
@@ -96,7 +96,11 @@ class SimulatedOs : public OsServices {
   void HoldMutexElsewhere(const std::string& name) { heldMutexes_[name] = true; }
   void ReleaseMutexes() { heldMutexes_.clear(); }
   void FailRegistryWrites(bool fail) { failRegistry_ = fail; }
+  // Replacing or removing files fails with the system's reason, as on a
+  // read-only file or folder.
   void FailFileWrites(bool fail) { failFileWrites_ = fail; }
+  void FailFileRemovals(bool fail) { failFileRemovals_ = fail; }
+  static constexpr const char* kAccessDenied = "Access is denied.";
 
   // The answer to a message box: the hook decides (it may also run timers
   // meanwhile and move the clock). Without a hook a plain box answers IDOK at
@@ -127,6 +131,7 @@ class SimulatedOs : public OsServices {
   std::map<std::string, bool> heldMutexes_;
   bool failRegistry_ = false;
   bool failFileWrites_ = false;
+  bool failFileRemovals_ = false;
   MessageBoxHook messageBoxHook_;
   CommandHook commandHook_;
   std::map<std::string, std::vector<uint8_t>> files_;

@@ -64,6 +64,9 @@ class Shell {
   virtual HWND FindWindow(const char* className, const char* title = nullptr) = 0;
   virtual BOOL IsWindow(HWND window) = 0;
   virtual BOOL IsWindowVisible(HWND window) = 0;
+  // Minimised (by the title bar's button, or SW_MINIMIZE); hiding and
+  // showing it again with SW_SHOW keeps it so, SW_RESTORE ends it.
+  virtual BOOL IsIconic(HWND window) = 0;
   virtual BOOL ShowWindow(HWND window, int command) = 0;
   virtual BOOL SetForegroundWindow(HWND window) = 0;
   // SendMessage runs the window's handler before it returns; PostMessage

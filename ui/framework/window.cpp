@@ -202,7 +202,7 @@ bool WindowImplBase::LoadSkin() {
   }
   if (!problem.empty()) {
     skinError_ = "Skin \"" + path + "\" of window class \"" + GetWindowClassName() + "\": " + problem + ".";
-    system.ReportSetupError(skinError_);
+    system.ReportSetupErrorOnce(skinError_);
     return false;
   }
   m_PaintManager.BuildFromSkin(*skin);

@@ -17,8 +17,8 @@
 // window, loads <executable folder>/GetSkinFolder()/GetSkinFile(), checks
 // GetRequiredControls(), builds the controls and calls InitWindow(), all
 // before it returns. A skin that cannot be read, is malformed or lacks a
-// required control is reported (file and control named) and Create returns
-// no window.
+// required control is reported (file and control named, once per fault)
+// and Create returns no window.
 #include <functional>
 #include <string>
 #include <vector>

@@ -25,6 +25,11 @@ void WindowSystem::Uninstall() {
   if (g_current == this) g_current = nullptr;
 }
 
+void WindowSystem::ReportSetupErrorOnce(const std::string& text) {
+  // Noted before it is shown: the box runs a message loop of its own.
+  if (reportedSetupErrors_.insert(text).second) ReportSetupError(text);
+}
+
 Shell& GetShell() { return WindowSystem::Current(); }
 
 }  // namespace vesk::ui

@@ -6,6 +6,7 @@
 // the simulator install the headless one. Window code does not use this
 // header; it uses CWindowWnd, WindowImplBase, CDialog and GetShell().
 #include <optional>
+#include <set>
 #include <string>
 
 #include "ui/framework/shell.h"
@@ -76,6 +77,10 @@ class WindowSystem : public Shell {
   // Tells the person who installs or tests the program about a fault of
   // the supplied files, such as a skin without a control the window needs.
   virtual void ReportSetupError(const std::string& text) = 0;
+  // Reports a fault the first time it is found only. A window that is made
+  // again and again (the warning, minute after minute, or from a timer
+  // inside the error's own box) must not stack box upon box.
+  void ReportSetupErrorOnce(const std::string& text);
 
   // Modeless dialogs from a template of the program's resources; the dialog
   // gets WM_INITDIALOG before this returns. Nothing when there is no such
@@ -89,6 +94,9 @@ class WindowSystem : public Shell {
   // A backend installs itself for its lifetime.
   void Install();
   void Uninstall();
+
+ private:
+  std::set<std::string> reportedSetupErrors_;
 };
 
 }  // namespace vesk::ui

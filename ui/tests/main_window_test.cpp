@@ -215,6 +215,36 @@ TEST(SaveAndClear, SaveWritesTheFileProgramsTheChipAndArms) {
   EXPECT_THAT(rig.Commands(), ElementsAre(::testing::StartsWith("12:00:0")));
 }
 
+// A read-only file: the window shows what the next start finds.
+TEST(SaveAndClear, AFailedSaveOrClearIsReportedAndKeepsTheTimetableInForce) {
+  WindowRig rig;
+  rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
+  rig.Start();
+  rig.ShowMain();
+  rig.machine.os.FailFileWrites(true);
+  rig.machine.os.FailFileRemovals(true);
+  ASSERT_TRUE(rig.Select("EndHour1", 19));
+  ASSERT_TRUE(rig.Click("btnOk"));
+  ASSERT_TRUE(rig.Click("btnClear"));
+
+  EXPECT_THAT(rig.MessageTexts(),
+              ElementsAre("Notice: The timetable cannot be saved; the one in force stays. Access is denied.",
+                          "Notice: The timetable cannot be cleared; it stays in force. Access is denied."));
+  EXPECT_EQ(rig.frame->EditSchedule().Days[1].Phases[0].End, HM(19, 0));
+  EXPECT_EQ(rig.Text("Monday"), kOrangeMon);
+  EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("18:00  Mon"));
+  rig.RunUntil("2026-12-07 18:00:30");
+  EXPECT_THAT(rig.Commands(), ElementsAre(Ran("18:00:00", kShutdown)));
+}
+
+TEST(SaveAndClear, AnUnknownProgramFolderIsReportedAndNoFileIsLookedFor) {
+  WindowRig rig{"mcu-amd", "2026-12-07 08:00:00", kLangIdChinese};
+  rig.machine.os.SetModulePath("VESK.exe");
+  rig.Start();
+  EXPECT_THAT(rig.MessageTexts(), ElementsAre("提示: 时间表无法载入。无法确定程序所在的文件夹。"));
+  EXPECT_THAT(rig.machine.os.FileOps(), IsEmpty());
+}
+
 TEST(SaveAndClear, ClearDeletesSwitchesOffAndAbortsAPendingShutdown) {
   WindowRig rig{"rtc-a2-amd", "2026-12-07 08:58:00"};
   rig.SetFile(Daily(HM(8, 0), HM(9, 0)));

@@ -2,6 +2,10 @@
 // replacing an older warning, the icons, the hot key and the menu's exit.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "ui/tests/window_rig.h"
 
 namespace vesk::ui::testing {
@@ -76,6 +80,26 @@ TEST(WarningWindow, ZeroDelayIsRefusedAndCancelClearsTheTimetable) {
   EXPECT_THAT(rig.Commands(), ElementsAre(Ran("17:55:01", kAbort)));
   rig.RunUntil("2026-12-07 18:30:00");
   EXPECT_EQ(rig.Commands().size(), 1u);
+}
+
+// Without its skin the warning cannot be made; its error box runs a loop
+// in which the clock ticks on. The fault is told once, the notice still warns.
+TEST(WarningWindow, AMissingSkinIsReportedOnceAndTheNoticeStillComes) {
+  const auto root = std::filesystem::temp_directory_path() / ("vesk-skin-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(root / "skin");
+  std::filesystem::copy_file(VESK_SOURCE_DIR "/skin/MainWndE.xml", root / "skin/MainWndE.xml");
+  WindowRig rig{"mcu-amd", "2026-12-07 17:54:58", 1033, root.string()};
+  rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
+  int depth = 0;
+  rig.machine.os.SetMessageBoxHook([&](const sim::MessageBoxRecord&) {
+    if (++depth < 4) rig.RunFor(3);
+    return --depth, kIdOk;
+  });
+  rig.Start();
+  rig.RunUntil("2026-12-07 17:58:00");
+  std::filesystem::remove_all(root);
+  EXPECT_EQ(rig.machine.os.MessageBoxes().size(), 1u);
+  EXPECT_FALSE(rig.desktop.Dialogs().empty());
 }
 
 TEST(WarningWindow, NewerWarningClosesTheOlderAndItsIcon) {

@@ -91,6 +91,13 @@ TEST_F(Win32ProgramWindows, IconCallbackAndHotKeyBringTheMainWindowBack) {
 
   ASSERT_EQ(test_support::PressAltJ(), 4u);
   EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != 0; }));
+
+  // Minimised with the title bar's button, it comes back restored.
+  SendMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(main) != 0; }));
+  ASSERT_EQ(test_support::PressAltJ(), 4u);
+  EXPECT_TRUE(PumpUntil([&] { return IsIconic(main) == 0; }));
+  EXPECT_TRUE(IsWindowVisible(main));
 }
 
 }  // namespace

@@ -52,6 +52,15 @@ TEST(TimedMessageBox, ClosesItselfAfterItsTimeoutAndAnswersTimeout) {
   EXPECT_EQ(FindWindowW(L"#32770", L"VESK timed box"), nullptr);
 }
 
+// A box whose timer cannot be set still closes itself in time.
+TEST(TimedMessageBox, WithoutItsTimerItStillClosesItself) {
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_EQ(TimedMessageBox(L"no timer", L"VESK no timer", MB_OK, 1033, 500, TimedBoxFault::kNoTimer),
+            kTimedOutAnswer);
+  EXPECT_LT(GetTickCount64() - start, 10'000u);
+  EXPECT_EQ(FindWindowW(L"#32770", L"VESK no timer"), nullptr);
+}
+
 // A Chinese timed box answered before its timeout, and a plain box: both
 // show their UTF-8 texts and return the button.
 TEST(MessageBoxes, ShowUtf8CaptionAndTextAndReturnTheButton) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/tests/win32_scratch.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
 namespace vesk::win32 {
@@ -65,6 +66,29 @@ TEST(Win32Process, SecondClaimOfTheMutexSeesTheFirst) {
   const std::string name = "VESK-test-mutex-" + std::to_string(GetCurrentProcessId());
   EXPECT_FALSE(os.CreateSingleInstanceMutex(name));
   EXPECT_TRUE(os.CreateSingleInstanceMutex(name));
+
+  // A first instance running elevated: its mutex (an empty access list) denies this one.
+  SECURITY_DESCRIPTOR denyAll;
+  ACL emptyAcl;
+  InitializeSecurityDescriptor(&denyAll, SECURITY_DESCRIPTOR_REVISION);
+  InitializeAcl(&emptyAcl, sizeof emptyAcl, ACL_REVISION);
+  SetSecurityDescriptorDacl(&denyAll, TRUE, &emptyAcl, FALSE);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &denyAll, FALSE};
+  ASSERT_NE(CreateMutexW(&attributes, FALSE, ToWide(name + "-elevated").c_str()), nullptr);
+  EXPECT_TRUE(os.CreateSingleInstanceMutex(name + "-elevated"));
+}
+
+// A file another program holds open fails with the system's reason.
+TEST(Win32Files, AFileThatCannotBeChangedFailsWithTheSystemsReason) {
+  Win32OsServices os;
+  const testing::ScratchFolder folder{"占用"};
+  const std::string path = folder.PathUtf8("TimeSetting.bin");
+  PutFile(ToWide(path), Pattern(126, 1));
+  const UniqueHandle held{CreateFileW(ToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+  for (const FileResult& result : {os.ReplaceFileAtomically(path, Pattern(126, 2)), os.RemoveFile(path)}) {
+    EXPECT_EQ(result.status, FileResult::Status::kFailed);
+    EXPECT_FALSE(result.reason.empty());
+  }
 }
 
 TEST(Win32Registry, WritesAStringValueUnderAThrowawayKey) {

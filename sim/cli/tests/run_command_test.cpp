@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <sstream>
 
@@ -84,6 +85,30 @@ TEST(RunCommand, TimelineOfTwoDays) {
   EXPECT_NE(traced.out.find(" bus op=nack addr=0xC2"), std::string::npos) << "start-up's probe";
   EXPECT_NE(traced.out.find(" bus op=write addr=0xD0 reg=0x00 value=0x20"), std::string::npos);
   EXPECT_NE(traced.out.find(" port port=0x2E value=0x87"), std::string::npos) << "the Super I/O watchdog";
+}
+
+// The totals agree with the trace; each SMBus transfer waits its 10 ms
+// settle; without coalescing the program's every tick reaches the chip.
+TEST(RunCommand, BusTotalsAgreeWithTheTraceAndEveryTickAddsTheSkippedTicks) {
+  const ScratchFolder folder;
+  const std::string week = folder.Write("TimeSetting.bin", TwoMornings());
+  const std::regex totals{R"(2026-12-07 08:01:00 bus-totals transfers=(\d+) blocked=(\d+)us)"};
+  std::vector<long> transfers;
+  for (const bool everyTick : {false, true}) {
+    std::vector<std::string> args{"run", "--board", "rtc-d0-intel-smbus", "--schedule", week, "--from",
+                                  "2026-12-07 07:59:00", "--for", "2m", "--trace-bus", "--bus-totals"};
+    if (everyTick) args.push_back("--every-tick");
+    const RunResult run = RunVeskSim(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto lines = Lines(run.out);
+    std::smatch found;
+    ASSERT_TRUE(std::regex_match(lines.back(), found, totals)) << lines.back();
+    transfers.push_back(std::stol(found[1]));
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](auto& l) { return l.find(" bus op=") == 19; }),
+              transfers.back());
+    EXPECT_GE(std::stol(found[2]), 10'000 * transfers.back());
+  }
+  EXPECT_GT(transfers[1], transfers[0] + 60);
 }
 
 TEST(RunCommand, RefusedFirmwareTableFromAFile) {

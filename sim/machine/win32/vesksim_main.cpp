@@ -5,6 +5,9 @@
 //   VESKSIM_BOARD   a board profile, default mcu-intel-i2c
 //   VESKSIM_TABLE   a named firmware table, default accepted
 //   VESKSIM_SMBIOS  a file with a raw firmware table (instead of the name)
+// What the program does to the board's wake-up chip and watchdog goes to
+// the debugger output, one line each ("VESKSim: watchdog action=stop
+// kind=mcu"), so that a run can be followed from outside.
 #include <windows.h>
 
 #include <chrono>
@@ -19,6 +22,7 @@
 #include "sim/board/board_profile.h"
 #include "sim/board/simulated_driver_access.h"
 #include "sim/firmware/firmware_tables.h"
+#include "sim/machine/chip_watcher.h"
 #include "sim/machine/demo_os.h"
 #include "sim/machine/wall_clock_driver.h"
 #include "ui/framework/win32/win32_desktop.h"
@@ -64,9 +68,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   // time and follows the monotonic clock from there.
   const vesk::sim::SimTime startedAt = vesk::sim::SimTimeOf(real.GetLocalTime());
   const auto steadyStart = std::chrono::steady_clock::now();
+  vesk::sim::ChipWatcher watcher{[&](vesk::sim::SimTime, std::string text) {
+    real.DebugOutput("VESKSim: " + text + "\n");
+  }};
   vesk::sim::VirtualClock clock{startedAt};
   vesk::sim::Board board{clock, *profile};
   board.KeepLog(false);
+  board.SetAccessListener([&](const vesk::sim::BoardAccess& access) { watcher.Observe(access); });
   vesk::sim::SimulatedDriverAccess simulated{board};
   vesk::sim::WallClockDriver driver{simulated, clock, [&] {
                                       return startedAt + std::chrono::duration_cast<vesk::sim::Microseconds>(

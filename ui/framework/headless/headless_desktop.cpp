@@ -49,6 +49,7 @@ struct HeadlessDesktop::Window {
   bool alive = true;
   bool destroying = false;
   bool visible = false;
+  bool minimized = false;
   RECT rect{0, 0, 0, 0};
   HICON icon = nullptr;
 };
@@ -415,6 +416,11 @@ HWND HeadlessDesktop::FindWindow(const char* className, const char* title) {
 
 BOOL HeadlessDesktop::IsWindow(HWND window) { return Find(window) != nullptr; }
 
+BOOL HeadlessDesktop::IsIconic(HWND hwnd) {
+  const Window* window = Find(hwnd);
+  return window && window->minimized;
+}
+
 BOOL HeadlessDesktop::IsWindowVisible(HWND hwnd) {
   const Window* window = Find(hwnd);
   return window && window->visible;
@@ -430,10 +436,20 @@ BOOL HeadlessDesktop::ShowWindow(HWND hwnd, int command) {
       if (active_ == hwnd) active_ = nullptr;
       if (foreground_ == hwnd) foreground_ = nullptr;
       break;
-    case SW_SHOWNOACTIVATE:
+    case SW_SHOWNOACTIVATE: window->visible = true; break;
     case SW_SHOWMINIMIZED:
-    case SW_MINIMIZE: window->visible = true; break;
+    case SW_MINIMIZE:
+      window->visible = true;
+      window->minimized = true;
+      break;
+    case SW_SHOW:
+      // Shows the window as it was, minimised or not.
+      window->visible = true;
+      active_ = hwnd;
+      foreground_ = hwnd;
+      break;
     default:
+      window->minimized = false;
       window->visible = true;
       active_ = hwnd;
       foreground_ = hwnd;

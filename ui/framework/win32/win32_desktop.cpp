@@ -331,6 +331,7 @@ HWND Win32Desktop::FindWindow(const char* className, const char* title) {
 
 BOOL Win32Desktop::IsWindow(HWND window) { return ::IsWindow(window); }
 BOOL Win32Desktop::IsWindowVisible(HWND window) { return ::IsWindowVisible(window); }
+BOOL Win32Desktop::IsIconic(HWND window) { return ::IsIconic(window); }
 BOOL Win32Desktop::ShowWindow(HWND window, int command) { return ::ShowWindow(window, command); }
 BOOL Win32Desktop::SetForegroundWindow(HWND window) { return ::SetForegroundWindow(window); }
 

@@ -46,6 +46,7 @@ class Win32Desktop : public WindowSystem {
   HWND FindWindow(const char* className, const char* title = nullptr) override;
   BOOL IsWindow(HWND window) override;
   BOOL IsWindowVisible(HWND window) override;
+  BOOL IsIconic(HWND window) override;
   BOOL ShowWindow(HWND window, int command) override;
   BOOL SetForegroundWindow(HWND window) override;
   LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;

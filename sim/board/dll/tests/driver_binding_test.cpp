@@ -35,8 +35,8 @@ class RealTimeOs final : public OsServices {
   std::string GetModulePath() override { return {}; }
   std::string GetModuleDirectory() override { return {}; }
   std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string&, std::size_t) override { return {}; }
-  bool ReplaceFileAtomically(const std::string&, std::span<const uint8_t>) override { return false; }
-  bool RemoveFile(const std::string&) override { return false; }
+  FileResult ReplaceFileAtomically(const std::string&, std::span<const uint8_t>) override { return FileResult::Failed({}); }
+  FileResult RemoveFile(const std::string&) override { return FileResult::Missing(); }
   int ShowMessageBox(const std::string&, const std::string&, unsigned) override { return kIdOk; }
   int ShowTimedMessageBox(const std::string&, const std::string&, unsigned, uint16_t, uint32_t) override {
     return kIdTimeout;

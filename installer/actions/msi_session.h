@@ -1,0 +1,34 @@
+#pragma once
+// What a custom action asks of the installation that runs it: its
+// properties (a deferred action has only CustomActionData), and lines for
+// the installation's log, warnings and errors. A warning or an error shows
+// as a message box in an interactive installation and goes only to the log
+// of a silent one.
+#include <windows.h>
+
+#include <msi.h>
+#include <msiquery.h>
+
+#include <string>
+#include <vector>
+
+namespace vesk::installer {
+
+class MsiSession {
+ public:
+  explicit MsiSession(MSIHANDLE install) : install_(install) {}
+
+  std::wstring Property(const wchar_t* name) const;
+  // CustomActionData split at ';' (the folders the action works on).
+  std::vector<std::wstring> ActionData() const;
+
+  void Log(const std::wstring& text) const;
+  void Warn(const std::wstring& text) const;
+  void Error(const std::wstring& text) const;
+
+ private:
+  void Message(INSTALLMESSAGE kind, const std::wstring& text) const;
+  MSIHANDLE install_;
+};
+
+}  // namespace vesk::installer

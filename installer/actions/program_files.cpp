@@ -1,0 +1,101 @@
+#include "installer/actions/program_files.h"
+
+#include <windows.h>
+
+#include "app/startup.h"
+#include "schedule/schedule_file.h"
+
+namespace vesk::installer {
+
+namespace {
+
+// WinRing0x64.dll (ports, PCI) and WinIo64.dll (physical memory) load the
+// kernel drivers lying beside them.
+constexpr const wchar_t* kDriverLibraries[] = {L"WinRing0x64.dll", L"WinIo64.dll"};
+constexpr const wchar_t* kDriverFiles[] = {L"WinRing0x64.dll", L"WinRing0x64.sys", L"WinIo64.dll", L"WinIo64.sys"};
+
+std::wstring Join(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/') return folder + name;
+  return folder + L"\\" + name;
+}
+
+bool Exists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring Wide(const char* ascii) { return std::wstring(ascii, ascii + lstrlenA(ascii)); }
+
+std::vector<std::wstring> RemoveEach(const std::wstring& folder, const std::vector<std::wstring>& names) {
+  std::vector<std::wstring> removed;
+  for (const std::wstring& name : names) {
+    if (DeleteFileW(Join(folder, name).c_str())) removed.push_back(name);
+  }
+  return removed;
+}
+
+bool DeleteRunValue(HKEY root, const std::wstring& subKey) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
+  const bool deleted = RegDeleteValueW(key, L"VESK") == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return deleted;
+}
+
+}  // namespace
+
+std::wstring FolderOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+DriverCopy CopyDriverFiles(const std::wstring& sourceFolder, const std::wstring& programFolder) {
+  DriverCopy result;
+  for (const wchar_t* name : kDriverFiles) {
+    const std::wstring source = Join(sourceFolder, name);
+    if (!Exists(source)) continue;
+    if (CopyFileW(source.c_str(), Join(programFolder, name).c_str(), FALSE)) {
+      result.copied.push_back(name);
+    } else {
+      result.failed.push_back(std::wstring(name) + L" (error " + std::to_wstring(GetLastError()) + L")");
+    }
+  }
+  return result;
+}
+
+std::vector<std::wstring> MissingDriverLibraries(const std::wstring& programFolder) {
+  std::vector<std::wstring> missing;
+  for (const wchar_t* name : kDriverLibraries) {
+    if (!Exists(Join(programFolder, name))) missing.push_back(name);
+  }
+  return missing;
+}
+
+std::vector<std::wstring> RemoveDriverFiles(const std::wstring& programFolder) {
+  return RemoveEach(programFolder, {std::begin(kDriverFiles), std::end(kDriverFiles)});
+}
+
+std::vector<std::wstring> RemoveProgramData(const std::wstring& programFolder) {
+  const std::wstring timetable = Wide(kScheduleFileName);
+  // The timetable and what a save interrupted by a power cut may leave.
+  return RemoveEach(programFolder, {timetable, timetable + L".new"});
+}
+
+std::vector<std::wstring> RemoveRunValues() {
+  std::vector<std::wstring> removed;
+  const std::wstring userKey = Wide(kUserRunKey);
+  const std::wstring machineKey = Wide(kMachineRunKey);
+  if (DeleteRunValue(HKEY_LOCAL_MACHINE, machineKey)) removed.push_back(L"HKLM\\" + machineKey);
+  if (DeleteRunValue(HKEY_CURRENT_USER, userKey)) removed.push_back(L"HKCU\\" + userKey);
+  // The users who ran the program; only their loaded registries are reachable.
+  wchar_t sid[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = static_cast<DWORD>(std::size(sid));
+    if (RegEnumKeyExW(HKEY_USERS, i, sid, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    const std::wstring subKey = std::wstring(sid) + L"\\" + userKey;
+    if (DeleteRunValue(HKEY_USERS, subKey)) removed.push_back(L"HKU\\" + subKey);
+  }
+  return removed;
+}
+
+}  // namespace vesk::installer

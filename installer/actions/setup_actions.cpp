@@ -1,0 +1,205 @@
+// The custom actions of the VESK package (installer/vesk.wxs), one exported
+// function each. Deferred actions run as the system account and get their
+// folders from CustomActionData; every step goes into the installation's
+// log, so that a silent installation can be followed afterwards.
+#include <windows.h>
+
+#include <shellapi.h>
+#include <wtsapi32.h>
+
+#include <cstdlib>
+
+#include "installer/actions/logon_task.h"
+#include "installer/actions/msi_session.h"
+#include "installer/actions/program_closer.h"
+#include "installer/actions/program_files.h"
+#include "installer/actions/setup_texts.h"
+
+namespace {
+
+using namespace vesk::installer;
+
+// The program's exit stops a watchdog and aborts a shutdown: seconds at
+// most, but a slow disk or a busy bus deserve a generous bound.
+constexpr DWORD kCloseBoundMs = 30000;
+constexpr const wchar_t* kProgramName = L"VESK.exe";
+
+std::wstring Listed(const std::vector<std::wstring>& names) {
+  std::wstring list;
+  for (const std::wstring& name : names) list += (list.empty() ? L"" : L", ") + name;
+  return list.empty() ? L"none" : list;
+}
+
+std::wstring ProgramPath(const std::wstring& folder) {
+  return folder.empty() || folder.back() == L'\\' ? folder + kProgramName : folder + L"\\" + kProgramName;
+}
+
+std::wstring HexText(HRESULT value) {
+  wchar_t text[16];
+  wsprintfW(text, L"0x%08lX", static_cast<unsigned long>(value));
+  return text;
+}
+
+std::wstring ThisLibrary() {
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&ThisLibrary), &self);
+  wchar_t path[MAX_PATH] = L"";
+  GetModuleFileNameW(self, path, MAX_PATH);
+  return path;
+}
+
+std::wstring SessionText(DWORD session, WTS_INFO_CLASS what) {
+  LPWSTR text = nullptr;
+  DWORD bytes = 0;
+  if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, what, &text, &bytes) || text == nullptr) {
+    return {};
+  }
+  std::wstring value = text;
+  WTSFreeMemory(text);
+  return value;
+}
+
+// DOMAIN\name of the user logged on in `session`, or empty.
+std::wstring UserOfSession(DWORD session) {
+  const std::wstring name = SessionText(session, WTSUserName);
+  if (name.empty()) return {};
+  const std::wstring domain = SessionText(session, WTSDomainName);
+  return domain.empty() ? name : domain + L"\\" + name;
+}
+
+DWORD OwnSession() {
+  DWORD session = 0;
+  ProcessIdToSessionId(GetCurrentProcessId(), &session);
+  return session;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Ends a running VESK through its exit; the installation stops with a
+// message if it does not end in time (a killed VESK would leave the
+// watchdog running).
+__declspec(dllexport) UINT __stdcall CloseProgram(MSIHANDLE install) {
+  const MsiSession session{install};
+  const CloseReport report = CloseProgramEverywhere(kCloseBoundMs, ThisLibrary());
+  switch (report.outcome) {
+    case CloseOutcome::NotRunning: session.Log(L"VESK is not running."); return ERROR_SUCCESS;
+    case CloseOutcome::Ended: session.Log(L"ended through its exit command: " + report.detail); return ERROR_SUCCESS;
+    case CloseOutcome::StillRunning: session.Error(ProgramDidNotEndText(kCloseBoundMs / 1000, report.detail)); break;
+    case CloseOutcome::Unreachable: session.Error(ProgramUnreachableText(report.detail)); break;
+  }
+  return ERROR_INSTALL_FAILURE;
+}
+
+// rundll32 entry of the copy that CloseProgram starts in a user's session:
+// the exit code is the outcome there.
+__declspec(dllexport) void CALLBACK CloseProgramHere(HWND, HINSTANCE, LPSTR arguments, int) {
+  const long bound = arguments != nullptr ? std::strtol(arguments, nullptr, 10) : 0;
+  const CloseReport report = CloseProgramInThisSession(bound > 0 ? static_cast<DWORD>(bound) : kCloseBoundMs);
+  ExitProcess(ExitCodeOf(report.outcome));
+}
+
+__declspec(dllexport) UINT __stdcall RemoveAutostart(MSIHANDLE install) {
+  const MsiSession session{install};
+  const HRESULT task = DeleteLogonTask();
+  session.Log(SUCCEEDED(task) ? L"logon task removed." : L"logon task not removed, error " + HexText(task));
+  session.Log(L"Run values removed from: " + Listed(RemoveRunValues()));
+  return ERROR_SUCCESS;
+}
+
+// CustomActionData: the program's folder; "1" when the timetable goes too.
+__declspec(dllexport) UINT __stdcall RemoveLeftovers(MSIHANDLE install) {
+  const MsiSession session{install};
+  const std::vector<std::wstring> data = session.ActionData();
+  const std::wstring& folder = data[0];
+  session.Log(L"driver files removed: " + Listed(RemoveDriverFiles(folder)));
+  if (data.size() > 1 && data[1] == L"1") {
+    session.Log(L"PURGE=1, data removed: " + Listed(RemoveProgramData(folder)));
+  } else {
+    session.Log(L"the timetable is kept in " + folder + L" (PURGE=1 removes it).");
+  }
+  return ERROR_SUCCESS;
+}
+
+// CustomActionData: the package's path; the program's folder.
+__declspec(dllexport) UINT __stdcall CopyDriverFiles(MSIHANDLE install) {
+  const MsiSession session{install};
+  const std::vector<std::wstring> data = session.ActionData();
+  if (data.size() < 2) return ERROR_SUCCESS;
+  const std::wstring source = FolderOf(data[0]);
+  const DriverCopy copy = CopyDriverFiles(source, data[1]);
+  session.Log(L"driver files copied from " + source + L": " + Listed(copy.copied));
+  if (!copy.failed.empty()) session.Log(L"driver files not copied: " + Listed(copy.failed));
+  return ERROR_SUCCESS;
+}
+
+// CustomActionData: the program's folder.
+__declspec(dllexport) UINT __stdcall RegisterLogonTask(MSIHANDLE install) {
+  const MsiSession session{install};
+  const std::wstring program = ProgramPath(session.ActionData()[0]);
+  const HRESULT result = RegisterLogonTask(program);
+  if (FAILED(result)) {
+    session.Error(LogonTaskFailedText(result));
+    return ERROR_INSTALL_FAILURE;
+  }
+  session.Log(L"logon task \"VESK\" registered:\n" + LogonTaskDefinition(program));
+  return ERROR_SUCCESS;
+}
+
+// Starts the program in the session at the console, through the logon task
+// so that it gets the same rights as at a logon. Where the task cannot run
+// and the installation runs in that session itself, the program is started
+// directly (Windows asks for the rights its manifest requests).
+// CustomActionData: the program's folder.
+__declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
+  const MsiSession session{install};
+  const std::wstring folder = session.ActionData()[0];
+  const DWORD console = WTSGetActiveConsoleSessionId();
+  if (console == 0xFFFFFFFF) {
+    session.Log(L"nobody is logged on: the logon task starts VESK at the next logon.");
+    return ERROR_SUCCESS;
+  }
+  const std::wstring user = UserOfSession(console);
+  const HRESULT task = RunLogonTask(console, user);
+  if (SUCCEEDED(task)) {
+    session.Log(L"VESK started through the logon task in session " + std::to_wstring(console) + L" for " + user);
+    return ERROR_SUCCESS;
+  }
+  if (OwnSession() != console) {
+    session.Log(L"VESK not started now (the logon task could not run, error " + HexText(task) +
+                L"); it starts at the next logon.");
+    return ERROR_SUCCESS;
+  }
+  const std::wstring program = ProgramPath(folder);
+  SHELLEXECUTEINFOW run{};
+  run.cbSize = sizeof(run);
+  run.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  run.lpFile = program.c_str();
+  run.lpDirectory = folder.c_str();
+  run.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExW(&run)) {
+    session.Log(L"VESK started directly (the logon task could not run, error " + HexText(task) + L").");
+  } else {
+    session.Log(L"VESK could not be started, error " + std::to_wstring(GetLastError()) +
+                L"; it starts at the next logon.");
+  }
+  return ERROR_SUCCESS;
+}
+
+// After the installation: says so when the driver libraries are missing
+// (a box in an interactive installation, the log of a silent one).
+__declspec(dllexport) UINT __stdcall ReportDriverFiles(MSIHANDLE install) {
+  const MsiSession session{install};
+  const std::wstring folder = session.Property(L"INSTALLDIR");
+  const std::vector<std::wstring> missing = MissingDriverLibraries(folder);
+  if (missing.empty()) {
+    session.Log(L"driver libraries present in " + folder);
+  } else {
+    session.Warn(DriverLibrariesMissingText(missing, folder));
+  }
+  return ERROR_SUCCESS;
+}
+
+}  // extern "C"

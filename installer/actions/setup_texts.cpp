@@ -1,0 +1,64 @@
+#include "installer/actions/setup_texts.h"
+
+#include <cstdio>
+
+namespace vesk::installer {
+
+namespace {
+
+constexpr LANGID kChinese = 2052;
+
+bool Chinese() { return GetSystemDefaultLangID() == kChinese; }
+
+std::wstring Listed(const std::vector<std::wstring>& names) {
+  std::wstring list;
+  for (const std::wstring& name : names) list += (list.empty() ? L"" : L", ") + name;
+  return list;
+}
+
+std::wstring Hex(HRESULT value) {
+  wchar_t text[16];
+  swprintf(text, std::size(text), L"0x%08lX", static_cast<unsigned long>(value));
+  return text;
+}
+
+}  // namespace
+
+std::wstring ProgramDidNotEndText(DWORD boundSeconds, const std::wstring& detail) {
+  const std::wstring seconds = std::to_wstring(boundSeconds);
+  if (Chinese()) {
+    return L"VESK 收到退出命令后 " + seconds + L" 秒内没有结束（" + detail +
+           L"）。请从托盘图标的菜单选择“退出”结束它，然后重新运行安装程序。";
+  }
+  return L"VESK did not end within " + seconds + L" seconds of its exit command (" + detail +
+         L"). End it with \"exit\" in its tray icon's menu, then run the installation again.";
+}
+
+std::wstring ProgramUnreachableText(const std::wstring& detail) {
+  if (Chinese()) {
+    return L"无法向正在运行的 VESK 发送退出命令（" + detail +
+           L"）。请从托盘图标的菜单选择“退出”结束它，然后重新运行安装程序。";
+  }
+  return L"The running VESK could not be sent its exit command (" + detail +
+         L"). End it with \"exit\" in its tray icon's menu, then run the installation again.";
+}
+
+std::wstring DriverLibrariesMissingText(const std::vector<std::wstring>& missing,
+                                       const std::wstring& programFolder) {
+  if (Chinese()) {
+    return L"安装程序所在的文件夹中没有主板厂商的驱动程序库（" + Listed(missing) +
+           L"），VESK 已安装但无法访问主板。请将驱动程序库及其驱动文件复制到 " + programFolder +
+           L"，或放在安装程序旁边后重新安装。";
+  }
+  return L"The board maker's driver libraries (" + Listed(missing) +
+         L") were not beside the installation package: VESK is installed but cannot reach the board. Copy the "
+         L"libraries and their driver files into " + programFolder + L", or put them beside the package and "
+         L"install again.";
+}
+
+std::wstring LogonTaskFailedText(HRESULT error) {
+  if (Chinese()) return L"无法创建登录任务“VESK”（错误 " + Hex(error) + L"）。";
+  return L"The logon task \"VESK\" could not be registered (error " + Hex(error) + L").";
+}
+
+}  // namespace vesk::installer
