@@ -14,18 +14,53 @@ constexpr uint16_t kMinutesPerHour = 60;
 
 bool IsWeekday(unsigned day) { return day < static_cast<unsigned>(kDaysPerWeek); }
 
-const DaySchedule& DayOf(const WeekSchedule& schedule, unsigned weekday) {
-  return schedule.Days[weekday];
+// The periods in force `daysAhead` days after `time`: the exception of that
+// date if it has one, else its weekday's.
+const DaySchedule& PeriodsAhead(const WeekSchedule& schedule, const Holidays& holidays, const LocalTime& time,
+                                unsigned daysAhead) {
+  if (!holidays.empty()) {
+    if (const auto date = DateOf(time)) {
+      const auto exception = holidays.find(*date + std::chrono::days{daysAhead});
+      if (exception != holidays.end()) return exception->second;
+    }
+  }
+  return schedule.Days[(time.wDayOfWeek + daysAhead) % kDaysPerWeek];
 }
 
-// `base` with its weekday, hour and minute replaced; the other fields keep
+// `base` moved `daysAhead` days on (weekday, and the date when the fields
+// make one) with its hour and minute replaced; the other fields keep
 // whatever they held.
-LocalTime At(LocalTime base, uint16_t weekday, uint16_t minuteOfDay) {
-  base.wDayOfWeek = weekday;
+LocalTime At(LocalTime base, unsigned daysAhead, uint16_t minuteOfDay) {
+  if (daysAhead != 0) {
+    if (const auto date = DateOf(base)) {
+      const std::chrono::year_month_day moved{*date + std::chrono::days{daysAhead}};
+      base.wYear = static_cast<uint16_t>(static_cast<int>(moved.year()));
+      base.wMonth = static_cast<uint16_t>(static_cast<unsigned>(moved.month()));
+      base.wDay = static_cast<uint16_t>(static_cast<unsigned>(moved.day()));
+    }
+    base.wDayOfWeek = static_cast<uint16_t>((base.wDayOfWeek + daysAhead) % kDaysPerWeek);
+  }
   base.wHour = static_cast<uint16_t>(minuteOfDay / kMinutesPerHour);
   base.wMinute = static_cast<uint16_t>(minuteOfDay % kMinutesPerHour);
   return base;
 }
+
+// A week past the last exception the weekly timetable alone is left, and
+// it repeats itself.
+unsigned SearchDays(const Holidays& holidays, const LocalTime& from) {
+  unsigned days = kDaysPerWeek;
+  const auto date = DateOf(from);
+  if (holidays.empty() || !date) return days;
+  const auto last = holidays.rbegin()->first;
+  if (last > *date) days += static_cast<unsigned>((last - *date).count());
+  return days;
+}
+
+struct PowerOnFound {
+  LocalTime time;
+  unsigned daysAhead = 0;
+  bool found = false;
+};
 
 // A postponed shutdown counts only today, later this week (Monday to
 // Friday), or on the day after when that is the next day of the week across
@@ -64,6 +99,35 @@ uint16_t EarliestStart(const DaySchedule& day, std::optional<uint16_t> after) {
   return earliest;
 }
 
+// The phase in force today that is on and runs at `now`, if any.
+const Phase* RunningPhase(const WeekSchedule& schedule, const Holidays& holidays, const LocalTime& now) {
+  if (!IsWeekday(now.wDayOfWeek)) return nullptr;
+  const uint16_t nowMinute = MinuteOfDay(now);
+  for (const Phase& phase : PeriodsAhead(schedule, holidays, now, 0).Phases) {
+    if (phase.IsOn() && phase.Start <= nowMinute && nowMinute < phase.End) return &phase;
+  }
+  return nullptr;
+}
+
+// The shutdown an active postponement asks for; the current minute when its
+// day is not one that counts from today.
+LocalTime PostponedShutdownAt(const WeekSchedule& schedule, const Postponement& postponement, const LocalTime& now,
+                              const Holidays& holidays) {
+  const uint8_t targetDay = postponement.Day[Postponement::kTarget];
+  if (!TargetDayHonoured(now.wDayOfWeek, targetDay)) return now;
+  const auto target = static_cast<uint16_t>(postponement.Hour[Postponement::kTarget] * kMinutesPerHour +
+                                            postponement.Minute[Postponement::kTarget]);
+  const unsigned daysAhead = (targetDay + kDaysPerWeek - now.wDayOfWeek) % kDaysPerWeek;
+  return At(now, daysAhead, PostponedMinute(PeriodsAhead(schedule, holidays, now, daysAhead), target));
+}
+
+// `minutes` later than `time`, across midnight into the next day.
+LocalTime MinutesLater(const LocalTime& time, int minutes) {
+  const int minute = MinuteOfDay(time) + minutes;
+  if (minute < kMinutesPerDay || !IsWeekday(time.wDayOfWeek)) return At(time, 0, static_cast<uint16_t>(minute));
+  return At(time, 1, static_cast<uint16_t>(minute - kMinutesPerDay));
+}
+
 }  // namespace
 
 bool Postponement::IsActive() const {
@@ -76,90 +140,96 @@ uint16_t MinuteOfDay(const LocalTime& time) {
 }
 
 LocalTime NextShutdownAt(const WeekSchedule& schedule, const Postponement& postponement,
-                         const LocalTime& now) {
-  const uint16_t nowMinute = MinuteOfDay(now);
-  const unsigned today = now.wDayOfWeek;
-
-  if (!postponement.IsActive()) {
-    if (!IsWeekday(today)) return now;
-    for (const Phase& phase : DayOf(schedule, today).Phases) {
-      if (phase.IsOn() && phase.Start <= nowMinute && nowMinute < phase.End) {
-        return At(now, now.wDayOfWeek, phase.End);
-      }
-    }
-    return now;
+                         const LocalTime& now, const Holidays& holidays) {
+  if (postponement.IsActive() && !PostponementSpentAt(schedule, postponement, now, holidays)) {
+    return PostponedShutdownAt(schedule, postponement, now, holidays);
   }
-
-  const uint8_t targetDay = postponement.Day[Postponement::kTarget];
-  if (!TargetDayHonoured(today, targetDay)) return now;
-  const auto target = static_cast<uint16_t>(postponement.Hour[Postponement::kTarget] * kMinutesPerHour +
-                                            postponement.Minute[Postponement::kTarget]);
-  return At(now, targetDay, PostponedMinute(DayOf(schedule, targetDay), target));
+  if (const Phase* running = RunningPhase(schedule, holidays, now)) return At(now, 0, running->End);
+  return now;
 }
 
-LocalTime GetNextPowerOn(const WeekSchedule& schedule, const LocalTime& after) {
-  const unsigned day = after.wDayOfWeek;
-  if (!IsWeekday(day)) return after;
+bool PostponementSpentAt(const WeekSchedule& schedule, const Postponement& postponement, const LocalTime& now,
+                         const Holidays& holidays) {
+  if (!postponement.IsActive()) return false;
+  const LocalTime shutdown = PostponedShutdownAt(schedule, postponement, now, holidays);
+  return shutdown.wDayOfWeek == now.wDayOfWeek && MinuteOfDay(now) > MinuteOfDay(shutdown);
+}
 
-  const uint16_t laterToday = EarliestStart(DayOf(schedule, day), MinuteOfDay(after));
-  if (laterToday < kMinutesPerDay) return At(after, after.wDayOfWeek, laterToday);
+bool PeriodRunningAt(const WeekSchedule& schedule, const LocalTime& now, const Holidays& holidays) {
+  return RunningPhase(schedule, holidays, now) != nullptr;
+}
 
-  // Seven steps: the last one is the same weekday a week later.
-  for (unsigned k = 1; k <= static_cast<unsigned>(kDaysPerWeek); ++k) {
-    const auto next = static_cast<uint16_t>((day + k) % kDaysPerWeek);
-    const uint16_t start = EarliestStart(DayOf(schedule, next), std::nullopt);
-    if (start < kMinutesPerDay) return At(after, next, start);
+namespace {
+
+PowerOnFound FindNextPowerOn(const WeekSchedule& schedule, const LocalTime& after, const Holidays& holidays) {
+  if (!IsWeekday(after.wDayOfWeek)) return {after};
+
+  const uint16_t laterToday = EarliestStart(PeriodsAhead(schedule, holidays, after, 0), MinuteOfDay(after));
+  if (laterToday < kMinutesPerDay) return {At(after, 0, laterToday), 0, true};
+
+  // Without holidays seven steps: the last one is the same weekday a week later.
+  const unsigned searchDays = SearchDays(holidays, after);
+  for (unsigned k = 1; k <= searchDays; ++k) {
+    const uint16_t start = EarliestStart(PeriodsAhead(schedule, holidays, after, k), std::nullopt);
+    if (start < kMinutesPerDay) return {At(after, k, start), k, true};
   }
-  return after;
+  return {after};
+}
+
+}  // namespace
+
+LocalTime GetNextPowerOn(const WeekSchedule& schedule, const LocalTime& after, const Holidays& holidays) {
+  return FindNextPowerOn(schedule, after, holidays).time;
 }
 
 bool ShutdownDueAt(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
-                   const LocalTime& now) {
+                   const LocalTime& now, const Holidays& holidays) {
   if (!armed) return false;
-  const LocalTime shutdown = NextShutdownAt(schedule, postponement, now);
-  const LocalTime powerOn = GetNextPowerOn(schedule, shutdown);
-
+  const LocalTime shutdown = NextShutdownAt(schedule, postponement, now, holidays);
   const int nowMinute = MinuteOfDay(now);
-  const unsigned today = now.wDayOfWeek;
-  if (shutdown.wDayOfWeek != today || MinuteOfDay(shutdown) != nowMinute) return false;
+  if (shutdown.wDayOfWeek != now.wDayOfWeek || MinuteOfDay(shutdown) != nowMinute) return false;
 
-  const int powerOnMinute = MinuteOfDay(powerOn);
-  if (powerOn.wDayOfWeek == today && powerOnMinute > nowMinute) {
-    return nowMinute + kPowerOnGraceMinutes < powerOnMinute;
-  }
-  if (powerOn.wDayOfWeek == (today + 1) % kDaysPerWeek) {
-    return nowMinute + kPowerOnGraceMinutes < powerOnMinute + kMinutesPerDay;
-  }
-  return true;
+  // Counted in days from now, not by weekday: past holidays the next
+  // power-on can be on today's weekday weeks later.
+  const PowerOnFound powerOn = FindNextPowerOn(schedule, shutdown, holidays);
+  if (!powerOn.found) return true;
+  const int minutesAway =
+      static_cast<int>(powerOn.daysAhead) * kMinutesPerDay + MinuteOfDay(powerOn.time) - nowMinute;
+  return minutesAway > kPowerOnGraceMinutes;
 }
 
-bool WarningLeadReached(const LocalTime& now, const LocalTime& nextShutdown) {
-  int target = MinuteOfDay(nextShutdown);
-  if (nextShutdown.wDayOfWeek != now.wDayOfWeek) target += kMinutesPerDay;
-  return MinuteOfDay(now) + kWarningLeadMinutes >= target;
+std::optional<LocalTime> ComingShutdownAt(const WeekSchedule& schedule, const Postponement& postponement,
+                                          bool armed, const LocalTime& now, const Holidays& holidays) {
+  if (!armed) return std::nullopt;
+  // The clock tick decides minute by minute, so the same decision is asked
+  // of each minute ahead; a postponement spends itself on the way.
+  for (int ahead = 0; ahead <= kWarningLeadMinutes; ++ahead) {
+    const LocalTime minute = MinutesLater(now, ahead);
+    if (ShutdownDueAt(schedule, postponement, armed, minute, holidays)) return minute;
+  }
+  return std::nullopt;
 }
 
 bool WarningDueAt(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
-                  const LocalTime& now) {
-  if (!armed) return false;
-  return WarningLeadReached(now, NextShutdownAt(schedule, postponement, now));
+                  const LocalTime& now, const Holidays& holidays) {
+  return ComingShutdownAt(schedule, postponement, armed, now, holidays).has_value();
 }
 
 LocalTime GetNextShutdown(const WeekSchedule& schedule, const Postponement& postponement,
-                          OsServices& os) {
-  return NextShutdownAt(schedule, postponement, os.GetLocalTime());
+                          OsServices& os, const Holidays& holidays) {
+  return NextShutdownAt(schedule, postponement, os.GetLocalTime(), holidays);
 }
 
 bool IsShutdownDue(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
-                   OsServices& os) {
+                   OsServices& os, const Holidays& holidays) {
   if (!armed) return false;
-  return ShutdownDueAt(schedule, postponement, armed, os.GetLocalTime());
+  return ShutdownDueAt(schedule, postponement, armed, os.GetLocalTime(), holidays);
 }
 
 bool IsWarningDue(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
-                  OsServices& os) {
+                  OsServices& os, const Holidays& holidays) {
   if (!armed) return false;
-  return WarningDueAt(schedule, postponement, armed, os.GetLocalTime());
+  return WarningDueAt(schedule, postponement, armed, os.GetLocalTime(), holidays);
 }
 
 }  // namespace vesk

@@ -12,10 +12,12 @@ bool IsFullPath(const std::string& path) {
 
 }  // namespace
 
-std::string ScheduleFilePath(OsServices& os) {
+std::string FileBesideProgram(OsServices& os, const char* name) {
   const std::string folder = os.GetModuleDirectory();
-  return IsFullPath(folder) ? folder + kScheduleFileName : std::string{};
+  return IsFullPath(folder) ? folder + name : std::string{};
 }
+
+std::string ScheduleFilePath(OsServices& os) { return FileBesideProgram(os, kScheduleFileName); }
 
 std::optional<WeekSchedule> ReadScheduleFile(OsServices& os) {
   const std::string path = ScheduleFilePath(os);

@@ -11,6 +11,10 @@ namespace vesk {
 
 inline constexpr const char* kScheduleFileName = "TimeSetting.bin";
 
+// The full path of a file beside the program; empty when the program's
+// folder is unknown, so that nothing lands in the working folder.
+std::string FileBesideProgram(OsServices& os, const char* name);
+
 // The executable's folder followed by "TimeSetting.bin"; empty when that
 // folder is unknown or not a full path. A bare file name would be taken
 // from the working folder, which for a program started at logon is the

@@ -54,6 +54,10 @@ bool DaySchedule::AnyPhaseOn() const {
   return std::any_of(Phases.begin(), Phases.end(), [](const Phase& p) { return p.IsOn(); });
 }
 
+bool WeekSchedule::AnyPhaseOn() const {
+  return std::any_of(Days.begin(), Days.end(), [](const DaySchedule& d) { return d.AnyPhaseOn(); });
+}
+
 ScheduleImage ScheduleToBytes(const WeekSchedule& schedule) {
   ScheduleImage image{};
   for (std::size_t d = 0; d < kDaysPerWeek; ++d) {

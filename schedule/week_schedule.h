@@ -35,6 +35,7 @@ struct DaySchedule {
 struct WeekSchedule {
   std::array<DaySchedule, kDaysPerWeek> Days{};  // indexed by weekday, 0 = Sunday
 
+  bool AnyPhaseOn() const;
   friend bool operator==(const WeekSchedule&, const WeekSchedule&) = default;
 };
 

@@ -35,7 +35,11 @@ void CDuiFrameWnd::OnTimer(UINT /*uMsg*/, WPARAM wParam, LPARAM /*lParam*/) {
       break;
     case TIMER_WATCHDOG: WatchdogKick(); break;
     case TIMER_ALARM:
-      if (m_Armed == 1) RefreshNextEvents();
+      if (m_Armed == 1) {
+        // An administrator may copy a new "Holidays.txt" in at any time.
+        m_HolidayFile.Refresh(os_, LangID);
+        RefreshNextEvents();
+      }
       break;
     default: break;
   }
@@ -57,16 +61,47 @@ void CDuiFrameWnd::OnClockTick() {
   }
   SetLabel(main_skin::kCurrentTime, clock.str());
 
-  if (m_Armed == 1) ServiceAlarmFlag();
+  if (m_Armed == 1) {
+    ServiceAlarmFlag();
+    FollowTheClock(now);
+  }
 
-  if (IsShutdownDue(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_)) {
+  if (IsShutdownDue(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_, InForceHolidays())) {
     if (m_ShutdownIssued == 0) {
       os_.RunHidden(kShutdownCommand);
       m_ShutdownIssued = 1;
     }
     return;
   }
-  if (IsWarningDue() && m_WarningShown == 0) RaiseWarning();
+  WarnOfComingShutdown();
+}
+
+// A postponement whose shutdown has passed unused is spent, so the running
+// period's end counts again. Once a period runs, the shutdown at its end is
+// issued again, even when the last one was aborted or refused; outside every
+// period an aborted shutdown stays aborted instead of coming back each minute.
+void CDuiFrameWnd::FollowTheClock(const LocalTime& now) {
+  if (PostponementSpentAt(m_ActiveSchedule, CurrentPostponement(), now, InForceHolidays())) ClearPostponement();
+  if (m_ShutdownIssued == 1 && !CurrentPostponement().IsActive() &&
+      PeriodRunningAt(m_ActiveSchedule, now, InForceHolidays())) {
+    m_ShutdownIssued = 0;
+  }
+}
+
+// One warning for each shutdown that will take place, none for one that a
+// power-on within three minutes skips.
+void CDuiFrameWnd::WarnOfComingShutdown() {
+  const auto coming = ComingShutdownAt(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_.GetLocalTime(),
+                                       InForceHolidays());
+  if (!coming) {
+    m_WarningShown = 0;
+    return;
+  }
+  const bool sameShutdown = coming->wDayOfWeek == m_WarnedShutdown.wDayOfWeek &&
+                            MinuteOfDay(*coming) == MinuteOfDay(m_WarnedShutdown);
+  if (m_WarningShown == 1 && sameShutdown) return;
+  m_WarnedShutdown = *coming;
+  RaiseWarning();
 }
 
 void CDuiFrameWnd::RaiseWarning() {
@@ -87,16 +122,16 @@ void CDuiFrameWnd::RaiseWarning() {
 }
 
 int CDuiFrameWnd::IsWarningDue() {
-  return vesk::IsWarningDue(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_) ? 1 : 0;
+  return vesk::IsWarningDue(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_, InForceHolidays()) ? 1 : 0;
 }
 
 // The shutdown label follows the next shutdown; the power-on label and the
 // chip only when the chip must be written again (see WakeAlarmNeedsWrite).
 void CDuiFrameWnd::RefreshNextEvents() {
   m_Armed = 0;
-  const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_);
+  const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
-  const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown);
+  const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
   const auto weekday = static_cast<uint8_t>(powerOn.wDayOfWeek);
   const auto hour = static_cast<uint8_t>(powerOn.wHour);
   const auto minute = static_cast<uint8_t>(powerOn.wMinute);
@@ -116,7 +151,7 @@ LRESULT CDuiFrameWnd::OnDelayShutdown(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM l
 
   const unsigned delay = LOWORD(lParam);
   const LocalTime now = os_.GetLocalTime();
-  const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_);
+  const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   // Wide enough for the longest postponement the message carries.
   unsigned target = shutdown.wHour * kMinutesPerHour + shutdown.wMinute + delay;
   const unsigned days = target / kMinutesPerDay;
@@ -134,7 +169,7 @@ LRESULT CDuiFrameWnd::OnDelayShutdown(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM l
   m_ShutdownIssued = 0;
   m_WarningShown = 0;
   SetEventLabel(main_skin::kLastShutdownTime,
-                GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_));
+                GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays()));
   return 0;
 }
 

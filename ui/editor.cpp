@@ -60,6 +60,8 @@ void CDuiFrameWnd::Notify(TNotifyUI& msg) {
       ClearSchedule();
     } else if (sender == main_skin::kHideButton) {
       MinimizeToTray();
+    } else if (sender == main_skin::kHolidaysButton) {
+      OpenHolidays();
     }
   }
 

@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "schedule/alarm/wake_alarm.h"
 #include "schedule/schedule_file.h"
+#include "ui/holiday_wnd.h"
 #include "ui/main_skin.h"
 #include "ui/warning_wnd.h"
 
@@ -28,9 +29,10 @@ struct Texts {
   const char* noChipText;
   const char* trayTip;
   const char* exitItem;
+  const char* holidaysTitle;
 };
-constexpr Texts kChinese{"提示", "找不到RTC或MCU芯片！", "VESK定时开关机软件", "退出"};
-constexpr Texts kEnglish{"Notice", "Can't find the RTC or MCU chip !", "VESK Technology Manager.", "exit"};
+constexpr Texts kChinese{"提示", "找不到RTC或MCU芯片！", "VESK定时开关机软件", "退出", "节假日"};
+constexpr Texts kEnglish{"Notice", "Can't find the RTC or MCU chip !", "VESK Technology Manager.", "exit", "Holidays"};
 const Texts& TextsFor(uint16_t langId) { return IsChinese(langId) ? kChinese : kEnglish; }
 
 // "hh:mm  day" in the event labels' blue.
@@ -46,8 +48,11 @@ std::string main_skin::DayButtonName(int day) {
 
 CDuiFrameWnd::CDuiFrameWnd(OsServices& os, DriverAccess& driver) : os_(os), driver_(driver) {}
 
-// The window, if it still exists, goes before the members it reports to.
-CDuiFrameWnd::~CDuiFrameWnd() { DetachFromSystem(); }
+// The windows, if they still exist, go before the members they report to.
+CDuiFrameWnd::~CDuiFrameWnd() {
+  m_HolidayWnd.reset();
+  DetachFromSystem();
+}
 
 CDuiString CDuiFrameWnd::GetSkinFile() {
   return IsChinese(os_.GetSystemDefaultLangID()) ? kSkinFileChinese : kSkinFileEnglish;
@@ -66,6 +71,7 @@ std::vector<RequiredControl> CDuiFrameWnd::GetRequiredControls() const {
       {main_skin::kSaveButton, ControlKind::Button},
       {main_skin::kClearButton, ControlKind::Button},
       {main_skin::kHideButton, ControlKind::Button},
+      {main_skin::kHolidaysButton, ControlKind::Button},
   };
   for (const auto& name : dayNames) required.push_back({name.c_str(), ControlKind::Option});
   for (const auto& phase : main_skin::kPhases) {
@@ -100,6 +106,7 @@ void CDuiFrameWnd::InitWindow() {
   m_ModuleDir = os_.GetModuleDirectory();
   ResetRunState();
   ClearWakeAlarm();
+  m_HolidayFile.Refresh(os_, LangID);
   LoadSchedule();
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
   WatchdogStart();
@@ -136,14 +143,17 @@ Postponement CDuiFrameWnd::CurrentPostponement() const {
 
 // Without a file the timetable stays empty, no day is selected and nothing
 // is in force until the user saves one. Without a known folder there is no
-// file to look for, and the user is told so.
+// file to look for, and the user is told so. A file with no period switched
+// on (empty, zeroed, damaged or copied by hand; a save never writes one)
+// counts as none: in force it would shut the machine down at every start and
+// set the wake-up to that very minute. The file itself is left alone.
 void CDuiFrameWnd::LoadSchedule() {
   if (ScheduleFilePath(os_).empty()) {
     ReportFileFailure(FileTask::kLoad, FileResult::Failed({}));
     return;
   }
   const auto loaded = ReadScheduleFile(os_);
-  if (!loaded) return;
+  if (!loaded || !loaded->AnyPhaseOn()) return;
   m_EditSchedule = *loaded;
   m_CurrentDay = static_cast<uint8_t>(os_.GetLocalTime().wDayOfWeek % kDaysPerWeek);
   // Selecting today's button reports "selectchanged", which the editor
@@ -169,6 +179,7 @@ LRESULT CDuiFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DELAYSHUTDOWN: OnDelayShutdown(uMsg, wParam, lParam); break;
     case WM_CLEARSCHEDULE: ClearSchedule(); break;
+    case WM_HOLIDAYSCHANGED: OnHolidaysChanged(); break;
     case WM_TRAYNOTIFY: OnTrayIcon(wParam, lParam); break;
     case WM_TIMECHANGE: OnTimeChange(); break;
     default: break;
@@ -249,12 +260,35 @@ void CDuiFrameWnd::SetEventLabel(const char* name, const LocalTime& time) {
 }
 
 void CDuiFrameWnd::ShowNextEvents() {
-  const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_);
+  const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
-  const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown);
+  const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
   NoteWakeCheck(ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
                                  static_cast<uint8_t>(powerOn.wMinute)));
   SetEventLabel(main_skin::kLastPoweronTime, powerOn);
+}
+
+// --------------------------------------------------------------- holidays
+
+void CDuiFrameWnd::OpenHolidays() {
+  if (m_HolidayWnd && GetShell().IsWindow(m_HolidayWnd->GetHWND())) {
+    m_HolidayWnd->ShowWindow(true);
+    return;
+  }
+  // A window closed earlier leaves its object behind until now.
+  m_HolidayWnd = std::make_unique<CHolidayWnd>(os_, InForceHolidays());
+  if (m_HolidayWnd->Create(m_hWnd, TextsFor(LangID).holidaysTitle, kWindowStyle, kWindowExStyle) == nullptr) {
+    m_HolidayWnd.reset();
+    return;
+  }
+  m_HolidayWnd->CenterWindow();
+  m_HolidayWnd->ShowWindow(true);
+}
+
+// A changed file may move the next shutdown and power-on; the wake-up
+// follows at once rather than at the next refresh.
+void CDuiFrameWnd::OnHolidaysChanged() {
+  if (m_HolidayFile.Refresh(os_, LangID) && m_Armed == 1) ShowNextEvents();
 }
 
 }  // namespace vesk::ui

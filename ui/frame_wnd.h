@@ -17,6 +17,7 @@
 // to them when the window initialises.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "platform/os_services.h"
 #include "schedule/alarm/chip_time.h"
 #include "schedule/alarm/wake_alarm.h"
+#include "schedule/holidays.h"
 #include "schedule/next_events.h"
 #include "schedule/week_schedule.h"
 #include "ui/framework/shell.h"
@@ -31,6 +33,8 @@
 #include "ui/ui_globals.h"
 
 namespace vesk::ui {
+
+class CHolidayWnd;
 
 class CDuiFrameWnd : public WindowImplBase {
  public:
@@ -59,6 +63,11 @@ class CDuiFrameWnd : public WindowImplBase {
   void SaveSchedule();
   void ClearSchedule();
 
+  // Holidays: the editor window (one at a time), and "Holidays.txt" read
+  // again after it was saved or found changed.
+  void OpenHolidays();
+  void OnHolidaysChanged();
+
   // Next shutdown and power-on into the labels, the power-on into the chip.
   void ShowNextEvents();
   int IsWarningDue();
@@ -79,11 +88,15 @@ class CDuiFrameWnd : public WindowImplBase {
   uint8_t CurrentDay() const { return m_CurrentDay; }
   const WeekSchedule& ActiveSchedule() const { return m_ActiveSchedule; }
   const WeekSchedule& EditSchedule() const { return m_EditSchedule; }
+  const Holidays& InForceHolidays() const { return m_HolidayFile.InForce(); }
+  CHolidayWnd* HolidayWindow() const { return m_HolidayWnd.get(); }
   Postponement CurrentPostponement() const;
   uint16_t HotKeyId() const { return m_HotKeyId; }
 
  private:
   void OnClockTick();
+  void FollowTheClock(const LocalTime& now);
+  void WarnOfComingShutdown();
   void RaiseWarning();
   void RefreshNextEvents();
   void NoteWakeCheck(std::optional<WakeCheck> result);
@@ -116,6 +129,12 @@ class CDuiFrameWnd : public WindowImplBase {
   std::array<uint8_t, 2> m_PostponeDay{};
   std::array<uint8_t, 2> m_PostponeHour{};
   std::array<uint8_t, 2> m_PostponeMinute{};
+  // The shutdown the warning was raised for (weekday, hour and minute).
+  LocalTime m_WarnedShutdown{};
+
+  // Exceptions by date, kept apart from the 126-byte timetable record.
+  HolidayFile m_HolidayFile;
+  std::unique_ptr<CHolidayWnd> m_HolidayWnd;
 
   // Local clock against the tick count, tick by tick.
   ClockJumpWatch m_ClockWatch;

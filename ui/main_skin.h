@@ -14,6 +14,7 @@ inline constexpr const char* kLastPoweronTime = "LastPoweronTime";
 inline constexpr const char* kSaveButton = "btnOk";
 inline constexpr const char* kClearButton = "btnClear";
 inline constexpr const char* kHideButton = "closebtn1";
+inline constexpr const char* kHolidaysButton = "btnHolidays";
 
 // The day option buttons are named by the long English day names, Sunday
 // first, as the day texts give them.

@@ -27,6 +27,7 @@ extern CDuiWarningWnd* g_WarningWnd;
 // Window messages shared by the windows.
 inline constexpr UINT WM_DELAYSHUTDOWN = WM_USER + 5;    // 0x0405, lParam = minutes
 inline constexpr UINT WM_CLEARSCHEDULE = WM_USER + 6;    // 0x0406
+inline constexpr UINT WM_HOLIDAYSCHANGED = WM_USER + 7;  // 0x0407, "Holidays.txt" was saved
 inline constexpr UINT WM_TRAYNOTIFY = WM_APP + 1000;     // 0x83E8, lParam = mouse message
 inline constexpr UINT ID_TRAY_EXIT = 1;                  // the icon menu's only item
 static_assert(WM_DELAYSHUTDOWN == 0x0405 && WM_CLEARSCHEDULE == 0x0406 && WM_TRAYNOTIFY == 0x83E8);
@@ -42,6 +43,7 @@ inline constexpr UINT kAlarmRefreshPeriodMs = 5000;
 // Window class names; the warning window finds the main window by its own.
 inline constexpr const char* kMainWindowClass = "VESKMainFrame";
 inline constexpr const char* kWarningWindowClass = "DuiWarningFrame";
+inline constexpr const char* kHolidayWindowClass = "VESKHolidayFrame";
 inline constexpr const char* kSkinFolder = "skin";
 
 // The style both windows are created with: WS_VISIBLE | WS_CAPTION |

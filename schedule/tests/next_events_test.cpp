@@ -65,22 +65,22 @@ TEST_F(NextEvents, PhaseStartIsInclusiveEndExclusiveAndWarningFiveMinutesBefore)
 TEST_F(NextEvents, OutsideThePhasesTheShutdownIsNowUnlessAPowerOnIsAtMostThreeMinutesAway) {
   On(kMon, 1, Hm(8, 0), Hm(17, 30));
   EXPECT_EQ(At(kMon, "07:56"), "1 07:56 | 1 08:00 | due | warn");
-  EXPECT_EQ(At(kMon, "07:57"), "1 07:57 | 1 08:00 | - | warn");
+  EXPECT_EQ(At(kMon, "07:57"), "1 07:57 | 1 08:00 | - | -");  // no warning for a skipped shutdown
   // Between two phases of a day.
   On(kTue, 1, Hm(8, 0), Hm(12, 0));
   On(kTue, 2, Hm(12, 3), Hm(13, 0));
-  EXPECT_EQ(At(kTue, "12:00"), "2 12:00 | 2 12:03 | - | warn");
+  EXPECT_EQ(At(kTue, "12:00"), "2 12:00 | 2 12:03 | - | -");
   On(kTue, 2, Hm(12, 4), Hm(13, 0));
   EXPECT_EQ(At(kTue, "12:00"), "2 12:00 | 2 12:04 | due | warn");
 }
 
 TEST_F(NextEvents, ThreeMinuteRuleAcrossMidnightAndFromSaturdayToSunday) {
   On(kTue, 1, Hm(0, 2), Hm(6, 0));
-  EXPECT_EQ(At(kMon, "23:59"), "1 23:59 | 2 00:02 | - | warn");  // 23:59 + 3 is not before 00:02 + 1440
+  EXPECT_EQ(At(kMon, "23:59"), "1 23:59 | 2 00:02 | - | -");  // 23:59 + 3 is not before 00:02 + 1440
   On(kTue, 1, Hm(0, 3), Hm(6, 0));
   EXPECT_EQ(At(kMon, "23:59"), "1 23:59 | 2 00:03 | due | warn");
   On(kSun, 1, Hm(0, 1), Hm(6, 0));
-  EXPECT_EQ(At(kSat, "23:58"), "6 23:58 | 0 00:01 | - | warn");
+  EXPECT_EQ(At(kSat, "23:58"), "6 23:58 | 0 00:01 | - | -");
   EXPECT_EQ(At(kSat, "23:57"), "6 23:57 | 0 00:01 | due | warn");
 }
 
@@ -118,13 +118,13 @@ TEST_F(NextEvents, TouchingPhasesFromAFileHandOverAndTimesOf1440AndMoreTakePartA
   EXPECT_EQ(At(kWed, "23:00"), "3 23:00 | 3 23:00 | due | warn");
 }
 
-TEST_F(NextEvents, PostponedShutdownHappensAtItsTimeAndStaysAfterwards) {
+TEST_F(NextEvents, PostponedShutdownHappensAtItsTimeAndIsSpentOncePassed) {
   On(kMon, 1, Hm(8, 0), Hm(17, 30));
   Postpone(kMon, 17, 26, kMon, 18, 0);
   EXPECT_EQ(At(kMon, "17:30"), "1 18:00 | 1 08:00 | - | -");
   EXPECT_EQ(At(kMon, "17:55"), "1 18:00 | 1 08:00 | - | warn");
   EXPECT_EQ(At(kMon, "18:00"), "1 18:00 | 1 08:00 | due | warn");
-  EXPECT_EQ(At(kMon, "18:01"), "1 18:00 | 1 08:00 | - | warn");  // not removed when passed
+  EXPECT_EQ(At(kMon, "18:01"), "1 18:01 | 1 08:00 | due | warn");  // spent: outside the phases again
   Postpone(kMon, 17, 26, kMon, 17, 26);                        // target = origin: none
   EXPECT_FALSE(postponement.IsActive());
   EXPECT_EQ(At(kMon, "10:00"), "1 17:30 | 1 08:00 | - | -");
@@ -190,11 +190,12 @@ TEST_F(NextEvents, PostponementTargetsOnlyTodayLaterThisWeekOrTheNextDayAcrossSu
   }
 }
 
-TEST(WarningLead, AShutdownOnAnyOtherWeekdayCountsAsTomorrow) {
-  const LocalTime now{2026, 12, kMon, 7, 23, 56, 0, 0};
-  EXPECT_TRUE(WarningLeadReached(now, {0, 0, kThu, 0, 0, 1, 0, 0}));   // 1436 + 5 >= 1 + 1440
-  EXPECT_FALSE(WarningLeadReached(now, {0, 0, kThu, 0, 0, 2, 0, 0}));
-  EXPECT_TRUE(WarningLeadReached(now, {0, 0, kMon, 0, 12, 0, 0, 0}));  // already past today
+TEST_F(NextEvents, WarningOnlyForAShutdownThatTakesPlaceWithinFiveMinutes) {
+  On(kMon, 1, Hm(8, 0), Hm(12, 0));
+  On(kMon, 2, Hm(12, 2), Hm(12, 4));
+  EXPECT_EQ(At(kMon, "11:59"), "1 12:00 | 1 12:02 | - | warn");  // 12:00 is skipped, 12:04 is not
+  Postpone(kMon, 23, 0, kWed, 0, 1);                             // two days ahead is not "tomorrow"
+  EXPECT_EQ(At(kMon, "23:56"), "3 00:01 | 1 08:00 | - | -");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ namespace vesk::sim::cli {
 namespace {
 
 constexpr const char* kName = "next";
+constexpr uint16_t kEnglish = 1033;
 
 struct WeekdayTime {
   uint8_t day = 0;
@@ -50,7 +51,7 @@ int Fail(std::ostream& err, const std::string& reason) {
 int RunNext(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string error;
   const auto options =
-      Options::Parse(args, {{"--schedule", 1}, {"--at", 1}, {"--postpone", 2}}, error);
+      Options::Parse(args, {{"--schedule", 1}, {"--at", 1}, {"--postpone", 2}, {"--holidays", 1}}, error);
   if (!options) return Fail(err, error);
   if (!options->Has("--schedule")) return Fail(err, "--schedule FILE is required");
   if (!options->Has("--at")) return Fail(err, "--at \"YYYY-MM-DD HH:MM[:SS]\" is required");
@@ -75,21 +76,32 @@ int RunNext(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   SimulatedOs os{clock};
   const auto schedule = LoadScheduleFromHostFile(*options->Get("--schedule"), os, error);
   if (!schedule) return Fail(err, error);
+  Holidays holidays;
+  if (const auto path = options->Get("--holidays")) {
+    auto loaded = LoadHolidaysFromHostFile(*path, os, kEnglish, error);
+    if (!loaded) return Fail(err, "'" + *path + "' refused: " + error);
+    holidays = std::move(*loaded);
+  }
 
   // The file is the timetable in force.
   constexpr bool kArmed = true;
-  const LocalTime shutdown = GetNextShutdown(*schedule, postponement, os);
-  const LocalTime powerOn = GetNextPowerOn(*schedule, shutdown);
+  const LocalTime shutdown = GetNextShutdown(*schedule, postponement, os, holidays);
+  const LocalTime powerOn = GetNextPowerOn(*schedule, shutdown, holidays);
   out << "next_shutdown: " << FormatWeekdayTime(shutdown) << "\n"
       << "next_poweron: " << FormatWeekdayTime(powerOn) << "\n"
-      << "shutdown_due: " << YesNo(IsShutdownDue(*schedule, postponement, kArmed, os)) << "\n"
-      << "warning_due: " << YesNo(IsWarningDue(*schedule, postponement, kArmed, os)) << "\n";
+      << "shutdown_due: " << YesNo(IsShutdownDue(*schedule, postponement, kArmed, os, holidays)) << "\n"
+      << "warning_due: " << YesNo(IsWarningDue(*schedule, postponement, kArmed, os, holidays)) << "\n";
+  // Across holidays the weekday alone no longer says which week.
+  if (options->Has("--holidays")) {
+    out << "next_shutdown_date: " << FormatDate(*DateOf(shutdown)) << "\n"
+        << "next_poweron_date: " << FormatDate(*DateOf(powerOn)) << "\n";
+  }
   return kExitOk;
 }
 
 const CommandRegistration registration{
     {kName,
-     "next --schedule FILE --at \"YYYY-MM-DD HH:MM[:SS]\" [--postpone \"D HH:MM\" \"D HH:MM\"]",
+     "next --schedule FILE --at \"YYYY-MM-DD HH:MM[:SS]\" [--postpone \"D HH:MM\" \"D HH:MM\"] [--holidays FILE]",
      &RunNext}};
 
 }  // namespace

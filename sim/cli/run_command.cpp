@@ -71,7 +71,8 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
   const auto options = Options::Parse(args,
                                       {{"--board", 1}, {"--smbios", 1}, {"--table", 1}, {"--schedule", 1},
                                        {"--from", 1}, {"--for", 1}, {"--lang", 1}, {"--trace-bus", 0},
-                                       {"--script", 1}, {"--every-tick", 0}, {"--bus-totals", 0}, {"--tz", 1}},
+                                       {"--script", 1}, {"--every-tick", 0}, {"--bus-totals", 0},
+                                       {"--holidays", 1}, {"--tz", 1}},
                                       error);
   if (!options) return Fail(err, error);
   if (!options->Has("--board")) return Fail(err, "--board PROFILE is required");
@@ -113,6 +114,11 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!bytes) return Fail(err, error);
     machine.timetable = std::move(*bytes);
   }
+  if (const auto holidays = options->Get("--holidays")) {
+    auto bytes = ReadHostFile(*holidays, error);
+    if (!bytes) return Fail(err, error);
+    machine.holidays = std::move(*bytes);
+  }
   if (const auto script = options->Get("--script")) {
     auto steps = LoadScript(*script, machine.from, machine.from + machine.duration, error);
     if (!steps) return Fail(err, error);
@@ -132,7 +138,8 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
 const CommandRegistration registration{
     {"run",
      "run --board PROFILE [--smbios FILE|--table NAME] [--schedule FILE] --from \"YYYY-MM-DD HH:MM:SS\"\n"
-     "      --for DURATION [--tz ZONE] [--lang ID] [--trace-bus] [--script FILE] [--every-tick] [--bus-totals]",
+     "      --for DURATION [--tz ZONE] [--lang ID] [--trace-bus] [--script FILE] [--every-tick] [--bus-totals]\n"
+     "      [--holidays FILE]",
      &RunRun}};
 
 }  // namespace

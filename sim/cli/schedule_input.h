@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "schedule/holidays.h"
 #include "schedule/schedule_file.h"
 #include "sim/os/simulated_os.h"
 
@@ -43,6 +44,24 @@ inline std::optional<WeekSchedule> LoadScheduleFromHostFile(const std::string& p
   auto schedule = ReadScheduleFile(os);
   if (!schedule) error = "the timetable of '" + path + "' did not load";
   return schedule;
+}
+
+// The holidays of the host file `path`, as the program on `os` reads its
+// "Holidays.txt"; a file it would refuse gives nothing, and error is the
+// message the user would see, on one line.
+inline std::optional<Holidays> LoadHolidaysFromHostFile(const std::string& path, SimulatedOs& os,
+                                                        uint16_t langId, std::string& error) {
+  auto content = ReadHostFile(path, error);
+  if (!content) return std::nullopt;
+  os.Files()[HolidaysFilePath(os)] = std::move(*content);
+  const std::size_t boxes = os.MessageBoxes().size();
+  HolidayFile file;
+  file.Refresh(os, langId);
+  if (os.MessageBoxes().size() == boxes) return file.InForce();
+  const MessageBoxRecord& box = os.MessageBoxes().back();
+  error = box.caption + ": ";
+  for (const char c : box.text) error += c == '\n' ? std::string("\\n") : std::string(1, c);
+  return std::nullopt;
 }
 
 }  // namespace vesk::sim::cli

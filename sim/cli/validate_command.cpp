@@ -45,11 +45,15 @@ int Fail(std::ostream& err, const std::string& reason) {
   return kExitUsage;
 }
 
+int Refused(std::ostream& out, SimulatedOs& os);
+
 int RunValidate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string error;
-  const auto options = Options::Parse(args, {{"--schedule", 1}, {"--lang", 1}}, error);
+  const auto options = Options::Parse(args, {{"--schedule", 1}, {"--lang", 1}, {"--holidays", 1}}, error);
   if (!options) return Fail(err, error);
-  if (!options->Has("--schedule")) return Fail(err, "--schedule FILE is required");
+  if (!options->Has("--schedule") && !options->Has("--holidays")) {
+    return Fail(err, "--schedule FILE or --holidays FILE is required");
+  }
 
   uint16_t langId = kDefaultLangId;
   if (options->Has("--lang")) {
@@ -61,20 +65,34 @@ int RunValidate(const std::vector<std::string>& args, std::ostream& out, std::os
   VirtualClock clock;
   SimulatedOs os{clock};
   os.SetLangId(langId);
-  const auto schedule = LoadScheduleFromHostFile(*options->Get("--schedule"), os, error);
-  if (!schedule) return Fail(err, error);
-
-  if (ValidateSchedule(*schedule, langId, os)) {
-    out << "accepted\n";
-    return kExitOk;
+  // The holidays first: the program reads them before the timetable.
+  for (const char* option : {"--holidays", "--schedule"}) {
+    if (const auto path = options->Get(option); path && !ReadHostFile(*path, error)) return Fail(err, error);
   }
+  if (const auto path = options->Get("--holidays")) {
+    if (!LoadHolidaysFromHostFile(*path, os, langId, error)) {
+      out << "refused: " << error << "\n";
+      return kExitRefused;
+    }
+  }
+  if (options->Has("--schedule")) {
+    const auto schedule = LoadScheduleFromHostFile(*options->Get("--schedule"), os, error);
+    if (!schedule) return Fail(err, error);
+    if (!ValidateSchedule(*schedule, langId, os)) return Refused(out, os);
+  }
+  out << "accepted\n";
+  return kExitOk;
+}
+
+int Refused(std::ostream& out, SimulatedOs& os) {
   // The refusal is the message box the user would have seen.
   const MessageBoxRecord& box = os.MessageBoxes().back();
   out << "refused: " << OneLine(box.caption) << ": " << OneLine(box.text) << "\n";
   return kExitRefused;
 }
 
-const CommandRegistration registration{{kName, "validate --schedule FILE [--lang ID]", &RunValidate}};
+const CommandRegistration registration{
+    {kName, "validate (--schedule FILE | --holidays FILE | both) [--lang ID]", &RunValidate}};
 
 }  // namespace
 }  // namespace vesk::sim::cli

@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "hardware/hardware_globals.h"
 #include "schedule/alarm/wake_alarm.h"
+#include "schedule/holidays.h"
 #include "schedule/next_events.h"
 #include "schedule/schedule_file.h"
 #include "sim/board/board.h"
@@ -96,6 +97,7 @@ class MachineOs final : public SimulatedOs {
     std::function<void(RegistryRoot, const std::string&, const std::string&, const std::string&)> registry;
     std::function<void()> saved;
     std::function<void()> removed;
+    std::function<void()> holidaysSaved;
   };
   MachineOs(VirtualClock& clock, Hooks hooks) : SimulatedOs(clock), hooks_(std::move(hooks)) {}
 
@@ -122,6 +124,7 @@ class MachineOs final : public SimulatedOs {
   FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
     FileResult written = SimulatedOs::ReplaceFileAtomically(path, bytes);
     if (written && path == ScheduleFilePath(*this)) hooks_.saved();
+    if (written && path == HolidaysFilePath(*this)) hooks_.holidaysSaved();
     return written;
   }
   // A file that was not there is as cleared as one that was removed.
@@ -203,6 +206,7 @@ class Machine::Impl {
     board_.SetAccessListener([this](const BoardAccess& access) { OnAccess(access); });
     board_.SetEventListener([this](const BoardEvent& event) { OnBoardEvent(event); });
     if (options_.timetable) os_.Files()[ScheduleFilePath(os_)] = *options_.timetable;
+    if (options_.holidays) os_.Files()[HolidaysFilePath(os_)] = *options_.holidays;
   }
 
   ~Impl() { SetWakeCheckListener(nullptr); }
@@ -253,6 +257,7 @@ class Machine::Impl {
     };
     hooks.saved = [this] { Emit("save"); };
     hooks.removed = [this] { Emit("clear"); };
+    hooks.holidaysSaved = [this] { Emit("holidays-save"); };
     return hooks;
   }
 
@@ -413,7 +418,7 @@ class Machine::Impl {
     os_.ClearRecords();
     driver_ = std::make_unique<SimulatedDriverAccess>(board_);
     MachineDesktop::Observer observer;
-    observer.warningCreated = [this](HWND) { Emit("warning shutdown=" + Quoted(NextShutdownText())); };
+    observer.warningCreated = [this](HWND) { Emit("warning shutdown=" + Quoted(WarnedShutdownText())); };
     observer.noticeShown = [this] { Emit("notice"); };
     observer.postponed = [this](unsigned minutes) {
       Emit("postpone minutes=" + std::to_string(minutes) + " shutdown=" + Quoted(NextShutdownText()));
@@ -462,11 +467,26 @@ class Machine::Impl {
     }
   }
 
-  std::string NextShutdownText() {
+  const ui::CDuiFrameWnd* MainFrame() {
     const HWND main = desktop_ ? desktop_->FindWindow(ui::kMainWindowClass) : nullptr;
-    const auto* frame = main ? dynamic_cast<ui::CDuiFrameWnd*>(desktop_->WindowObject(main)) : nullptr;
+    return main ? dynamic_cast<ui::CDuiFrameWnd*>(desktop_->WindowObject(main)) : nullptr;
+  }
+
+  std::string NextShutdownText() {
+    const auto* frame = MainFrame();
     if (!frame) return "?";
-    return WeekTime(NextShutdownAt(frame->ActiveSchedule(), frame->CurrentPostponement(), os_.GetLocalTime()));
+    return WeekTime(NextShutdownAt(frame->ActiveSchedule(), frame->CurrentPostponement(), os_.GetLocalTime(),
+                                   frame->InForceHolidays()));
+  }
+
+  // The shutdown a warning is about: the one that will take place, which a
+  // power-on within three minutes may have put beyond the next one.
+  std::string WarnedShutdownText() {
+    const auto* frame = MainFrame();
+    if (!frame) return "?";
+    const auto coming =
+        ComingShutdownAt(frame->ActiveSchedule(), frame->CurrentPostponement(), frame->Armed(), os_.GetLocalTime());
+    return coming ? WeekTime(*coming) : NextShutdownText();
   }
 
   // -------------------------------------------------------- the user
@@ -515,6 +535,11 @@ class Machine::Impl {
           return "the board has no wake-up chip";
         }
         return {};
+      case UserAction::Abort:
+        // The operating system's own answer when nothing counts down.
+        if (!shutdownAt_) return "no system shutdown is in progress";
+        shutdownAt_.reset();
+        return {};
       default: break;
     }
     if (!processRunning_ || !desktop_) return "the program is not running";
@@ -560,26 +585,78 @@ class Machine::Impl {
       case UserAction::Exit:
         if (!desktop.RightClickTrayIcon(main)) return "the program has no tray icon";
         return failedUnless(desktop.ChooseMenuItem(ui::ID_TRAY_EXIT), "the menu has no exit");
+      case UserAction::Holidays: return failedUnless(desktop.Click(main, "btnHolidays"), "the window is not shown");
+      case UserAction::HolidayAdd:
+      case UserAction::HolidayRemove:
+      case UserAction::HolidaySave:
+      case UserAction::HolidayClose: return InHolidayWindow(step);
       default: return "not a window action";
     }
   }
 
   std::string SetPhase(const ScriptStep& step, HWND main) {
+    return SetPhaseControls(main, step.phase, step.on, step.startMinutes, step.endMinutes);
+  }
+
+  // A phase's box and lists, in the main window or the holidays window.
+  std::string SetPhaseControls(HWND window, int phase, bool on, int startMinutes, int endMinutes) {
     MachineDesktop& desktop = *desktop_;
-    const std::string n = std::to_string(step.phase);
+    const std::string n = std::to_string(phase);
     const std::string box = "EnablePhase" + n;
-    auto* check = desktop.Control<ui::CCheckBoxUI>(main, box.c_str());
-    if (!check) return "the window has no " + box;
-    if ((check->GetCheck() != 0) != step.on && !desktop.Click(main, box.c_str())) return "the window is not shown";
-    if (!step.on) return {};
-    const std::pair<std::string, int> lists[] = {{"StartHour" + n, step.startMinutes / 60},
-                                                 {"StartMinute" + n, step.startMinutes % 60},
-                                                 {"EndHour" + n, step.endMinutes / 60},
-                                                 {"EndMinute" + n, step.endMinutes % 60}};
+    if (!SetCheck(window, box.c_str(), on)) return "the window has no " + box + " to click";
+    if (!on) return {};
+    const std::pair<std::string, int> lists[] = {{"StartHour" + n, startMinutes / 60},
+                                                 {"StartMinute" + n, startMinutes % 60},
+                                                 {"EndHour" + n, endMinutes / 60},
+                                                 {"EndMinute" + n, endMinutes % 60}};
     for (const auto& [list, index] : lists) {
-      if (!desktop.SelectListItem(main, list.c_str(), index)) return "the window is not shown";
+      if (!desktop.SelectListItem(window, list.c_str(), index)) return "the window is not shown";
     }
     return {};
+  }
+
+  bool SetCheck(HWND window, const char* name, bool on) {
+    auto* check = desktop_->Control<ui::CCheckBoxUI>(window, name);
+    return check && ((check->GetCheck() != 0) == on || desktop_->Click(window, name));
+  }
+
+  // The list item whose text begins with `text`.
+  bool SelectItemStartingWith(HWND window, const char* list, const std::string& text) {
+    const auto* combo = desktop_->Control<ui::CComboUI>(window, list);
+    for (int i = 0; combo && i < combo->GetCount(); ++i) {
+      if (combo->GetItemText(i).str().starts_with(text)) return desktop_->SelectListItem(window, list, i);
+    }
+    return false;
+  }
+
+  std::string InHolidayWindow(const ScriptStep& step) {
+    MachineDesktop& desktop = *desktop_;
+    const HWND window = desktop.FindWindow(ui::kHolidayWindowClass);
+    if (!window || !desktop.IsWindowVisible(window)) return "the holidays window is not open";
+    const std::string date = FormatDate(step.holiday.date);
+    switch (step.action) {
+      case UserAction::HolidaySave: return desktop.Click(window, "btnSave") ? std::string{} : "no save button";
+      case UserAction::HolidayClose: return desktop.Click(window, "closebtn") ? std::string{} : "no close button";
+      case UserAction::HolidayRemove:
+        if (!SelectItemStartingWith(window, "HolidayList", date)) return "the list has no " + date;
+        return desktop.Click(window, "btnRemove") ? std::string{} : "no remove button";
+      default: break;
+    }
+    const std::chrono::year_month_day ymd{step.holiday.date};
+    if (!SelectItemStartingWith(window, "Year", std::to_string(static_cast<int>(ymd.year()))) ||
+        !desktop.SelectListItem(window, "Month", static_cast<int>(static_cast<unsigned>(ymd.month())) - 1) ||
+        !desktop.SelectListItem(window, "Day", static_cast<int>(static_cast<unsigned>(ymd.day())) - 1)) {
+      return "the date lists do not offer " + date;
+    }
+    const DaySchedule& periods = step.holiday.periods;
+    if (!SetCheck(window, "DayOff", !periods.AnyPhaseOn())) return "the window has no DayOff to click";
+    for (std::size_t n = 0; n < periods.Phases.size(); ++n) {
+      const Phase& phase = periods.Phases[n];
+      const std::string failure =
+          SetPhaseControls(window, static_cast<int>(n + 1), phase.IsOn(), phase.Start, phase.End);
+      if (!failure.empty()) return failure;
+    }
+    return desktop.Click(window, "btnAdd") ? std::string{} : "no add button";
   }
 
   std::string InWarningWindow(const ScriptStep& step) {

@@ -21,7 +21,7 @@
 //   alarm weekday=D hour=H minute=M day=V, alarm-clear,
 //   watchdog action=start|kick|stop kind=mcu|superio,
 //   warning shutdown="D HH:MM", notice, postpone minutes=N shutdown="D HH:MM",
-//   save, clear, action line=N do=".." [failed=".."],
+//   save, clear, holidays-save, action line=N do=".." [failed=".."],
 //   timechange seconds=N (Windows' local clock jumped: set, or daylight
 //   saving), verify result=ok|rewritten|failed (the wake-up read back);
 //   with traceBus also "bus op=.. addr=.. reg=.. value=.." and
@@ -46,6 +46,7 @@ struct MachineOptions {
   BoardProfile profile;
   FirmwareTable table;
   std::optional<std::vector<uint8_t>> timetable;  // "TimeSetting.bin" on the disk at the start
+  std::optional<std::vector<uint8_t>> holidays;   // "Holidays.txt" on the disk at the start
   SimTime from;               // local time in `zone`, as are the script's times
   Microseconds duration{};
   TimeZone zone;              // of the simulated Windows; UTC unless given

@@ -20,8 +20,10 @@ const std::map<std::string, UserAction>& ActionNames() {
       {"close", UserAction::Close},       {"select", UserAction::Select}, {"phase", UserAction::Phase},
       {"save", UserAction::Save},         {"clear", UserAction::Clear},   {"postpone", UserAction::Postpone},
       {"cancel", UserAction::Cancel},     {"exit", UserAction::Exit},     {"start", UserAction::Start},
-      {"kill", UserAction::Kill},         {"power", UserAction::Power},   {"set-clock", UserAction::SetClock},
-      {"chip-glitch", UserAction::ChipGlitch}};
+      {"kill", UserAction::Kill},         {"power", UserAction::Power},   {"abort", UserAction::Abort},
+      {"set-clock", UserAction::SetClock}, {"chip-glitch", UserAction::ChipGlitch},
+      {"holidays", UserAction::Holidays}, {"holiday", UserAction::HolidayAdd},
+  };
   return names;
 }
 
@@ -51,6 +53,32 @@ std::optional<int> DayOf(const std::string& text) {
     if (text == kDayNames[day]) return day;
   }
   return std::nullopt;
+}
+
+// "add DATE off|PERIODS", "remove DATE", "save" or "close"; the date and
+// periods are read as a line of "Holidays.txt" is.
+std::string ParseHolidayArguments(ScriptStep& step, const std::vector<std::string>& args) {
+  constexpr const char* kUsage = "holiday needs 'add YYYY-MM-DD off|HH:MM-HH:MM[,...]', 'remove YYYY-MM-DD', "
+                                 "'save' or 'close'";
+  const std::string verb = args.empty() ? std::string{} : args[0];
+  if ((verb == "save" || verb == "close") && args.size() == 1) {
+    step.action = verb == "save" ? UserAction::HolidaySave : UserAction::HolidayClose;
+    return {};
+  }
+  std::string line;
+  if (verb == "add" && args.size() >= 3) {
+    for (std::size_t i = 1; i < args.size(); ++i) line += (i > 1 ? " " : "") + args[i];
+  } else if (verb == "remove" && args.size() == 2) {
+    step.action = UserAction::HolidayRemove;
+    line = args[1] + " off";
+  } else {
+    return kUsage;
+  }
+  HolidayError error;
+  const auto entry = ParseHolidayLine(line, error);
+  if (!entry) return "holiday " + verb + ": " + DescribeHolidayEntryError(error, args[1], 0).text;
+  step.holiday = *entry;
+  return {};
 }
 
 // The arguments of one action; a reason when they do not fit it.
@@ -103,6 +131,7 @@ std::string ParseArguments(ScriptStep& step, const std::vector<std::string>& arg
       step.count = *lost;
       return {};
     }
+    case UserAction::HolidayAdd: return ParseHolidayArguments(step, args);
     default:
       if (args.empty()) return {};
       // Built by appending: GCC 12 sees a false overlap in "'" + string.

@@ -25,16 +25,27 @@
 //   chip-glitch [N]            the wake-up chip loses the next N (default 1)
 //                              writes that would change one of its wake-up
 //                              registers (minute, hour, day)
+//   abort                      cancel the system shutdown counting down, as
+//                              "shutdown -a" typed by the user would
+//   holidays                   the main window's Holidays button
+//   holiday add DATE off       in the holidays window: the date's lists,
+//   holiday add DATE PERIODS   "off" or the periods (HH:MM-HH:MM[,...], as
+//                              in Holidays.txt), then its add button
+//   holiday remove DATE        the date chosen in its list, then remove
+//   holiday save               its save button
+//   holiday close              its close button
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "schedule/holidays.h"
 #include "sim/os/virtual_clock.h"
 
 namespace vesk::sim {
 
 enum class UserAction {
-  Open, HotKey, Hide, Close, Select, Phase, Save, Clear, Postpone, Cancel, Exit, Start, Kill, Power,
+  Open, HotKey, Hide, Close, Select, Phase, Save, Clear, Postpone, Cancel, Exit, Start, Kill, Power, Abort,
+  Holidays, HolidayAdd, HolidayRemove, HolidaySave, HolidayClose,
   SetClock, ChipGlitch,
 };
 
@@ -52,6 +63,7 @@ struct ScriptStep {
   int minutes = 0;
   SimTime clock{};          // SetClock: the local time Windows' clock is set to
   int count = 1;            // ChipGlitch: how many writes are lost
+  HolidayEntry holiday{};   // HolidayAdd: the date and its periods (all off = off); HolidayRemove: the date
 };
 
 // The steps of a script, or nothing and "line N: reason" in error. Steps

@@ -71,6 +71,23 @@ TEST(MainWindowStart, WithFileSelectsTodayShowsAndProgramsTheNextEvents) {
   EXPECT_EQ(rig.frame->EditSchedule(), rig.frame->ActiveSchedule());
 }
 
+// Empty, zeroed, or with times but every period off: as if there were none.
+TEST(MainWindowStart, FileWithNoPeriodOnCountsAsNone) {
+  WeekSchedule allOff = Daily(HM(8, 0), HM(18, 0));
+  for (auto& day : allOff.Days) day.Phases[0].Enable = 0;
+  const auto image = ScheduleToBytes(allOff);
+  for (const auto& content : {std::vector<uint8_t>{}, std::vector<uint8_t>(126, 0),
+                              std::vector<uint8_t>(image.begin(), image.end())}) {
+    WindowRig rig;
+    rig.machine.os.Files()[ScheduleFilePath(rig.machine.os)] = content;
+    rig.Start();
+    rig.RunUntil("2026-12-07 08:10:00");
+    EXPECT_THAT(rig.Commands(), IsEmpty());
+    EXPECT_EQ(rig.Text("LastPoweronTime"), "--:--");  // nothing computed, so no wake-up programmed
+    EXPECT_EQ(rig.machine.os.Files()[ScheduleFilePath(rig.machine.os)], content);
+  }
+}
+
 TEST(MainWindowStart, ChipAndWatchdogChoice) {
   struct Case {
     const char* profile;

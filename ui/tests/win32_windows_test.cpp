@@ -9,6 +9,7 @@
 #include "ui/frame_wnd.h"
 #include "ui/framework/tests/test_window.h"
 #include "ui/framework/win32/win32_desktop.h"
+#include "ui/holiday_wnd.h"
 #include "ui/warning_wnd.h"
 
 namespace vesk::ui {
@@ -98,6 +99,27 @@ TEST_F(Win32ProgramWindows, IconCallbackAndHotKeyBringTheMainWindowBack) {
   ASSERT_EQ(test_support::PressAltJ(), 4u);
   EXPECT_TRUE(PumpUntil([&] { return IsIconic(main) == 0; }));
   EXPECT_TRUE(IsWindowVisible(main));
+}
+
+// Today made a day off in the holidays window: saved, and the main window
+// shows at once that the machine is to go now and come back tomorrow.
+TEST_F(Win32ProgramWindows, HolidaysWindowSavesADayOffAndTheMainWindowFollows) {
+  SendMessageW(main, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
+  Pump(50);
+  SendMessageW(Child(main, "btnHolidays"), BM_CLICK, 0, 0);
+  Pump(50);
+  const HWND holidays = FindWindowA(kHolidayWindowClass, nullptr);
+  ASSERT_NE(holidays, nullptr);
+  EXPECT_TRUE(IsWindowVisible(holidays));
+  // It opens on today, "off all day".
+  SendMessageW(Child(holidays, "btnAdd"), BM_CLICK, 0, 0);
+  SendMessageW(Child(holidays, "btnSave"), BM_CLICK, 0, 0);
+  Pump(50);
+  EXPECT_EQ(SendMessageW(Child(holidays, "HolidayList"), CB_GETCOUNT, 0, 0), 1);
+  const auto& file = machine.os.Files()[HolidaysFilePath(machine.os)];
+  EXPECT_NE(std::string(file.begin(), file.end()).find("\n2026-12-07 off\n"), std::string::npos);
+  EXPECT_EQ(Label("LastShutdownTime"), "{f 1}{c #1974F0}17:54  Mon{/c}{/f}");
+  EXPECT_EQ(Label("LastPoweronTime"), "{f 1}{c #1974F0}08:00  Tue{/c}{/f}");
 }
 
 }  // namespace

@@ -3,12 +3,15 @@
 // looked at and photographed (scripts/screenshot-windows.sh) without a
 // board. The simulated clock follows the clock ticks of the window.
 //
-//   vesk-window-demo.exe --scene saved|warning [--lang ID] [--seconds N]
+//   vesk-window-demo.exe --scene saved|warning|holidays [--lang ID] [--seconds N]
 //
 // saved:   Monday 10:00 without a timetable; the window is opened from its
 //          icon, Monday to Friday get 08:00-17:30, and the timetable is saved.
 // warning: Monday 17:24:57 with that timetable; the warning comes at 17:25
 //          and is opened from its icon.
+// holidays: Monday 10:00 with that timetable and three coming holidays; the
+//          window is opened and its Holidays button pressed, and Christmas
+//          Eve is chosen in the list.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,9 +19,11 @@
 #include <memory>
 #include <string>
 
+#include "schedule/holidays.h"
 #include "schedule/schedule_file.h"
 #include "sim/board/board_rig.h"
 #include "ui/frame_wnd.h"
+#include "ui/holiday_wnd.h"
 #include "ui/framework/win32/win32_desktop.h"
 #include "ui/warning_wnd.h"
 
@@ -68,17 +73,21 @@ int main(int argc, char** argv) {
       break;
     }
   }
-  if (scene != "saved" && scene != "warning") {
-    std::fputs("usage: vesk-window-demo --scene saved|warning [--lang ID] [--seconds N]\n", stderr);
+  if (scene != "saved" && scene != "warning" && scene != "holidays") {
+    std::fputs("usage: vesk-window-demo --scene saved|warning|holidays [--lang ID] [--seconds N]\n", stderr);
     return 2;
   }
 
-  const char* start = scene == "saved" ? "2026-12-07 10:00:00" : "2026-12-07 17:24:57";
+  const char* start = scene == "warning" ? "2026-12-07 17:24:57" : "2026-12-07 10:00:00";
   sim::BoardRig machine("mcu-amd", sim::ParseSimTime(start).value());
   machine.os.SetLangId(langId);
-  if (scene == "warning") {
+  if (scene != "saved") {
     const auto image = ScheduleToBytes(WorkingWeek());
     machine.os.Files()[ScheduleFilePath(machine.os)].assign(image.begin(), image.end());
+  }
+  if (scene == "holidays") {
+    const std::string text = "2026-12-24 08:00-12:00\n2026-12-25 off\n2026-12-31 09:00-11:30,13:00-15:00\n";
+    machine.os.Files()[HolidaysFilePath(machine.os)].assign(text.begin(), text.end());
   }
   win32::Win32Desktop desktop(GetModuleHandleW(nullptr), machine.os);
   StartDrivers(machine.driver);
@@ -103,6 +112,14 @@ int main(int argc, char** argv) {
         if (scene == "saved" && elapsed == 2) {
           SendMessageW(main, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
           EditAndSave(frame.GetPaintManager());
+        }
+        if (scene == "holidays" && elapsed == 2) {
+          SendMessageW(main, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
+          CPaintManagerUI& controls = frame.GetPaintManager();
+          controls.SendNotify(controls.FindControl("btnHolidays"), DUI_MSGTYPE_CLICK);
+          if (CHolidayWnd* window = frame.HolidayWindow()) {
+            window->GetPaintManager().FindControl<CComboUI>("HolidayList")->SelectItem(0);
+          }
         }
         if (scene == "warning" && elapsed == 6 && g_WarningWnd != nullptr) {
           SendMessageW(g_WarningWnd->GetHWND(), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);

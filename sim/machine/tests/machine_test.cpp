@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -256,6 +257,58 @@ TEST(MachineScript, LostWritesAreCaughtAndAClockSetByHandReprogramsTheChip) {
   EXPECT_THAT(run.Only({"on"}).back(), HasSubstr("2026-03-24 08:45:00 on cause=alarm"));
 }
 
+// Seeded random valid weeks against the rules worked out from the periods
+// alone (minutes since Sunday 2026-12-06): shut down at the first minute
+// outside every period whose next period begins more than three minutes
+// later, warned five minutes before or at the start, on at that next start.
+TEST(MachineWeek, RandomTimetablesFollowTheRules) {
+  uint64_t seed = 20261206;
+  const auto next = [&](int bound) {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<int>((seed >> 33) % static_cast<uint64_t>(bound));
+  };
+  const auto at = [](long second) { return ParseSimTime("2026-12-06 00:00:00").value() + seconds{second}; };
+  for (int run = 0; run < 3; ++run) {
+    std::vector<PhaseSpec> week{{3, HM(10, 0), HM(11, 0)}};
+    for (int day = 0; day < 7; ++day) {
+      for (int t = next(3) == 0 ? next(3) : next(600), n = 0; day != 3 && n < 3 && next(5) != 0; ++n) {
+        const int length = std::min(next(3) == 0 ? 1 + next(6) : 10 + next(400), HM(23, 59) - t);
+        if (length <= 0) break;
+        week.push_back({day, static_cast<uint16_t>(t), static_cast<uint16_t>(t + length)});
+        t += length + (next(2) == 0 ? 1 + next(4) : 10 + next(400));
+      }
+    }
+    const auto inside = [&](long m, bool starting) {
+      return std::any_of(week.begin(), week.end(), [&](const PhaseSpec& p) {
+        return m / 1440 % 7 == p.weekday && (starting ? p.start == m % 1440 : p.start <= m % 1440 && m % 1440 < p.end);
+      });
+    };
+    const auto nextStart = [&](long m) { while (!inside(++m, true)) {} return m; };
+    const long from = next(7 * 1440), until = from + 2 * 7 * 1440;
+    std::vector<std::pair<long, std::string>> expected{{from * 60, "on cause=power"}};
+    for (long started = from, m = 0; started < until; started = nextStart(m)) {
+      if (started != from) expected.push_back({started * 60, "on cause=alarm"});
+      for (m = started; inside(m, false) || nextStart(m) - m <= 3; ++m) {}
+      char shutdown[16];
+      std::snprintf(shutdown, sizeof shutdown, "%ld %02ld:%02ld", m / 1440 % 7, m % 1440 / 60, m % 60);
+      if (m > started) expected.push_back({std::max(m - 5, started) * 60, "warning shutdown=\"" + std::string(shutdown) + "\""});
+      expected.push_back({m * 60, "command line=\"Cmd.exe /C shutdown -s -f -t 30\""});
+      expected.push_back({m * 60 + 30, "off"});
+    }
+    while (expected.back().first >= until * 60) expected.pop_back();
+
+    const auto lines = Scenario(run % 2 ? "mcu-intel-i2c" : "rtc-a2-amd", FormatSimTime(at(from * 60)).c_str(),
+                                minutes{until - from}).Week(week).Play().Only({"on", "off", "command", "warning"});
+    EXPECT_EQ(lines.size(), expected.size()) << "run " << run;
+    for (std::size_t i = 0; i < std::min(lines.size(), expected.size()); ++i) {
+      const auto late = TimeOf(lines[i]) - at(expected[i].first);  // start-up and the clock tick's phase
+      ASSERT_TRUE(late >= seconds{0} && late < seconds{3} && lines[i].substr(20) == expected[i].second)
+          << "run " << run << ": " << lines[i] << " where " << FormatSimTime(at(expected[i].first)) << " "
+          << expected[i].second;
+    }
+  }
+}
+
 // --- the user ---
 
 TEST(MachineScript, KilledProgramIsResetByTheWatchdog) {
@@ -314,6 +367,22 @@ TEST(MachineScript, UserActionsAndTheirEffects) {
         "2026-12-07 10:20:10 command line=\"Cmd.exe /C shutdown -a\"",
         "2026-12-07 10:20:10 postpone minutes=5 shutdown=\"1 10:25\"",
         "2026-12-07 10:25:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"", "2026-12-07 10:25:30 off"}},
+      // A postponement to 18:00, where a period begins within three minutes,
+      // is spent unused: 22:00 counts again.
+      {"mcu-amd", "2026-12-07 17:20:00", std::chrono::hours{5}, {{1, HM(8, 0), HM(17, 30)}, {1, HM(18, 2), HM(22, 0)}},
+       "2026-12-07 17:26:00 postpone 0:30\n", {"warning", "command"}, nullptr,
+       {"2026-12-07 17:25:00 warning shutdown=\"1 17:30\"", "2026-12-07 21:55:00 warning shutdown=\"1 22:00\"",
+        "2026-12-07 22:00:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\""}},
+      // The user aborts the system's shutdown: the machine stays on, nothing
+      // is issued again overnight, the next period's end shuts down again.
+      {"mcu-amd", "2026-12-07 17:20:00", std::chrono::hours{24} + minutes{15},
+       {{1, HM(8, 0), HM(17, 30)}, {2, HM(8, 0), HM(17, 30)}},
+       "2026-12-07 17:30:10 abort\n2026-12-07 18:00:00 abort\n", {"warning", "action", "command", "off"}, nullptr,
+       {"2026-12-07 17:25:00 warning shutdown=\"1 17:30\"", "2026-12-07 17:30:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
+        "2026-12-07 17:30:10 action line=1 do=\"abort\"",
+        "2026-12-07 18:00:00 action line=2 do=\"abort\" failed=\"no system shutdown is in progress\"",
+        "2026-12-08 17:25:00 warning shutdown=\"2 17:30\"", "2026-12-08 17:30:00 command line=\"Cmd.exe /C shutdown -s -f -t 30\"",
+        "2026-12-08 17:30:30 off"}},
       // A timetable made and saved by the user survives the power cycle.
       {"mcu-intel-smbus", "2026-12-07 08:00:00", std::chrono::hours{24 * 7} + minutes{10}, {},
        "2026-12-07 08:00:10 open\n2026-12-07 08:00:20 select Monday\n"

@@ -192,7 +192,8 @@ TEST(ShippedSkins, WarningWindowsHaveTheirButtonsAndPostponementLists) {
 
 TEST(ShippedSkins, ChineseSkinsSpeakChineseAndAllControlsStayInsideTheWindow) {
   for (const auto& [file, chinese] : {std::pair{"MainWnd.xml", true}, std::pair{"WarnWnd.xml", true},
-                                      std::pair{"MainWndE.xml", false}, std::pair{"WarnWndE.xml", false}}) {
+                                      std::pair{"MainWndE.xml", false}, std::pair{"WarnWndE.xml", false},
+                                      std::pair{"HolidayWnd.xml", true}, std::pair{"HolidayWndE.xml", false}}) {
     const auto skin = LoadShipped(file);
     ASSERT_TRUE(skin);
     bool cjk = false;

@@ -1,0 +1,87 @@
+// Holidays on the whole simulated machine: December on the office week
+// (Monday to Friday 08:00-17:30), one dated change made through the editor by
+// a script, a two-week closure, and a file with a bad line.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "schedule/week_schedule.h"
+#include "sim/board/board_profile.h"
+#include "sim/firmware/firmware_tables.h"
+#include "sim/machine/machine.h"
+
+namespace vesk::sim {
+namespace {
+
+std::vector<std::string> Play(const char* profile, const char* from, int days, const std::string& holidays,
+                              const std::string& script = {}) {
+  MachineOptions options;
+  options.profile = ParseBoardProfile(profile).value();
+  options.table = NamedFirmwareTable("accepted").value();
+  options.from = ParseSimTime(from).value();
+  options.duration = std::chrono::hours{24 * days};
+  options.skinRoot = VESK_SOURCE_DIR;
+  WeekSchedule office;
+  for (int day = 1; day <= 5; ++day) office.Days[static_cast<std::size_t>(day)].Phases[0] = {1, 8 * 60, 17 * 60 + 30};
+  const auto image = ScheduleToBytes(office);
+  options.timetable.emplace(image.begin(), image.end());
+  options.holidays.emplace(holidays.begin(), holidays.end());
+  std::string error;
+  options.script = ParseScript(script, error).value();
+  std::vector<std::string> lines;
+  Machine{options, [&](const std::string& line) { lines.push_back(line); }}.Run();
+  return lines;
+}
+
+// The lines whose event word is `word`, or their dates only.
+std::vector<std::string> Only(const std::vector<std::string>& lines, const std::string& word, bool dates = false) {
+  std::vector<std::string> kept;
+  for (const auto& line : lines) {
+    if ((line + " ").compare(20, word.size() + 1, word + " ") == 0) kept.push_back(dates ? line.substr(0, 10) : line);
+  }
+  return kept;
+}
+
+TEST(HolidaysOnTheMachine, ChristmasWeekAndAClosureOfTwoWeeks) {
+  const auto christmas = Play("mcu-intel-smbus", "2026-12-21 07:00:00", 12,
+                              "# December\n2026-12-24 08:00-12:00\n2026-12-31 off\n",
+                              "2026-12-21 09:00:00 open\n2026-12-21 09:00:01 holidays\n"
+                              "2026-12-21 09:00:02 holiday add 2026-12-25 off\n2026-12-21 09:00:03 holiday save\n"
+                              "2026-12-21 09:00:04 holiday close\n2026-12-21 09:00:05 hide\n");
+  EXPECT_THAT(Only(christmas, "on", true),
+              ::testing::ElementsAre("2026-12-21", "2026-12-21", "2026-12-22", "2026-12-23", "2026-12-24", "2026-12-28",
+                                     "2026-12-29", "2026-12-30", "2027-01-01"));
+  EXPECT_THAT(christmas, ::testing::Contains("2026-12-21 09:00:03 holidays-save"));
+  EXPECT_THAT(christmas, ::testing::Contains("2026-12-24 12:00:30 off"));
+  EXPECT_THAT(Only(christmas, "message"), ::testing::IsEmpty());
+
+  std::string closure;
+  for (int day = 21; day <= 31; ++day) closure += "2026-12-" + std::to_string(day) + " off\n";
+  closure += "2027-01-01 off\n2027-01-02 off\n2027-01-03 off\n";
+  for (const char* board : {"mcu-intel-smbus", "rtc-a2-amd"}) {
+    SCOPED_TRACE(board);
+    const auto run = Play(board, "2026-12-18 17:00:00", 17, closure);
+    const auto on = Only(run, "on");
+    const auto off = Only(run, "off");
+    ASSERT_EQ(on.size(), off.size() + 1);  // the run ends on the first working day
+    // The chip can only count a week: the board starts early, and goes again.
+    for (std::size_t i = 0; i < off.size(); ++i) {
+      const std::string date = on[i].substr(0, 10);
+      if (date < "2026-12-21" || date > "2027-01-03") continue;
+      // The start-up and the shutdown's 30 seconds.
+      EXPECT_LE(ParseSimTime(off[i].substr(0, 19)).value() - ParseSimTime(on[i].substr(0, 19)).value(),
+                std::chrono::seconds{35}) << on[i];
+    }
+    EXPECT_EQ(on.back().substr(0, 16), "2027-01-04 08:00");
+  }
+
+  // A bad line: one message, and the 24th is a whole weekday again.
+  const auto bad = Play("mcu-intel-smbus", "2026-12-24 07:59:00", 1, "2026-12-24 08:00-12:00\n2026-12-25 of\n");
+  EXPECT_THAT(Only(bad, "message"), ::testing::ElementsAre(::testing::HasSubstr("Holidays.txt, line 2: expected")));
+  EXPECT_THAT(bad, ::testing::Contains("2026-12-24 17:30:30 off"));
+}
+
+}  // namespace
+}  // namespace vesk::sim

@@ -1,0 +1,244 @@
+#include "ui/holiday_wnd.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "ui/main_skin.h"
+
+namespace vesk::ui {
+namespace {
+
+constexpr const char* kSkinFileChinese = "HolidayWnd.xml";
+constexpr const char* kSkinFileEnglish = "HolidayWndE.xml";
+
+constexpr const char* kList = "HolidayList";
+constexpr const char* kYearList = "Year";
+constexpr const char* kMonthList = "Month";  // items 1..12, index = month - 1
+constexpr const char* kDayList = "Day";      // items 1..31, index = day - 1
+constexpr const char* kDayOffBox = "DayOff";
+constexpr const char* kAddButton = "btnAdd";
+constexpr const char* kRemoveButton = "btnRemove";
+constexpr const char* kSaveButton = "btnSave";
+constexpr const char* kCloseButton = "closebtn";
+
+// The year list runs from this year on, and further when a coming date
+// lies beyond.
+constexpr int kYearsOffered = 5;
+constexpr uint16_t kMinutesPerHour = 60;
+
+struct Texts {
+  const char* caption;
+  const char* off;
+  const char* chooseFromList;
+  const char* saveFailed;
+};
+constexpr Texts kChinese{"提醒", "全天关机", "请先在列表中选择一个日期。",
+                         "无法保存Holidays.txt，现行的节假日保持不变。"};
+constexpr Texts kEnglish{"Notice", "off", "Choose a date in the list first.",
+                         "Holidays.txt could not be saved; the holidays in force stay as they were."};
+const Texts& TextsFor(uint16_t langId) { return IsChinese(langId) ? kChinese : kEnglish; }
+
+int YearOf(Date date) { return static_cast<int>(std::chrono::year_month_day{date}.year()); }
+
+// "2026-12-24  Thur  08:00-12:00".
+std::string ListText(Date date, const DaySchedule& periods) {
+  std::string day;
+  GetDayText(day, DayTextKind::kShortName, WeekdayOf(date), LangID);
+  const std::string what = periods.AnyPhaseOn() ? FormatHolidayPeriods(periods) : TextsFor(LangID).off;
+  return FormatDate(date) + "  " + day + "  " + what;
+}
+
+}  // namespace
+
+CHolidayWnd::CHolidayWnd(OsServices& os, Holidays holidays) : os_(os), edited_(std::move(holidays)) {}
+
+CHolidayWnd::~CHolidayWnd() { DetachFromSystem(); }
+
+CDuiString CHolidayWnd::GetSkinFile() {
+  return IsChinese(os_.GetSystemDefaultLangID()) ? kSkinFileChinese : kSkinFileEnglish;
+}
+
+std::vector<RequiredControl> CHolidayWnd::GetRequiredControls() const {
+  std::vector<RequiredControl> required{
+      {kList, ControlKind::Combo},          {kYearList, ControlKind::Combo},     {kMonthList, ControlKind::Combo},
+      {kDayList, ControlKind::Combo},       {kDayOffBox, ControlKind::CheckBox}, {kAddButton, ControlKind::Button},
+      {kRemoveButton, ControlKind::Button}, {kSaveButton, ControlKind::Button},  {kCloseButton, ControlKind::Button},
+  };
+  for (const auto& phase : main_skin::kPhases) {
+    required.push_back({phase.enable, ControlKind::CheckBox});
+    for (const char* list : {phase.startHour, phase.startMinute, phase.endHour, phase.endMinute}) {
+      required.push_back({list, ControlKind::Combo});
+    }
+  }
+  return required;
+}
+
+Date CHolidayWnd::Today() {
+  // The clock always makes a date; the fallback only keeps the type whole.
+  return DateOf(os_.GetLocalTime()).value_or(Date{});
+}
+
+void CHolidayWnd::InitWindow() {
+  LangID = os_.GetSystemDefaultLangID();
+  const Date today = Today();
+  firstYear_ = YearOf(today);
+  int lastYear = firstYear_ + kYearsOffered - 1;
+  if (!edited_.empty()) lastYear = std::max(lastYear, YearOf(edited_.rbegin()->first));
+  if (auto* years = m_PaintManager.FindControl<CComboUI>(kYearList)) {
+    years->RemoveAll();
+    for (int year = firstYear_; year <= lastYear; ++year) years->AddItem(std::to_string(year).c_str());
+  }
+  ShowEntry(today, DaySchedule{});
+  ShowList(std::nullopt);
+}
+
+void CHolidayWnd::Notify(TNotifyUI& msg) {
+  const std::string sender = msg.pSender ? msg.pSender->GetName().str() : std::string{};
+  if (msg.sType == DUI_MSGTYPE_CLICK) {
+    if (sender == kAddButton) {
+      AddDate();
+    } else if (sender == kRemoveButton) {
+      RemoveDate();
+    } else if (sender == kSaveButton) {
+      SaveHolidays();
+    }
+  } else if (msg.sType == DUI_MSGTYPE_ITEMSELECT && sender == kList && !loading_) {
+    // A date chosen in the list is shown below, ready to change or remove.
+    const auto index = static_cast<std::size_t>(msg.wParam);
+    if (index < listed_.size()) ShowEntry(listed_[index], edited_[listed_[index]]);
+  }
+  WindowImplBase::Notify(msg);
+}
+
+// The coming dates, from today on; the past ones stay in the file unseen.
+void CHolidayWnd::ShowList(std::optional<Date> select) {
+  auto* list = m_PaintManager.FindControl<CComboUI>(kList);
+  if (!list) return;
+  loading_ = true;
+  list->RemoveAll();
+  listed_.clear();
+  int selected = -1;
+  for (auto entry = edited_.lower_bound(Today()); entry != edited_.end(); ++entry) {
+    if (select == entry->first) selected = static_cast<int>(listed_.size());
+    listed_.push_back(entry->first);
+    list->AddItem(ListText(entry->first, entry->second).c_str());
+  }
+  list->SelectItem(selected);
+  loading_ = false;
+}
+
+void CHolidayWnd::ShowEntry(Date date, const DaySchedule& periods) {
+  const std::chrono::year_month_day ymd{date};
+  const auto select = [this](const char* name, int index) {
+    if (auto* list = m_PaintManager.FindControl<CComboUI>(name)) list->SelectItem(index);
+  };
+  select(kYearList, YearOf(date) - firstYear_);
+  select(kMonthList, static_cast<int>(static_cast<unsigned>(ymd.month())) - 1);
+  select(kDayList, static_cast<int>(static_cast<unsigned>(ymd.day())) - 1);
+  if (auto* off = m_PaintManager.FindControl<CCheckBoxUI>(kDayOffBox)) off->SetCheck(!periods.AnyPhaseOn());
+  for (std::size_t n = 0; n < main_skin::kPhases.size(); ++n) {
+    const auto& names = main_skin::kPhases[n];
+    const Phase& phase = periods.Phases[n];
+    if (auto* box = m_PaintManager.FindControl<CCheckBoxUI>(names.enable)) box->SetCheck(phase.IsOn());
+    if (!phase.IsOn()) continue;
+    select(names.startHour, phase.Start / kMinutesPerHour);
+    select(names.startMinute, phase.Start % kMinutesPerHour);
+    select(names.endHour, phase.End / kMinutesPerHour);
+    select(names.endMinute, phase.End % kMinutesPerHour);
+  }
+}
+
+std::optional<Date> CHolidayWnd::ChosenDate(std::string& text) {
+  const auto index = [this](const char* name) {
+    const auto* list = m_PaintManager.FindControl<CComboUI>(name);
+    return list ? list->GetCurSel() : -1;
+  };
+  const int yearIndex = index(kYearList);
+  const int monthIndex = index(kMonthList);
+  const int dayIndex = index(kDayList);
+  char chosen[32];
+  std::snprintf(chosen, sizeof chosen, "%04d-%02d-%02d", firstYear_ + std::max(yearIndex, 0), monthIndex + 1,
+                dayIndex + 1);
+  text = chosen;
+  if (yearIndex < 0 || monthIndex < 0 || dayIndex < 0) return std::nullopt;
+  const std::chrono::year_month_day ymd{std::chrono::year{firstYear_ + yearIndex},
+                                        std::chrono::month{static_cast<unsigned>(monthIndex + 1)},
+                                        std::chrono::day{static_cast<unsigned>(dayIndex + 1)}};
+  if (!ymd.ok()) return std::nullopt;
+  return Date{ymd};
+}
+
+DaySchedule CHolidayWnd::ChosenPeriods() {
+  DaySchedule periods;
+  const auto* off = m_PaintManager.FindControl<CCheckBoxUI>(kDayOffBox);
+  if (off && off->GetCheck()) return periods;
+  const auto value = [this](const char* name) {
+    const auto* list = m_PaintManager.FindControl<CComboUI>(name);
+    return list && list->GetCurSel() > 0 ? static_cast<uint16_t>(list->GetCurSel()) : uint16_t{0};
+  };
+  for (std::size_t n = 0; n < main_skin::kPhases.size(); ++n) {
+    const auto& names = main_skin::kPhases[n];
+    const auto* box = m_PaintManager.FindControl<CCheckBoxUI>(names.enable);
+    Phase& phase = periods.Phases[n];
+    phase.Enable = box && box->GetCheck() ? 1 : 0;
+    phase.Start = static_cast<uint16_t>(value(names.startHour) * kMinutesPerHour + value(names.startMinute));
+    phase.End = static_cast<uint16_t>(value(names.endHour) * kMinutesPerHour + value(names.endMinute));
+  }
+  return periods;
+}
+
+void CHolidayWnd::Tell(const RefusalMessage& message) {
+  os_.ShowMessageBox(message.text, message.caption, kRefusalBoxType);
+}
+
+// A date that is listed already gets the new periods.
+void CHolidayWnd::AddDate() {
+  std::string dateText;
+  const auto date = ChosenDate(dateText);
+  const Date today = Today();
+  HolidayError error;
+  if (!date) {
+    error.fault = HolidayFault::kNoSuchDate;
+  } else if (*date < today) {
+    error.fault = HolidayFault::kDatePassed;
+  }
+  const DaySchedule periods = ChosenPeriods();
+  if (error.fault == HolidayFault::kNone) {
+    const auto* off = m_PaintManager.FindControl<CCheckBoxUI>(kDayOffBox);
+    const bool dayOff = off && off->GetCheck();
+    error = dayOff || periods.AnyPhaseOn() ? CheckHolidayPeriods(periods) : HolidayError{HolidayFault::kNothingChosen};
+  }
+  if (error.fault != HolidayFault::kNone) {
+    Tell(DescribeHolidayEntryError(error, dateText, LangID));
+    return;
+  }
+  edited_[*date] = periods;
+  ShowList(*date);
+}
+
+void CHolidayWnd::RemoveDate() {
+  const auto* list = m_PaintManager.FindControl<CComboUI>(kList);
+  const int index = list ? list->GetCurSel() : -1;
+  if (index < 0 || static_cast<std::size_t>(index) >= listed_.size()) {
+    const Texts& texts = TextsFor(LangID);
+    Tell({texts.caption, texts.chooseFromList});
+    return;
+  }
+  edited_.erase(listed_[static_cast<std::size_t>(index)]);
+  ShowList(std::nullopt);
+}
+
+void CHolidayWnd::SaveHolidays() {
+  if (const FileResult written = WriteHolidaysFile(os_, edited_); !written) {
+    const Texts& texts = TextsFor(LangID);
+    const std::string reason = written.reason.empty() ? std::string{} : " " + written.reason;
+    Tell({texts.caption, texts.saveFailed + reason});
+    return;
+  }
+  if (const HWND main = GetShell().FindWindow(kMainWindowClass, nullptr)) {
+    GetShell().SendMessage(main, WM_HOLIDAYSCHANGED, 0, 0);
+  }
+}
+
+}  // namespace vesk::ui
