@@ -1,5 +1,7 @@
 #include "hardware/wake_chip.h"
 
+#include <chrono>
+
 #include "hardware/hardware_globals.h"
 
 namespace vesk {
@@ -16,8 +18,20 @@ void WriteChip(uint8_t reg, uint8_t value) { g_Bus.WriteByteData(ChipAddress(), 
 
 uint8_t Low(uint16_t value) { return static_cast<uint8_t>(value); }
 
-uint8_t ProgramMcu(uint8_t weekday, uint8_t hour, uint8_t minute, const LocalTime& now) {
-  const uint8_t dayCode = McuDayCode(weekday, hour, minute, now);
+WakeImage g_LastWakeImage;
+
+void Expect(WakeImage& image, uint8_t reg, uint8_t value, uint8_t mask = 0xFF) {
+  image.registers[image.count++] = WakeRegister{reg, value, mask};
+}
+
+// Whole days from the date of `from` to the date of `to`.
+int DaysBetween(const LocalTime& from, const LocalTime& to) {
+  using namespace std::chrono;
+  const auto date = [](const LocalTime& t) { return sys_days{year{t.wYear} / t.wMonth / t.wDay}; };
+  return static_cast<int>((date(to) - date(from)).count());
+}
+
+uint8_t ProgramMcu(uint8_t dayCode, uint8_t hour, uint8_t minute, const LocalTime& now) {
   WriteChip(mcu::kWakeControl, mcu::kWakeOff);
   WriteChip(mcu::kCleared, 0);
   WriteChip(mcu::kWakeMinute, minute);
@@ -28,15 +42,28 @@ uint8_t ProgramMcu(uint8_t weekday, uint8_t hour, uint8_t minute, const LocalTim
   WriteChip(mcu::kHour, Low(now.wHour));
   WriteChip(mcu::kWeekday, static_cast<uint8_t>(now.wDayOfWeek + 1));
   WriteChip(mcu::kWakeControl, mcu::kWakeArmed);
+  WakeImage image;
+  Expect(image, mcu::kWakeMinute, minute);
+  Expect(image, mcu::kWakeHour, hour);
+  Expect(image, mcu::kWakeDayCode, dayCode);
+  Expect(image, mcu::kWakeControl, mcu::kWakeArmed);
+  g_LastWakeImage = image;
   return dayCode;
 }
 
-uint8_t ProgramRtc(uint8_t weekday, uint8_t hour, uint8_t minute, OsServices& os) {
+// The two day alarms: the weekday's, or the day of month's for a wake-up
+// that the weekday would bring too early; the other one disabled.
+struct RtcDayAlarm {
+  uint8_t dayOfMonth = rtc::kAlarmDisabled;
+  uint8_t weekday = rtc::kAlarmDisabled;
+};
+
+uint8_t ProgramRtc(RtcDayAlarm day, uint8_t hour, uint8_t minute, OsServices& os) {
   WriteChip(rtc::kControl1, rtc::kStop);
   WriteChip(rtc::kMinuteAlarm, ToBcd(minute));
   WriteChip(rtc::kHourAlarm, ToBcd(hour));
-  WriteChip(rtc::kDayAlarm, rtc::kAlarmDisabled);
-  WriteChip(rtc::kWeekdayAlarm, weekday);
+  WriteChip(rtc::kDayAlarm, day.dayOfMonth);
+  WriteChip(rtc::kWeekdayAlarm, day.weekday);
   // The clock is stopped while its time is written, so the time is read
   // only now, as close to the writes as possible.
   const LocalTime now = os.GetLocalTime();
@@ -49,7 +76,14 @@ uint8_t ProgramRtc(uint8_t weekday, uint8_t hour, uint8_t minute, OsServices& os
   WriteChip(rtc::kYears, ToBcd(now.wYear % 100u));
   WriteChip(rtc::kControl2, rtc::kAlarmInterruptOn);
   WriteChip(rtc::kControl1, rtc::kClockRuns);
-  return weekday;
+  WakeImage image;
+  Expect(image, rtc::kMinuteAlarm, ToBcd(minute));
+  Expect(image, rtc::kHourAlarm, ToBcd(hour));
+  Expect(image, rtc::kDayAlarm, day.dayOfMonth);
+  Expect(image, rtc::kWeekdayAlarm, day.weekday);
+  Expect(image, rtc::kControl2, rtc::kAlarmInterruptOn, rtc::kAlarmInterruptOn);
+  g_LastWakeImage = image;
+  return day.weekday == rtc::kAlarmDisabled ? day.dayOfMonth : day.weekday;
 }
 
 }  // namespace
@@ -80,8 +114,50 @@ uint8_t ProgramWakeTime(uint8_t weekday, uint8_t hour, uint8_t minute) {
   // the bus's general call.
   OsServices* os = g_Bus.Os();
   if (g_ChipAddress == kNoWakeChip || os == nullptr) return 0;
-  if (ChipIsMcu()) return ProgramMcu(weekday, hour, minute, os->GetLocalTime());
-  return ProgramRtc(weekday, hour, minute, *os);
+  if (ChipIsMcu()) {
+    const LocalTime now = os->GetLocalTime();
+    return ProgramMcu(McuDayCode(weekday, hour, minute, now), hour, minute, now);
+  }
+  RtcDayAlarm day;
+  day.weekday = weekday;
+  return ProgramRtc(day, hour, minute, *os);
+}
+
+uint8_t ProgramWakeTime(const LocalTime& wakeAt) {
+  OsServices* os = g_Bus.Os();
+  if (g_ChipAddress == kNoWakeChip || os == nullptr) return 0;
+  const auto weekday = Low(wakeAt.wDayOfWeek);
+  const auto hour = Low(wakeAt.wHour);
+  const auto minute = Low(wakeAt.wMinute);
+  const LocalTime now = os->GetLocalTime();
+  const int daysAhead = DaysBetween(now, wakeAt);
+  if (ChipIsMcu()) {
+    const int dayCode = now.wDayOfWeek + daysAhead + 1;
+    const bool inReach = dayCode >= 1 && dayCode <= 2 * kDaysPerWeek;
+    return ProgramMcu(inReach ? static_cast<uint8_t>(dayCode) : McuDayCode(weekday, hour, minute, now), hour, minute,
+                      now);
+  }
+  // The weekday alarm matches the first such weekday and time after now.
+  const bool laterToday = hour * 60 + minute > now.wHour * 60 + now.wMinute;
+  RtcDayAlarm day;
+  if (daysAhead > kDaysPerWeek || (daysAhead == kDaysPerWeek && laterToday)) {
+    day.dayOfMonth = ToBcd(wakeAt.wDay);
+  } else {
+    day.weekday = weekday;
+  }
+  return ProgramRtc(day, hour, minute, *os);
+}
+
+WakeImage LastWakeImage() { return g_LastWakeImage; }
+
+bool ReadBackWakeImage(const WakeImage& image) {
+  for (std::size_t i = 0; i < image.count; ++i) {
+    const WakeRegister& expected = image.registers[i];
+    uint8_t value = 0;
+    if (g_Bus.ReadByteData(ChipAddress(), expected.reg, value) == 0) return false;
+    if ((value & expected.mask) != (expected.value & expected.mask)) return false;
+  }
+  return true;
 }
 
 void ClearWakeTime() {

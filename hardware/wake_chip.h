@@ -4,6 +4,8 @@
 // with the NXP PCF8563 register layout at 0xA2 or 0xD0. Every operation
 // works on g_Bus and g_ChipAddress; the MCU layout is used when the chip is
 // at 0xC2, the RTC layout otherwise.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "hardware/smbus_control.h"
@@ -74,6 +76,33 @@ uint32_t DetectWakeChip();
 // Writes the wake-up time and the current local time into the chip; gives
 // back the day value written (RTC: the weekday, MCU: the day code).
 uint8_t ProgramWakeTime(uint8_t weekday, uint8_t hour, uint8_t minute);
+// The same for a wake-up given as the date and time the chip's own clock
+// will show then (seconds ignored), which may lie up to two weeks ahead:
+// the MCU's day code counts the days from the current local date; the RTC
+// takes it on the weekday alarm, or on the day-of-month alarm when the
+// weekday would match too early (more than a week ahead). A wake-up beyond
+// the MCU's second week gets the nearest day code it can hold.
+uint8_t ProgramWakeTime(const LocalTime& wakeAt);
+
+// The wake-up registers as the last programming meant to leave them: the
+// wake-up time and the bit that arms it.
+struct WakeRegister {
+  uint8_t reg = 0;
+  uint8_t value = 0;
+  uint8_t mask = 0xFF;  // the bits that must read back as written
+  friend bool operator==(const WakeRegister&, const WakeRegister&) = default;
+};
+struct WakeImage {
+  std::array<WakeRegister, 5> registers{};
+  std::size_t count = 0;
+  friend bool operator==(const WakeImage&, const WakeImage&) = default;
+};
+WakeImage LastWakeImage();
+// Reads the image's registers back from the chip, stopping at the first
+// that differs; true when all hold their values. A failed read is a
+// difference.
+bool ReadBackWakeImage(const WakeImage& image);
+
 // Switches the wake-up off.
 void ClearWakeTime();
 // True when the real-time clock's alarm flag is set: its wake-up fired and

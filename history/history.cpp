@@ -85,7 +85,7 @@ History::History(OsServices& os)
 void History::Record(std::string_view event, std::initializer_list<Field> fields, Mirror mirror) {
   const std::span<const Field> list{fields.begin(), fields.size()};
   const LocalTime now = os_.GetLocalTime();
-  Append(FormatLine(now, os_.UtcOffsetMinutes(now), event, list));
+  Append(FormatLine(now, os_.GetUtcOffsetMinutes(os_.GetSystemTime()), event, list));
   if (mirror == Mirror::None) return;
   os_.ReportToEventLog(mirror == Mirror::Error ? EventLogType::Error : EventLogType::Information,
                        EventText(event, list));

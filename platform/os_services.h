@@ -57,6 +57,16 @@ class OsServices {
 
   // Clock and language.
   virtual LocalTime GetLocalTime() = 0;
+  // The same moment in coordinated universal time.
+  virtual LocalTime GetSystemTime() = 0;
+  // How many minutes the local time is ahead of UTC (negative west of
+  // Greenwich) at the given UTC moment, by the system's time-zone rules,
+  // daylight saving included; a moment in another year follows that year's
+  // rules.
+  virtual int32_t GetUtcOffsetMinutes(const LocalTime& utc) = 0;
+  // Milliseconds since the system started; setting the clock or a change of
+  // daylight saving does not move it.
+  virtual uint64_t GetTickCount64() = 0;
   virtual uint16_t GetSystemDefaultLangID() = 0;
 
   // Waiting on the calling thread. Sleep yields; DelayMicroseconds busy-waits
@@ -101,9 +111,6 @@ class OsServices {
   // Text for a debugger, never shown to the user.
   virtual void DebugOutput(const std::string& text) = 0;
 
-  // Minutes to add to UTC to get this local time (+60 in Central European
-  // winter time); 0 where the system cannot tell.
-  virtual int UtcOffsetMinutes(const LocalTime& /*local*/) { return 0; }
   // One entry in the system's event log (the Application log on Windows)
   // under the program's source name; false when it was not written.
   virtual bool ReportToEventLog(EventLogType /*type*/, const std::string& /*text*/) { return false; }

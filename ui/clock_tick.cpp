@@ -30,7 +30,10 @@ constexpr const char* kWarningTitle = "vesk";
 
 void CDuiFrameWnd::OnTimer(UINT /*uMsg*/, WPARAM wParam, LPARAM /*lParam*/) {
   switch (wParam) {
-    case TIMER_CLOCK: OnClockTick(); break;
+    case TIMER_CLOCK:
+      if (m_ClockWatch.Jumped(os_.GetLocalTime(), os_.GetTickCount64())) OnTimeChange();
+      OnClockTick();
+      break;
     case TIMER_WATCHDOG: WatchdogKick(); break;
     case TIMER_ALARM:
       if (m_Armed == 1) {
@@ -128,19 +131,23 @@ int CDuiFrameWnd::IsWarningDue() {
 }
 
 // The shutdown label follows the next shutdown; the power-on label and the
-// chip only when the next power-on differs from what was last programmed.
+// chip only when the chip must be written again (see WakeAlarmNeedsWrite).
 void CDuiFrameWnd::RefreshNextEvents() {
   m_Armed = 0;
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  if (powerOn.wDayOfWeek != g_AlarmDay || powerOn.wHour != g_AlarmHour || powerOn.wMinute != g_AlarmMinute) {
-    ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
-                     static_cast<uint8_t>(powerOn.wMinute));
+  const auto weekday = static_cast<uint8_t>(powerOn.wDayOfWeek);
+  const auto hour = static_cast<uint8_t>(powerOn.wHour);
+  const auto minute = static_cast<uint8_t>(powerOn.wMinute);
+  if (WakeAlarmNeedsWrite(weekday, hour, minute)) {
+    NoteWakeCheck(ProgramWakeAlarm(weekday, hour, minute));
     RecordWakeUp(powerOn);
     SetEventLabel(main_skin::kLastPoweronTime, powerOn);
   }
   m_Armed = 1;
+  // Only now: the box's own message loop goes on running the timers.
+  ShowWakeNoticeIfDue();
 }
 
 LRESULT CDuiFrameWnd::OnDelayShutdown(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM lParam) {

@@ -197,6 +197,7 @@ LRESULT CDuiFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_CLEARSCHEDULE: ClearSchedule(); break;
     case WM_HOLIDAYSCHANGED: OnHolidaysChanged(); break;
     case WM_TRAYNOTIFY: OnTrayIcon(wParam, lParam); break;
+    case WM_TIMECHANGE: OnTimeChange(); break;
     default: break;
   }
   return result;
@@ -286,8 +287,8 @@ void CDuiFrameWnd::ShowNextEvents() {
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
-                   static_cast<uint8_t>(powerOn.wMinute));
+  NoteWakeCheck(ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
+                                 static_cast<uint8_t>(powerOn.wMinute)));
   RecordWakeUp(powerOn);
   SetEventLabel(main_skin::kLastPoweronTime, powerOn);
 }

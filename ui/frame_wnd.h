@@ -23,6 +23,8 @@
 
 #include "hardware/driver_access.h"
 #include "platform/os_services.h"
+#include "schedule/alarm/chip_time.h"
+#include "schedule/alarm/wake_alarm.h"
 #include "schedule/holidays.h"
 #include "schedule/next_events.h"
 #include "schedule/week_schedule.h"
@@ -69,6 +71,9 @@ class CDuiFrameWnd : public WindowImplBase {
   // Next shutdown and power-on into the labels, the power-on into the chip.
   void ShowNextEvents();
   int IsWarningDue();
+  // The system time or zone changed (WM_TIMECHANGE), or a tick found the
+  // local clock jumped: the chip's clock and wake-up are written again.
+  void OnTimeChange();
   LRESULT OnDelayShutdown(UINT uMsg, WPARAM wParam, LPARAM lParam);
   void ShowShutdownNotice(const std::string& text);
 
@@ -94,6 +99,8 @@ class CDuiFrameWnd : public WindowImplBase {
   void WarnOfComingShutdown();
   void RaiseWarning();
   void RefreshNextEvents();
+  void NoteWakeCheck(std::optional<WakeCheck> result);
+  void ShowWakeNoticeIfDue();
   void RestoreFromTray();
   void ShowTrayMenu();
   void ShowHistory();
@@ -129,6 +136,13 @@ class CDuiFrameWnd : public WindowImplBase {
   // Exceptions by date, kept apart from the 126-byte timetable record.
   HolidayFile m_HolidayFile;
   std::unique_ptr<CHolidayWnd> m_HolidayWnd;
+
+  // Local clock against the tick count, tick by tick.
+  ClockJumpWatch m_ClockWatch;
+  // The chip does not hold the wake-up: the user is told once, until a
+  // read-back succeeds again.
+  bool m_WakeNoticePending = false;
+  bool m_WakeNoticeShown = false;
 };
 
 }  // namespace vesk::ui

@@ -163,5 +163,22 @@ TEST(WakeChipOperations, WithoutADetectedChipNothingIsWritten) {
   EXPECT_TRUE(program.rig.board.Log().empty());
 }
 
+TEST(ProgramWakeTime, AWakeUpMoreThanAWeekAheadComesOnItsOwnDay) {
+  // Sunday 10:00 to the next Sunday 10:30: the RTC's weekday alarm would
+  // match in half an hour, the MCU's first-week day code likewise.
+  LocalTime wakeAt = Local(0, 10, 30);
+  wakeAt.wYear = 2026;
+  wakeAt.wMonth = 10;
+  wakeAt.wDay = 25;
+  for (const char* profile : {"mcu-amd", "rtc-a2-intel-i2c"}) {
+    ProgramOnBoard program(profile, At("2026-10-18 10:00:00"));
+    ProgramWakeTime(wakeAt);
+    program.rig.board.SwitchOff();
+    const auto on = program.rig.board.NextAlarmPowerOn();
+    ASSERT_TRUE(on) << profile;
+    EXPECT_EQ(std::chrono::floor<std::chrono::minutes>(*on), At("2026-10-25 10:30:00")) << profile;
+  }
+}
+
 }  // namespace
 }  // namespace vesk

@@ -83,6 +83,32 @@ class UniqueKey {
 
 FileResult FailedWithLastError() { return FileResult::Failed(SystemErrorText(GetLastError())); }
 
+LocalTime FromSystemTime(const SYSTEMTIME& st) {
+  return LocalTime{st.wYear, st.wMonth, st.wDayOfWeek, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+SYSTEMTIME ToSystemTime(const LocalTime& time) {
+  SYSTEMTIME st{};
+  st.wYear = time.wYear;
+  st.wMonth = time.wMonth;
+  st.wDayOfWeek = time.wDayOfWeek;
+  st.wDay = time.wDay;
+  st.wHour = time.wHour;
+  st.wMinute = time.wMinute;
+  st.wSecond = time.wSecond;
+  st.wMilliseconds = time.wMilliseconds;
+  return st;
+}
+
+// FILETIME counts 100-nanosecond units.
+constexpr int64_t kFileTimeUnitsPerMinute = 60LL * 10'000'000;
+
+int64_t FileTimeUnits(const SYSTEMTIME& st) {
+  FILETIME ft{};
+  if (!SystemTimeToFileTime(&st, &ft)) return 0;
+  return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+}
+
 }  // namespace
 
 std::string SystemErrorText(DWORD error) {
@@ -111,8 +137,28 @@ std::wstring ResolveCommandProgram(const std::wstring& commandLine) {
 LocalTime Win32OsServices::GetLocalTime() {
   SYSTEMTIME st{};
   ::GetLocalTime(&st);
-  return LocalTime{st.wYear, st.wMonth, st.wDayOfWeek, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+  return FromSystemTime(st);
 }
+
+LocalTime Win32OsServices::GetSystemTime() {
+  SYSTEMTIME st{};
+  ::GetSystemTime(&st);
+  return FromSystemTime(st);
+}
+
+int32_t Win32OsServices::GetUtcOffsetMinutes(const LocalTime& utc) {
+  const SYSTEMTIME universal = ToSystemTime(utc);
+  SYSTEMTIME local{};
+  DYNAMIC_TIME_ZONE_INFORMATION zone{};
+  TIME_ZONE_INFORMATION rules{};
+  const bool yearRules = GetDynamicTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID &&
+                         GetTimeZoneInformationForYear(universal.wYear, &zone, &rules);
+  // Without the year's own rules the zone's current ones are the best there is.
+  if (!SystemTimeToTzSpecificLocalTime(yearRules ? &rules : nullptr, &universal, &local)) return 0;
+  return static_cast<int32_t>((FileTimeUnits(local) - FileTimeUnits(universal)) / kFileTimeUnitsPerMinute);
+}
+
+uint64_t Win32OsServices::GetTickCount64() { return ::GetTickCount64(); }
 
 uint16_t Win32OsServices::GetSystemDefaultLangID() { return ::GetSystemDefaultLangID(); }
 
@@ -207,23 +253,6 @@ bool Win32OsServices::OpenInViewer(const std::string& path) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
-}
-
-int Win32OsServices::UtcOffsetMinutes(const LocalTime& local) {
-  const SYSTEMTIME st{local.wYear, local.wMonth, local.wDayOfWeek, local.wDay,
-                      local.wHour, local.wMinute, local.wSecond, local.wMilliseconds};
-  SYSTEMTIME utc{};
-  FILETIME localFile{};
-  FILETIME utcFile{};
-  if (!TzSpecificLocalTimeToSystemTime(nullptr, &st, &utc) || !SystemTimeToFileTime(&st, &localFile) ||
-      !SystemTimeToFileTime(&utc, &utcFile)) {
-    return 0;
-  }
-  const auto ticks = [](const FILETIME& t) {
-    return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-  };
-  constexpr int64_t kTicksPerMinute = 60LL * 10'000'000;  // 100-ns units
-  return static_cast<int>((ticks(localFile) - ticks(utcFile)) / kTicksPerMinute);
 }
 
 bool Win32OsServices::ReportToEventLog(EventLogType type, const std::string& text) {

@@ -12,6 +12,11 @@ namespace vesk::win32 {
 class Win32OsServices : public OsServices {
  public:
   LocalTime GetLocalTime() override;
+  LocalTime GetSystemTime() override;
+  // Windows' own rules for the year of `utc` (GetTimeZoneInformationForYear),
+  // so that a moment next year follows next year's daylight-saving dates.
+  int32_t GetUtcOffsetMinutes(const LocalTime& utc) override;
+  uint64_t GetTickCount64() override;
   uint16_t GetSystemDefaultLangID() override;
   void Sleep(uint32_t milliseconds) override;
   void DelayMicroseconds(uint32_t microseconds) override;
@@ -25,7 +30,6 @@ class Win32OsServices : public OsServices {
   // The shell's "open" for the file's kind; Notepad of the system folder
   // where the shell has no program for it.
   bool OpenInViewer(const std::string& path) override;
-  int UtcOffsetMinutes(const LocalTime& local) override;
   // Application log, source "VESK".
   bool ReportToEventLog(EventLogType type, const std::string& text) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;

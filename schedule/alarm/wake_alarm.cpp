@@ -1,6 +1,8 @@
 #include "schedule/alarm/wake_alarm.h"
 
+#include "hardware/hardware_globals.h"
 #include "hardware/wake_chip.h"
+#include "schedule/alarm/chip_time.h"
 
 namespace vesk {
 
@@ -8,18 +10,77 @@ uint8_t g_AlarmDay = 0;
 uint8_t g_AlarmHour = 0;
 uint8_t g_AlarmMinute = 0;
 
-void ProgramWakeAlarm(uint8_t weekday, uint8_t hour, uint8_t minute) {
-  g_AlarmDay = ProgramWakeTime(weekday, hour, minute);
-  g_AlarmHour = hour;
-  g_AlarmMinute = minute;
+namespace {
+
+constexpr uint8_t kHoursPerDay = 24;
+constexpr uint8_t kMinutesPerHour = 60;
+
+// The power-on last asked for, in local time.
+struct Request {
+  uint8_t weekday = 0, hour = 0, minute = 0;
+  friend bool operator==(const Request&, const Request&) = default;
+};
+Request g_Request;
+// The wake-up registers as the last good read-back found them; none after a
+// clear or a failed read-back.
+std::optional<WakeImage> g_Confirmed;
+bool g_LastCheckFailed = false;
+std::function<void(WakeCheck)> g_Listener;
+
+uint8_t Program(uint8_t weekday, uint8_t hour, uint8_t minute) {
+  OsServices* os = g_Bus.Os();
+  // A time that is no time of day (a stored period end past midnight) goes
+  // to the chip as it stands.
+  if (os == nullptr || hour >= kHoursPerDay || minute >= kMinutesPerHour) {
+    g_AlarmHour = hour;
+    g_AlarmMinute = minute;
+    return ProgramWakeTime(weekday, hour, minute);
+  }
+  const LocalTime wakeAt = WakeInChipTime(*os, weekday, hour, minute);
+  g_AlarmHour = static_cast<uint8_t>(wakeAt.wHour);
+  g_AlarmMinute = static_cast<uint8_t>(wakeAt.wMinute);
+  return ProgramWakeTime(wakeAt);
 }
 
-void ClearWakeAlarm() { ClearWakeTime(); }
+WakeCheck Check(uint8_t weekday, uint8_t hour, uint8_t minute) {
+  if (ReadBackWakeImage(LastWakeImage())) return WakeCheck::Ok;
+  g_AlarmDay = Program(weekday, hour, minute);
+  return ReadBackWakeImage(LastWakeImage()) ? WakeCheck::Rewritten : WakeCheck::Failed;
+}
+
+}  // namespace
+
+std::optional<WakeCheck> ProgramWakeAlarm(uint8_t weekday, uint8_t hour, uint8_t minute) {
+  g_Request = Request{weekday, hour, minute};
+  g_AlarmDay = Program(weekday, hour, minute);
+  if (g_ChipAddress == kNoWakeChip) return std::nullopt;
+  if (g_Confirmed && *g_Confirmed == LastWakeImage()) return std::nullopt;
+
+  const WakeCheck result = Check(weekday, hour, minute);
+  g_LastCheckFailed = result == WakeCheck::Failed;
+  g_Confirmed = g_LastCheckFailed ? std::nullopt : std::optional<WakeImage>(LastWakeImage());
+  if (g_Listener) g_Listener(result);
+  return result;
+}
+
+bool WakeAlarmNeedsWrite(uint8_t weekday, uint8_t hour, uint8_t minute) {
+  return g_LastCheckFailed || g_ChipAddress == kMcuAddress || !(g_Request == Request{weekday, hour, minute});
+}
+
+void ClearWakeAlarm() {
+  ClearWakeTime();
+  g_Confirmed.reset();
+}
 
 void ResetWakeAlarmRecord() {
   g_AlarmDay = 0;
   g_AlarmHour = 0;
   g_AlarmMinute = 0;
+  g_Request = Request{};
+  g_Confirmed.reset();
+  g_LastCheckFailed = false;
 }
+
+void SetWakeCheckListener(std::function<void(WakeCheck)> listener) { g_Listener = std::move(listener); }
 
 }  // namespace vesk

@@ -1,24 +1,43 @@
 #pragma once
 // Keeps the wake-up chip holding the next power-on of the timetable, and
 // remembers what was written last so that the periodic refresh can tell
-// whether the chip must be written again.
+// whether the chip must be written again. A wake-up that changes is read
+// back from the chip: a write the chip lost is written once more, and a
+// chip that still does not hold it is reported, and tried again at the next
+// refresh.
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace vesk {
 
 // The wake-up last programmed: the day value written into the chip (RTC:
-// weekday 0..6, MCU: day code 1..14), its hour and minute. Zero at start;
-// only ProgramWakeAlarm writes them.
+// weekday 0..6, MCU: day code 1..14), its hour and minute, as the chip's
+// clock shows them. Zero at start; only ProgramWakeAlarm writes them.
 extern uint8_t g_AlarmDay;
 extern uint8_t g_AlarmHour;
 extern uint8_t g_AlarmMinute;
 
-// Programs the next power-on (weekday 0..6, hour, minute) into the chip and
-// records it. Chip failures are not noticed here.
-void ProgramWakeAlarm(uint8_t weekday, uint8_t hour, uint8_t minute);
+// What reading a changed wake-up back found: the chip held it, it held it
+// after a second write, or it still did not.
+enum class WakeCheck { Ok, Rewritten, Failed };
+
+// Programs the next power-on (local weekday 0..6, hour, minute) into the
+// chip, in the chip's own time when a change of daylight saving lies before
+// it, and records it. Gives back what the read-back found, or nothing when
+// the chip got the same wake-up registers as at the last good read-back (the
+// micro-controller's clock kept in step) and none was made.
+std::optional<WakeCheck> ProgramWakeAlarm(uint8_t weekday, uint8_t hour, uint8_t minute);
+// Whether the periodic refresh must program this next power-on: it differs
+// from the one last programmed, the last read-back failed, or the chip is
+// the micro-controller, whose clock every refresh sets again.
+bool WakeAlarmNeedsWrite(uint8_t weekday, uint8_t hour, uint8_t minute);
 // Switches the chip's wake-up off; the record stays.
 void ClearWakeAlarm();
 // Back to the record of a freshly started process.
 void ResetWakeAlarmRecord();
+
+// Told of every read-back's result (the simulator logs them).
+void SetWakeCheckListener(std::function<void(WakeCheck)> listener);
 
 }  // namespace vesk

@@ -19,18 +19,18 @@ void Earliest(std::optional<SimTime>& best, const std::optional<SimTime>& candid
 
 }  // namespace
 
-Board::Board(VirtualClock& clock, BoardProfile profile)
+Board::Board(VirtualClock& clock, BoardProfile profile, Microseconds chipsAhead)
     : clock_(clock),
       profile_(std::move(profile)),
       bus_([this](const BoardAccess& access) { Record(access); }),
       self_(std::make_shared<Board*>(this)) {
   const SimTime now = clock_.Now();
   if (profile_.hasMcu) {
-    mcu_ = std::make_unique<McuChip>(now);
+    mcu_ = std::make_unique<McuChip>(now, chipsAhead);
     bus_.Attach(McuChip::kAddress, *mcu_);
   }
   if (profile_.rtcAddress != 0) {
-    rtc_ = std::make_unique<Pcf8563Chip>(now);
+    rtc_ = std::make_unique<Pcf8563Chip>(now, chipsAhead);
     bus_.Attach(profile_.rtcAddress, *rtc_);
   }
   if (profile_.smbusBase != 0) smbus_ = std::make_unique<SmbusHost>(bus_, profile_.smbusBase);

@@ -48,7 +48,9 @@ struct BoardEvent {
 
 class Board {
  public:
-  Board(VirtualClock& clock, BoardProfile profile);
+  // The chips' clocks start `chipsAhead` of the virtual clock (the local
+  // time of a zone east of Greenwich, for a clock counting UTC).
+  Board(VirtualClock& clock, BoardProfile profile, Microseconds chipsAhead = Microseconds{0});
   ~Board();
   Board(const Board&) = delete;
   Board& operator=(const Board&) = delete;

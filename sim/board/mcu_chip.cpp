@@ -34,10 +34,11 @@ Microseconds Join(const WeekFields& f) {
 
 }  // namespace
 
-McuChip::McuChip(SimTime now) {
-  const auto day = std::chrono::floor<days>(now);
+McuChip::McuChip(SimTime now, Microseconds ahead) {
+  const SimTime shown = now + ahead;
+  const auto day = std::chrono::floor<days>(shown);
   const std::chrono::weekday weekday{day};
-  SetWeekTime(days{weekday.c_encoding()} + (now - day), now);
+  SetWeekTime(days{weekday.c_encoding()} + (shown - day), now);
 }
 
 McuChip::WeekTime McuChip::WeekNow(SimTime now) const {
@@ -91,6 +92,14 @@ void McuChip::WriteRegister(uint8_t reg, uint8_t value, SimTime now) {
       f.fraction = Microseconds{0};
       SetWeekTime(Join(f), now);
       return;
+    case kRegWakeDay:
+    case kRegWakeHour:
+    case kRegWakeMinute:
+      if (lostWakeWrites_ > 0 && value != regs_[reg]) {
+        --lostWakeWrites_;
+        return;
+      }
+      break;
     default:
       break;
   }

@@ -33,8 +33,9 @@ class McuChip : public BusDevice {
   static constexpr uint8_t kRegWatchdogEnable = 0x09;
   static constexpr uint8_t kRegWatchdogTimeout = 0x0A;
 
-  // The week clock starts at the board's local time.
-  explicit McuChip(SimTime now);
+  // The week clock starts at the board's time plus `ahead` (the local
+  // time, for a board whose clock counts UTC).
+  explicit McuChip(SimTime now, Microseconds ahead = Microseconds{0});
 
   uint8_t ReadRegister(uint8_t reg, SimTime now) override;
   void WriteRegister(uint8_t reg, uint8_t value, SimTime now) override;
@@ -51,6 +52,10 @@ class McuChip : public BusDevice {
 
   uint8_t Register(uint8_t reg) const { return regs_[reg % kRegisterCount]; }
 
+  // Fault: the next `count` writes to a wake-up register (day, hour,
+  // minute) that would change its value are lost, as on a glitching bus.
+  void LoseWakeWrites(unsigned count) { lostWakeWrites_ += count; }
+
  private:
   using WeekTime = Microseconds;  // since Sunday 00:00 of the chip's week
   WeekTime WeekNow(SimTime now) const;
@@ -62,6 +67,7 @@ class McuChip : public BusDevice {
   SimTime anchorBoard_{};
   std::optional<SimTime> wakeAt_;
   SimTime watchdogReload_{};
+  unsigned lostWakeWrites_ = 0;
 };
 
 }  // namespace vesk::sim

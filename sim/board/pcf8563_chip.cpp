@@ -31,10 +31,11 @@ std::optional<unsigned> Enabled(uint8_t reg, uint8_t mask) {
 
 }  // namespace
 
-Pcf8563Chip::Pcf8563Chip(SimTime now) {
-  const auto day = floor<days>(now);
+Pcf8563Chip::Pcf8563Chip(SimTime now, Microseconds ahead) {
+  const SimTime shown = now + ahead;
+  const auto day = floor<days>(shown);
   const year_month_day ymd{day};
-  const hh_mm_ss<Microseconds> tod{now - day};
+  const hh_mm_ss<Microseconds> tod{shown - day};
   regs_[kMinuteAlarm] = regs_[kHourAlarm] = regs_[kDayAlarm] = regs_[kWeekdayAlarm] = kAe;
   Anchor({static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
           static_cast<unsigned>(ymd.day()), static_cast<unsigned>(tod.hours().count()),
@@ -92,6 +93,10 @@ uint8_t Pcf8563Chip::ReadRegister(uint8_t reg, SimTime now) {
 }
 
 void Pcf8563Chip::WriteRegister(uint8_t reg, uint8_t value, SimTime now) {
+  if (reg >= kMinuteAlarm && reg <= kWeekdayAlarm && lostWakeWrites_ > 0 && value != regs_[reg]) {
+    --lostWakeWrites_;
+    return;
+  }
   Fields f = Current(now);
   bool timeWritten = true;
   switch (reg) {

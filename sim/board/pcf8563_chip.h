@@ -36,8 +36,9 @@ class Pcf8563Chip : public BusDevice {
   static constexpr uint8_t kAie = 0x02;
   static constexpr uint8_t kAe = 0x80;
 
-  // The calendar starts at the board's local time, running, alarm off.
-  explicit Pcf8563Chip(SimTime now);
+  // The calendar starts at the board's time plus `ahead` (the local time,
+  // for a board whose clock counts UTC), running, alarm off.
+  explicit Pcf8563Chip(SimTime now, Microseconds ahead = Microseconds{0});
 
   uint8_t ReadRegister(uint8_t reg, SimTime now) override;
   void WriteRegister(uint8_t reg, uint8_t value, SimTime now) override;
@@ -49,6 +50,10 @@ class Pcf8563Chip : public BusDevice {
 
   bool Running() const { return running_; }
   uint8_t Register(uint8_t reg, SimTime now) { return ReadRegister(reg, now); }
+
+  // Fault: the next `count` writes to an alarm register (minute, hour, day,
+  // weekday) that would change its value are lost, as on a glitching bus.
+  void LoseWakeWrites(unsigned count) { lostWakeWrites_ += count; }
 
  private:
   struct Fields {
@@ -66,6 +71,7 @@ class Pcf8563Chip : public BusDevice {
   SimTime anchorBoard_{};
   unsigned anchorWeekday_ = 0;
   std::optional<SimTime> alarmAt_;
+  unsigned lostWakeWrites_ = 0;
 };
 
 }  // namespace vesk::sim

@@ -74,7 +74,7 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
                                       {{"--board", 1}, {"--smbios", 1}, {"--table", 1}, {"--schedule", 1},
                                        {"--from", 1}, {"--for", 1}, {"--lang", 1}, {"--trace-bus", 0},
                                        {"--script", 1}, {"--every-tick", 0}, {"--bus-totals", 0},
-                                       {"--holidays", 1}, {"--history", 1}},
+                                       {"--holidays", 1}, {"--history", 1}, {"--tz", 1}},
                                       error);
   if (!options) return Fail(err, error);
   if (!options->Has("--board")) return Fail(err, "--board PROFILE is required");
@@ -90,6 +90,11 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
   auto table = ChosenTable(*options, error);
   if (!table) return Fail(err, error);
   machine.table = std::move(*table);
+
+  const std::string zone = options->Get("--tz").value_or("UTC");
+  const auto timeZone = TimeZone::Named(zone);
+  if (!timeZone) return Fail(err, "--tz '" + zone + "' is not a time zone of the system's database (Europe/Berlin, UTC, ...)");
+  machine.zone = *timeZone;
 
   const auto from = ParseSimTime(*options->Get("--from"));
   if (!from) return Fail(err, "--from '" + *options->Get("--from") + "' is not a local time \"YYYY-MM-DD HH:MM:SS\"");
@@ -143,7 +148,7 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
 const CommandRegistration registration{
     {"run",
      "run --board PROFILE [--smbios FILE|--table NAME] [--schedule FILE] --from \"YYYY-MM-DD HH:MM:SS\"\n"
-     "      --for DURATION [--lang ID] [--trace-bus] [--script FILE] [--every-tick] [--bus-totals]\n"
+     "      --for DURATION [--tz ZONE] [--lang ID] [--trace-bus] [--script FILE] [--every-tick] [--bus-totals]\n"
      "      [--holidays FILE] [--history FILE]",
      &RunRun}};
 

@@ -14,6 +14,9 @@ class DemoOs final : public OsServices {
   explicit DemoOs(OsServices& real) : real_(real) {}
 
   LocalTime GetLocalTime() override { return real_.GetLocalTime(); }
+  LocalTime GetSystemTime() override { return real_.GetSystemTime(); }
+  int32_t GetUtcOffsetMinutes(const LocalTime& utc) override { return real_.GetUtcOffsetMinutes(utc); }
+  uint64_t GetTickCount64() override { return real_.GetTickCount64(); }
   uint16_t GetSystemDefaultLangID() override { return real_.GetSystemDefaultLangID(); }
   void Sleep(uint32_t milliseconds) override { real_.Sleep(milliseconds); }
   void DelayMicroseconds(uint32_t microseconds) override { real_.DelayMicroseconds(microseconds); }

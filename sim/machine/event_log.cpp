@@ -20,7 +20,7 @@ std::string Quoted(const std::string& text) {
 }
 
 uint64_t EventLog::Add(SimTime at, std::string text) {
-  pending_.push_back({at, count_, std::move(text)});
+  pending_.push_back({at, count_, stamp_(at) + " " + std::move(text)});
   return count_++;
 }
 
@@ -36,7 +36,7 @@ void EventLog::Amend(uint64_t number, const std::string& more) {
 void EventLog::Flush() {
   std::stable_sort(pending_.begin(), pending_.end(),
                    [](const Entry& a, const Entry& b) { return a.at < b.at; });
-  for (const Entry& entry : pending_) sink_(FormatSimTime(entry.at) + " " + entry.text);
+  for (const Entry& entry : pending_) sink_(entry.text);
   pending_.clear();
 }
 

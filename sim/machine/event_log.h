@@ -22,9 +22,12 @@ std::string Quoted(const std::string& text);
 class EventLog {
  public:
   using Sink = std::function<void(const std::string& line)>;
-  explicit EventLog(Sink sink) : sink_(std::move(sink)) {}
+  // How a line shows the moment of its event (FormatSimTime unless given).
+  using Stamp = std::function<std::string(SimTime at)>;
+  explicit EventLog(Sink sink, Stamp stamp = FormatSimTime) : sink_(std::move(sink)), stamp_(std::move(stamp)) {}
 
-  // `text` is the event word and its fields, without the time. Returns the
+  // `text` is the event word and its fields, without the time, which is
+  // stamped now (a clock set later does not change it). Returns the
   // event's number, for Amend.
   uint64_t Add(SimTime at, std::string text);
   // Appends to an event not handed out yet (a field known only later).
@@ -43,6 +46,7 @@ class EventLog {
     std::string text;
   };
   Sink sink_;
+  Stamp stamp_;
   std::vector<Entry> pending_;
   uint64_t count_ = 0;
 };

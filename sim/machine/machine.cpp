@@ -8,6 +8,7 @@
 
 #include "app/startup.h"
 #include "hardware/hardware_globals.h"
+#include "schedule/alarm/wake_alarm.h"
 #include "schedule/holidays.h"
 #include "schedule/next_events.h"
 #include "schedule/schedule_file.h"
@@ -161,6 +162,23 @@ class NoCom final : public ComApartment {
   void Uninitialize() override {}
 };
 
+const char* CheckName(WakeCheck check) {
+  switch (check) {
+    case WakeCheck::Ok: return "ok";
+    case WakeCheck::Rewritten: return "rewritten";
+    case WakeCheck::Failed: return "failed";
+  }
+  return "?";
+}
+
+std::string SignedSeconds(Microseconds amount) {
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(amount).count();
+  // Built by appending: GCC 12 sees a false overlap in "+" + string.
+  std::string text(seconds >= 0 ? "+" : "");
+  text += std::to_string(seconds);
+  return text;
+}
+
 template <class T>
 void Earliest(std::optional<SimTime>& best, const std::optional<T>& candidate) {
   if (candidate && (!best || *candidate < *best)) best = *candidate;
@@ -172,13 +190,17 @@ class Machine::Impl {
  public:
   Impl(MachineOptions options, Sink sink)
       : options_(std::move(options)),
-        log_(std::move(sink)),
-        clock_(options_.from),
+        log_(std::move(sink), [this](SimTime at) { return FormatSimTime(os_.LocalAt(at)); }),
+        clock_(options_.zone.ToUtc(options_.from)),
         os_(clock_, OsHooks()),
-        board_(clock_, options_.profile),
+        board_(clock_, options_.profile, options_.zone.OffsetAt(clock_.Now())),
         firmware_(options_.table),
         watcher_([this](SimTime at, std::string text) { Emit(at, std::move(text)); }) {
-    end_ = options_.from + options_.duration;
+    // The virtual clock counts UTC; the run's times are local.
+    end_ = clock_.Now() + options_.duration;
+    for (ScriptStep& step : options_.script) step.at = options_.zone.ToUtc(step.at);
+    os_.SetTimeZone(options_.zone);
+    SetWakeCheckListener([this](WakeCheck check) { Emit(std::string("verify result=") + CheckName(check)); });
     os_.SetLangId(options_.langId);
     board_.KeepLog(false);
     board_.SetAccessListener([this](const BoardAccess& access) { OnAccess(access); });
@@ -192,6 +214,8 @@ class Machine::Impl {
     if (it == os_.Files().end()) return std::nullopt;
     return it->second;
   }
+
+  ~Impl() { SetWakeCheckListener(nullptr); }
 
   void Run() {
     Emit(clock_.Now(), "on cause=power");
@@ -311,8 +335,18 @@ class Machine::Impl {
 
   void AdvanceTo(SimTime t) {
     const SimTime now = clock_.Now();
+    ReportDaylightSaving(now, t);
     if (t > now) clock_.Advance(t - now);
     board_.Update();
+  }
+
+  // Daylight saving moves Windows' local clock, not the machine's time.
+  void ReportDaylightSaving(SimTime from, SimTime to) {
+    const TimeZone& zone = os_.Zone();
+    for (auto change = zone.NextChange(from, to); change; change = zone.NextChange(*change, to)) {
+      Emit(*change, "timechange seconds=" +
+                        SignedSeconds(zone.OffsetAt(*change) - zone.OffsetAt(*change - Microseconds{1})));
+    }
   }
 
   // Switches the machine off (or restarts it) when the system's shutdown has
@@ -496,6 +530,17 @@ class Machine::Impl {
         if (!processRunning_) return "the program is not running";
         killPending_ = true;
         return {};
+      case UserAction::SetClock: return SetClock(step.clock);
+      case UserAction::ChipGlitch:
+        // The chip the program uses: the micro-controller wins over a clock.
+        if (McuChip* mcu = board_.Mcu()) {
+          mcu->LoseWakeWrites(static_cast<unsigned>(step.count));
+        } else if (Pcf8563Chip* rtc = board_.Rtc()) {
+          rtc->LoseWakeWrites(static_cast<unsigned>(step.count));
+        } else {
+          return "the board has no wake-up chip";
+        }
+        return {};
       case UserAction::Abort:
         // The operating system's own answer when nothing counts down.
         if (!shutdownAt_) return "no system shutdown is in progress";
@@ -507,6 +552,21 @@ class Machine::Impl {
     const HWND main = desktop_->FindWindow(ui::kMainWindowClass);
     if (!main) return "the program has no main window";
     return PerformInWindows(step, main);
+  }
+
+  // Windows' clock set while it runs; the system tells every top-level
+  // window.
+  std::string SetClock(SimTime local) {
+    if (board_.Power() == PowerState::Off) return "the machine is off";
+    const SimTime before = os_.LocalAt(clock_.Now());
+    os_.SetLocalClock(local);
+    Emit("timechange seconds=" + SignedSeconds(os_.LocalAt(clock_.Now()) - before));
+    if (processRunning_ && desktop_) {
+      for (const char* windowClass : {ui::kMainWindowClass, ui::kWarningWindowClass}) {
+        if (const HWND window = desktop_->FindWindow(windowClass)) desktop_->SendMessage(window, WM_TIMECHANGE, 0, 0);
+      }
+    }
+    return {};
   }
 
   std::string PerformInWindows(const ScriptStep& step, HWND main) {

@@ -21,7 +21,9 @@
 //   alarm weekday=D hour=H minute=M day=V, alarm-clear,
 //   watchdog action=start|kick|stop kind=mcu|superio,
 //   warning shutdown="D HH:MM", notice, postpone minutes=N shutdown="D HH:MM",
-//   save, clear, holidays-save, action line=N do=".." [failed=".."];
+//   save, clear, holidays-save, action line=N do=".." [failed=".."],
+//   timechange seconds=N (Windows' local clock jumped: set, or daylight
+//   saving), verify result=ok|rewritten|failed (the wake-up read back);
 //   with traceBus also "bus op=.. addr=.. reg=.. value=.." and
 //   "port port=0xNN value=0xNN"; with busTotals, at the end of the run,
 //   "bus-totals transfers=N blocked=Nus".
@@ -35,6 +37,7 @@
 #include "sim/board/board_profile.h"
 #include "sim/firmware/firmware_tables.h"
 #include "sim/machine/script.h"
+#include "sim/os/time_zone.h"
 #include "sim/os/virtual_clock.h"
 
 namespace vesk::sim {
@@ -44,8 +47,9 @@ struct MachineOptions {
   FirmwareTable table;
   std::optional<std::vector<uint8_t>> timetable;  // "TimeSetting.bin" on the disk at the start
   std::optional<std::vector<uint8_t>> holidays;   // "Holidays.txt" on the disk at the start
-  SimTime from;
+  SimTime from;               // local time in `zone`, as are the script's times
   Microseconds duration{};
+  TimeZone zone;              // of the simulated Windows; UTC unless given
   uint16_t langId = 1033;
   bool traceBus = false;
   std::vector<ScriptStep> script;

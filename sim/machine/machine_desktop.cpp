@@ -62,9 +62,12 @@ void MachineDesktop::Disturb() {
   ++epoch_;
 }
 
-SimTime MachineDesktop::NextDelivery(const Tick& tick) const {
+SimTime MachineDesktop::NextDelivery(const Tick& tick) {
   if (!tick.lastAt || tick.epoch != epoch_) return tick.due;
-  const SimTime nextMinute = floor<minutes>(*tick.lastAt) + minutes{1};
+  // The next minute of Windows' local clock, which a set clock may have
+  // moved off the virtual clock's minutes.
+  const SimTime shown = Os().LocalAt(*tick.lastAt);
+  const SimTime nextMinute = *tick.lastAt + (floor<minutes>(shown) + minutes{1} - shown);
   return FirstAtOrAfter(tick.due, tick.period, nextMinute);
 }
 

@@ -59,7 +59,7 @@ class MachineDesktop final : public ui::headless::HeadlessDesktop {
     uint64_t epoch = 0;            // Disturb count at that delivery
   };
   bool Coalesced(HWND window, UINT_PTR id) const;
-  SimTime NextDelivery(const Tick& tick) const;
+  SimTime NextDelivery(const Tick& tick);
 
   Observer observer_;
   bool coalesce_;

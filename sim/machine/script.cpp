@@ -12,6 +12,7 @@ constexpr int kMinutesPerHour = 60;
 constexpr int kHoursPerDay = 24;
 constexpr int kLongestPostponementHours = 99;
 constexpr long long kLongestRunDays = 400;
+constexpr int kMostLostWrites = 100;
 
 const std::map<std::string, UserAction>& ActionNames() {
   static const std::map<std::string, UserAction> names{
@@ -20,6 +21,7 @@ const std::map<std::string, UserAction>& ActionNames() {
       {"save", UserAction::Save},         {"clear", UserAction::Clear},   {"postpone", UserAction::Postpone},
       {"cancel", UserAction::Cancel},     {"exit", UserAction::Exit},     {"start", UserAction::Start},
       {"kill", UserAction::Kill},         {"power", UserAction::Power},   {"abort", UserAction::Abort},
+      {"set-clock", UserAction::SetClock}, {"chip-glitch", UserAction::ChipGlitch},
       {"holidays", UserAction::Holidays}, {"holiday", UserAction::HolidayAdd},
   };
   return names;
@@ -111,6 +113,22 @@ std::string ParseArguments(ScriptStep& step, const std::vector<std::string>& arg
       if (!delay) return "postpone needs H:MM (hours up to 99, minutes 00..59)";
       step.hours = *delay / kMinutesPerHour;
       step.minutes = *delay % kMinutesPerHour;
+      return {};
+    }
+    case UserAction::SetClock: {
+      // The time may stand in double quotes, as in the event lines.
+      std::string text = count(2) ? args[0] + " " + args[1] : std::string{};
+      if (text.size() > 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+      const auto clock = text.size() == 19 ? ParseSimTime(text) : std::nullopt;
+      if (!clock) return "set-clock needs a local time \"YYYY-MM-DD HH:MM:SS\"";
+      step.clock = *clock;
+      return {};
+    }
+    case UserAction::ChipGlitch: {
+      const auto lost = args.empty() ? std::optional<int>(1) : count(1) ? WholeNumber(args[0], 1, kMostLostWrites)
+                                                                         : std::nullopt;
+      if (!lost) return "chip-glitch takes at most one number, 1 to 100";
+      step.count = *lost;
       return {};
     }
     case UserAction::HolidayAdd: return ParseHolidayArguments(step, args);

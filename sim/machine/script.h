@@ -19,6 +19,12 @@
 //   start                      start the program (again)
 //   kill                       end the program's process abruptly
 //   power                      press the power button of a machine that is off
+//   set-clock "YYYY-MM-DD HH:MM:SS"
+//                              set Windows' clock to this local time, as a
+//                              user or time synchronisation would
+//   chip-glitch [N]            the wake-up chip loses the next N (default 1)
+//                              writes that would change one of its wake-up
+//                              registers (minute, hour, day)
 //   abort                      cancel the system shutdown counting down, as
 //                              "shutdown -a" typed by the user would
 //   holidays                   the main window's Holidays button
@@ -40,6 +46,7 @@ namespace vesk::sim {
 enum class UserAction {
   Open, HotKey, Hide, Close, Select, Phase, Save, Clear, Postpone, Cancel, Exit, Start, Kill, Power, Abort,
   Holidays, HolidayAdd, HolidayRemove, HolidaySave, HolidayClose,
+  SetClock, ChipGlitch,
 };
 
 struct ScriptStep {
@@ -54,6 +61,8 @@ struct ScriptStep {
   int endMinutes = 0;
   int hours = 0;            // Postpone
   int minutes = 0;
+  SimTime clock{};          // SetClock: the local time Windows' clock is set to
+  int count = 1;            // ChipGlitch: how many writes are lost
   HolidayEntry holiday{};   // HolidayAdd: the date and its periods (all off = off); HolidayRemove: the date
 };
 

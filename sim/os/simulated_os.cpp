@@ -4,6 +4,16 @@
 
 namespace vesk::sim {
 
+int32_t SimulatedOs::GetUtcOffsetMinutes(const LocalTime& utc) {
+  const auto offset = zone_.OffsetAt(VirtualClock::FromLocalTime(utc));
+  return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::minutes>(offset).count());
+}
+
+uint64_t SimulatedOs::GetTickCount64() {
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(clock_.Now().time_since_epoch()).count());
+}
+
 void SimulatedOs::Sleep(uint32_t milliseconds) {
   clock_.Advance(std::chrono::milliseconds{milliseconds});
 }

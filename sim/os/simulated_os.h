@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/os_services.h"
+#include "sim/os/time_zone.h"
 #include "sim/os/virtual_clock.h"
 
 namespace vesk::sim {
@@ -59,7 +60,11 @@ class SimulatedOs : public OsServices {
   explicit SimulatedOs(VirtualClock& clock) : clock_(clock) {}
 
   // --- OsServices ---
-  LocalTime GetLocalTime() override { return clock_.ToLocalTime(); }
+  LocalTime GetLocalTime() override { return VirtualClock::ToLocalTime(LocalAt(clock_.Now())); }
+  LocalTime GetSystemTime() override { return VirtualClock::ToLocalTime(clock_.Now() + clockShift_); }
+  int32_t GetUtcOffsetMinutes(const LocalTime& utc) override;
+  // The machine's own time, which setting the clock does not move.
+  uint64_t GetTickCount64() override;
   uint16_t GetSystemDefaultLangID() override { return langId_; }
   void Sleep(uint32_t milliseconds) override;
   void DelayMicroseconds(uint32_t microseconds) override;
@@ -72,7 +77,6 @@ class SimulatedOs : public OsServices {
   bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes) override;
   bool RenameFileReplacing(const std::string& from, const std::string& to) override;
   bool OpenInViewer(const std::string& path) override;
-  int UtcOffsetMinutes(const LocalTime& /*local*/) override { return utcOffsetMinutes_; }
   bool ReportToEventLog(EventLogType type, const std::string& text) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
@@ -86,6 +90,16 @@ class SimulatedOs : public OsServices {
 
   // --- set-up ---
   VirtualClock& Clock() { return clock_; }
+  // The virtual clock counts UTC; Windows shows it in this zone (UTC unless
+  // set).
+  void SetTimeZone(TimeZone zone) { zone_ = std::move(zone); }
+  const TimeZone& Zone() const { return zone_; }
+  // Windows' clock set to show `local` now, as a user or time
+  // synchronisation would set it; the virtual clock (and with it every
+  // chip's clock and every timer) runs on undisturbed.
+  void SetLocalClock(SimTime local) { clockShift_ = zone_.ToUtc(local) - clock_.Now(); }
+  // What Windows' local clock shows at a moment of the virtual clock.
+  SimTime LocalAt(SimTime machineTime) const { return zone_.ToLocal(machineTime + clockShift_); }
   void SetLangId(uint16_t id) { langId_ = id; }
   void SetModulePath(std::string path) { modulePath_ = std::move(path); }
   // Another process holds the mutex of this name.
@@ -100,7 +114,6 @@ class SimulatedOs : public OsServices {
   // The power fails during the next append: only its first `bytes` reach
   // the disk and the call reports failure.
   void CutNextAppendAfter(std::size_t bytes) { appendCut_ = bytes; }
-  void SetUtcOffsetMinutes(int minutes) { utcOffsetMinutes_ = minutes; }
 
   // The answer to a message box: the hook decides (it may also run timers
   // meanwhile and move the clock). Without a hook a plain box answers IDOK at
@@ -126,6 +139,8 @@ class SimulatedOs : public OsServices {
 
  private:
   VirtualClock& clock_;
+  TimeZone zone_;
+  Microseconds clockShift_{0};  // Windows' clock ahead of the virtual clock
   uint16_t langId_ = 1033;
   std::string modulePath_ = "C:\\VESK\\VESK.exe";
   std::map<std::string, bool> heldMutexes_;
@@ -133,7 +148,6 @@ class SimulatedOs : public OsServices {
   bool failFileWrites_ = false;
   bool failFileRemovals_ = false;
   std::optional<std::size_t> appendCut_;
-  int utcOffsetMinutes_ = 0;
   MessageBoxHook messageBoxHook_;
   CommandHook commandHook_;
   std::map<std::string, std::vector<uint8_t>> files_;

@@ -43,6 +43,12 @@ LocalTime VirtualClock::ToLocalTime(SimTime t) {
   return lt;
 }
 
+SimTime VirtualClock::FromLocalTime(const LocalTime& time) {
+  const year_month_day ymd{year{time.wYear}, month{time.wMonth}, day{time.wDay}};
+  return SimTime{sys_days{ymd} + hours{time.wHour} + minutes{time.wMinute} + seconds{time.wSecond} +
+                 milliseconds{time.wMilliseconds}};
+}
+
 std::optional<SimTime> ParseSimTime(const std::string& text) {
   int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
   int consumed = 0;

@@ -1,7 +1,9 @@
 #pragma once
-// The simulated machine's wall clock: local time only, microsecond steps.
-// It moves only when something waits (Sleep, busy delays) or when the
-// simulation advances it, so every run is repeatable.
+// The simulated machine's own clock, in UTC and microsecond steps: timers,
+// bus transfers and the chips run on it; the simulated Windows shows it in
+// its time zone (SimulatedOs). It moves only when something waits (Sleep,
+// busy delays) or when the simulation advances it, so every run is
+// repeatable.
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -26,6 +28,8 @@ class VirtualClock {
 
   LocalTime ToLocalTime() const { return ToLocalTime(now_); }
   static LocalTime ToLocalTime(SimTime t);
+  // The moment a record's date and time name (the weekday is not read).
+  static SimTime FromLocalTime(const LocalTime& time);
 
   // Called after every advance with the new time; observers such as the
   // board's watchdog use it to notice deadlines that passed.

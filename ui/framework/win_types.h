@@ -72,6 +72,7 @@ inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_SHOWWINDOW = 0x0018;
+inline constexpr UINT WM_TIMECHANGE = 0x001E;
 inline constexpr UINT WM_NCCREATE = 0x0081;
 inline constexpr UINT WM_NCDESTROY = 0x0082;
 inline constexpr UINT WM_KEYDOWN = 0x0100;

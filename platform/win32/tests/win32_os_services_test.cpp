@@ -158,5 +158,20 @@ TEST(Win32Process, ABareNameMissingFromTheSystemFolderIsNotSearchedElsewhere) {
   EXPECT_FALSE(os.RunHidden("vesk-no-such-program.exe /C exit"));
 }
 
+// The test runs with TZ=Europe/Berlin (see CMakeLists.txt), which Wine
+// maps to Windows' "Central Europe Standard Time".
+TEST(Win32Clock, OffsetFromUtcFollowsTheZonesRulesOfThatYear) {
+  Win32OsServices os;
+  const std::pair<LocalTime, int32_t> cases[] = {
+      {{2026, 1, 0, 15, 12, 0, 0, 0}, 60},    // winter
+      {{2026, 10, 0, 25, 0, 59, 0, 0}, 120},  // the last summer minute
+      {{2026, 10, 0, 25, 1, 0, 0, 0}, 60},    // falling back at 01:00 UTC
+      {{2027, 3, 0, 28, 1, 0, 0, 0}, 120},    // next year's spring, on its own date
+  };
+  for (const auto& [utc, minutes] : cases) {
+    EXPECT_EQ(os.GetUtcOffsetMinutes(utc), minutes) << utc.wYear << "-" << utc.wMonth << "-" << utc.wDay;
+  }
+}
+
 }  // namespace
 }  // namespace vesk::win32

@@ -100,5 +100,30 @@ TEST(WakeAlarm, ReprogrammingReplacesTheEarlierWakeUp) {
   EXPECT_EQ(std::chrono::floor<std::chrono::minutes>(*next), At("2026-12-11 09:30:00"));
 }
 
+TEST(WakeAlarm, ReadsAChangedWakeUpBackAndWritesALostOneOnce) {
+  // Writes the chip loses -> what the read-back finds. A first programming
+  // changes three registers of the RTC and two of the MCU (minute 0 stays).
+  struct Case {
+    const char* profile;
+    unsigned lost;
+    WakeCheck found;
+  };
+  for (const Case& c : {Case{"mcu-intel-smbus", 0, WakeCheck::Ok}, Case{"mcu-intel-i2c", 1, WakeCheck::Rewritten},
+                        Case{"rtc-a2-amd", 3, WakeCheck::Rewritten}, Case{"mcu-amd", 4, WakeCheck::Failed},
+                        Case{"rtc-d0-intel-i2c", 4, WakeCheck::Failed}}) {
+    AlarmProgram program(c.profile, At("2026-12-09 17:30:00"));
+    auto& board = program.rig.board;
+    if (board.Mcu()) board.Mcu()->LoseWakeWrites(c.lost);
+    if (board.Rtc()) board.Rtc()->LoseWakeWrites(c.lost);
+    EXPECT_EQ(ProgramWakeAlarm(4, 8, 0), c.found) << c.profile;
+    const bool failed = c.found == WakeCheck::Failed;
+    // A failure is tried again at the next refresh; a wake-up that took is
+    // not read back when the same registers are written again.
+    EXPECT_EQ(WakeAlarmNeedsWrite(4, 8, 0), failed || board.Mcu() != nullptr) << c.profile;
+    const auto again = ProgramWakeAlarm(4, 8, 0);
+    EXPECT_EQ(again, failed ? std::optional(WakeCheck::Ok) : std::nullopt) << c.profile;
+  }
+}
+
 }  // namespace
 }  // namespace vesk

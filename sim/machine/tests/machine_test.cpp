@@ -191,6 +191,61 @@ TEST(MachineWeek, CoalescedTicksChangeNothingThatShows) {
   }
 }
 
+// --- local time that jumps ---
+
+TEST(MachineYear, EveryPowerOnAtTheTimetablesMinuteAcrossDaylightSaving) {
+  // Office hours, weekend off: the wake-up is written on Friday and the
+  // clocks change on Sunday. Only those weekends need playing.
+  const std::vector<PhaseSpec> office{{1, HM(8, 0), HM(17, 30)}, {2, HM(8, 0), HM(17, 30)}, {3, HM(8, 0), HM(17, 30)},
+                                      {4, HM(8, 0), HM(17, 30)}, {5, HM(8, 0), HM(17, 30)}};
+  const std::pair<const char*, std::vector<const char*>> weekends[] = {
+      {"Europe/Berlin", {"2026-03-27", "2026-10-23"}}, {"America/New_York", {"2026-03-06", "2026-10-30"}}};
+  for (const auto& [zone, fridays] : weekends) {
+    for (const char* friday : fridays) {
+      for (const char* profile : {"mcu-intel-smbus", "rtc-a2-intel-i2c"}) {
+        Scenario scenario(profile, (std::string(friday) + " 17:00:00").c_str(), minutes{(2 * 24 + 16) * 60 + 5});
+        scenario.options.zone = TimeZone::Named(zone).value();
+        const Timeline run = scenario.Week(office).Play();
+        const std::string monday = FormatSimTime(ParseSimTime(std::string(friday) + " 00:00").value() + std::chrono::days{3});
+        const auto on = run.Only({"on"});
+        ASSERT_EQ(on.size(), 2u) << zone << " " << friday << " " << profile;
+        EXPECT_THAT(on[1], ::testing::StartsWith(monday.substr(0, 10) + " 08:00:0")) << profile;
+        EXPECT_THAT(on[1], HasSubstr(" on cause=alarm"));
+        EXPECT_EQ(run.Only({"timechange"}).size(), 1u) << zone << " " << friday;
+      }
+    }
+  }
+}
+
+TEST(MachineScript, LostWritesAreCaughtAndAClockSetByHandReprogramsTheChip) {
+  Scenario scenario("rtc-a2-amd", "2026-03-23 16:59:00", minutes{16 * 60});
+  scenario.options.zone = TimeZone::Named("Europe/Berlin").value();
+  scenario.Week({{1, HM(8, 0), HM(17, 30)}, {2, HM(8, 0), HM(17, 30)}})
+      .Script("2026-03-23 17:00:00 chip-glitch\n"
+              "2026-03-23 17:00:10 open\n"
+              "2026-03-23 17:00:20 select Tuesday\n"
+              "2026-03-23 17:00:30 phase 1 on 08:30 17:30\n"
+              "2026-03-23 17:00:40 save\n"
+              "2026-03-23 17:01:00 chip-glitch 5\n"
+              "2026-03-23 17:01:10 phase 1 on 08:45 17:30\n"
+              "2026-03-23 17:01:20 save\n"
+              "2026-03-23 17:02:00 set-clock \"2026-03-23 18:02:00\"\n");
+  const Timeline run = scenario.Play();
+  // One lost write fixed by the second; five outlast two tries, which the
+  // user hears of once, until the next refresh gets the wake-up through.
+  // (The first and the last are the program's starts.)
+  const auto checks = run.Only({"verify", "message"});
+  ASSERT_EQ(checks.size(), 7u);
+  EXPECT_THAT(checks[1], HasSubstr("17:00:40 verify result=rewritten"));
+  EXPECT_THAT(checks[2], HasSubstr("verify result=failed"));
+  EXPECT_THAT(checks[3], HasSubstr("verify result=failed"));
+  EXPECT_THAT(checks[4], HasSubstr("message caption=\"Notice\" text=\"The next power-on time could not be written"));
+  EXPECT_THAT(checks[5], HasSubstr("verify result=rewritten"));
+  // Windows' clock an hour ahead, outside the period: off, and on again at
+  // the timetable's minute as Windows' clock shows it.
+  EXPECT_THAT(run.Only({"on"}).back(), HasSubstr("2026-03-24 08:45:00 on cause=alarm"));
+}
+
 // Seeded random valid weeks against the rules worked out from the periods
 // alone (minutes since Sunday 2026-12-06): shut down at the first minute
 // outside every period whose next period begins more than three minutes

@@ -25,6 +25,9 @@ class RealTimeOs final : public OsServices {
     ::GetLocalTime(&st);
     return {st.wYear, st.wMonth, st.wDayOfWeek, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
   }
+  LocalTime GetSystemTime() override { return GetLocalTime(); }
+  int32_t GetUtcOffsetMinutes(const LocalTime&) override { return 0; }
+  uint64_t GetTickCount64() override { return ::GetTickCount64(); }
   uint16_t GetSystemDefaultLangID() override { return ::GetSystemDefaultLangID(); }
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
   // Whole milliseconds, never shorter than asked: the board only needs the time to have passed.

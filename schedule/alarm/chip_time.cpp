@@ -1,0 +1,106 @@
+#include "schedule/alarm/chip_time.h"
+
+#include <chrono>
+#include <cstdlib>
+
+namespace vesk {
+
+namespace {
+
+using std::chrono::days;
+using std::chrono::minutes;
+using std::chrono::sys_days;
+using Minutes = std::chrono::sys_time<minutes>;
+
+constexpr int kDaysPerWeek = 7;
+// A jump smaller than this is the ticks' own jitter, not a clock change.
+constexpr int64_t kJumpToleranceMs = 60'000;
+
+sys_days DateOf(const LocalTime& time) {
+  return sys_days{std::chrono::year{time.wYear} / time.wMonth / time.wDay};
+}
+
+Minutes MinuteOf(const LocalTime& time) {
+  return Minutes{DateOf(time) + std::chrono::hours{time.wHour} + minutes{time.wMinute}};
+}
+
+LocalTime ToRecord(Minutes at) {
+  const sys_days date = std::chrono::floor<days>(at);
+  const std::chrono::year_month_day ymd{date};
+  const auto minuteOfDay = (at - date).count();
+  LocalTime record;
+  record.wYear = static_cast<uint16_t>(static_cast<int>(ymd.year()));
+  record.wMonth = static_cast<uint16_t>(static_cast<unsigned>(ymd.month()));
+  record.wDay = static_cast<uint16_t>(static_cast<unsigned>(ymd.day()));
+  record.wDayOfWeek = static_cast<uint16_t>(std::chrono::weekday{date}.c_encoding());
+  record.wHour = static_cast<uint16_t>(minuteOfDay / 60);
+  record.wMinute = static_cast<uint16_t>(minuteOfDay % 60);
+  return record;
+}
+
+minutes OffsetAt(const UtcOffsetRule& offsetAt, Minutes utc) { return minutes{offsetAt(ToRecord(utc))}; }
+
+// The first UTC minute at which the local clock shows `local` or later.
+Minutes FirstReached(Minutes local, minutes offsetNow, const UtcOffsetRule& offsetAt) {
+  // No change of offset on the way: the usual case.
+  const Minutes before = local - offsetNow;
+  const minutes offsetThen = OffsetAt(offsetAt, before);
+  if (offsetThen == offsetNow) return before;
+  // The offset changed on the way; with the new one the local time exists
+  // unless springing forward skipped it.
+  const Minutes after = local - offsetThen;
+  if (OffsetAt(offsetAt, after) == offsetThen) return after;
+  // Skipped: the local clock passes it at the jump, the first minute in
+  // (after, before] that has the new offset.
+  Minutes low = after;   // still the old offset
+  Minutes high = before;  // already the new one
+  while (high - low > minutes{1}) {
+    const Minutes middle = low + (high - low) / 2;
+    (OffsetAt(offsetAt, middle) == offsetThen ? high : low) = middle;
+  }
+  return high;
+}
+
+}  // namespace
+
+int DaysBetween(const LocalTime& from, const LocalTime& to) {
+  return static_cast<int>((DateOf(to) - DateOf(from)).count());
+}
+
+LocalTime WakeInChipTime(const LocalTime& nowLocal, const LocalTime& nowUtc, uint8_t weekday, uint8_t hour,
+                         uint8_t minute, const UtcOffsetRule& offsetAt) {
+  const int nowMinuteOfDay = nowLocal.wHour * 60 + nowLocal.wMinute;
+  const int wakeMinuteOfDay = hour * 60 + minute;
+  int daysAhead = (weekday - nowLocal.wDayOfWeek + kDaysPerWeek) % kDaysPerWeek;
+  if (daysAhead == 0 && wakeMinuteOfDay <= nowMinuteOfDay) daysAhead = kDaysPerWeek;
+  const Minutes wakeLocal{DateOf(nowLocal) + days{daysAhead} + minutes{wakeMinuteOfDay}};
+
+  const minutes offsetNow = MinuteOf(nowLocal) - MinuteOf(nowUtc);
+  const Minutes wakeUtc = FirstReached(wakeLocal, offsetNow, offsetAt);
+  // The chip, set to local time now, counts on from there.
+  return ToRecord(wakeUtc + offsetNow);
+}
+
+LocalTime WakeInChipTime(OsServices& os, uint8_t weekday, uint8_t hour, uint8_t minute) {
+  const LocalTime nowUtc = os.GetSystemTime();
+  const UtcOffsetRule rule = [&os](const LocalTime& utc) { return os.GetUtcOffsetMinutes(utc); };
+  // Local time from the same reading, so that both name one moment.
+  LocalTime nowLocal = ToRecord(MinuteOf(nowUtc) + minutes{rule(nowUtc)});
+  nowLocal.wSecond = nowUtc.wSecond;
+  return WakeInChipTime(nowLocal, nowUtc, weekday, hour, minute, rule);
+}
+
+bool ClockJumpWatch::Jumped(const LocalTime& local, uint64_t tickMs) {
+  const int64_t localMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              MinuteOf(local).time_since_epoch() + std::chrono::seconds{local.wSecond} +
+                              std::chrono::milliseconds{local.wMilliseconds})
+                              .count();
+  const bool jumped =
+      known_ && std::llabs((localMs - localMs_) - static_cast<int64_t>(tickMs - tickMs_)) > kJumpToleranceMs;
+  known_ = true;
+  localMs_ = localMs;
+  tickMs_ = tickMs;
+  return jumped;
+}
+
+}  // namespace vesk

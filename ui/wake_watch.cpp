@@ -1,0 +1,43 @@
+// The main window's side of a wake-up that must be right: clock changes
+// make it program the chip again, and a chip that does not take the
+// wake-up is reported to the user, once until it does again.
+#include "ui/frame_wnd.h"
+
+namespace vesk::ui {
+namespace {
+
+struct WakeNotice {
+  const char* caption;
+  const char* text;
+};
+constexpr WakeNotice kWakeNoticeChinese{"提示", "下次开机时间未能写入唤醒芯片！VESK会继续尝试。"};
+constexpr WakeNotice kWakeNoticeEnglish{
+    "Notice", "The next power-on time could not be written into the wake-up chip ! VESK keeps trying."};
+
+}  // namespace
+
+void CDuiFrameWnd::OnTimeChange() {
+  // The jump is handled here; the next tick takes its bearings afresh.
+  m_ClockWatch.Reset();
+  if (m_Armed == 1) ShowNextEvents();
+}
+
+void CDuiFrameWnd::NoteWakeCheck(std::optional<WakeCheck> result) {
+  if (!result) return;
+  if (*result == WakeCheck::Failed) {
+    if (!m_WakeNoticeShown) m_WakeNoticePending = true;
+    return;
+  }
+  m_WakeNoticePending = false;
+  m_WakeNoticeShown = false;
+}
+
+void CDuiFrameWnd::ShowWakeNoticeIfDue() {
+  if (!m_WakeNoticePending) return;
+  m_WakeNoticePending = false;
+  m_WakeNoticeShown = true;
+  const WakeNotice& notice = IsChinese(LangID) ? kWakeNoticeChinese : kWakeNoticeEnglish;
+  os_.ShowMessageBox(notice.text, notice.caption, kMbIconError);
+}
+
+}  // namespace vesk::ui
