@@ -141,8 +141,9 @@ void CDuiFrameWnd::RefreshNextEvents() {
   const auto hour = static_cast<uint8_t>(powerOn.wHour);
   const auto minute = static_cast<uint8_t>(powerOn.wMinute);
   if (WakeAlarmNeedsWrite(weekday, hour, minute)) {
-    NoteWakeCheck(ProgramWakeAlarm(weekday, hour, minute));
+    const auto check = ProgramWakeAlarm(weekday, hour, minute);
     RecordWakeUp(powerOn);
+    NoteWakeCheck(check);
     SetEventLabel(main_skin::kLastPoweronTime, powerOn);
   }
   m_Armed = 1;

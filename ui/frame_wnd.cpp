@@ -287,9 +287,10 @@ void CDuiFrameWnd::ShowNextEvents() {
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  NoteWakeCheck(ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
-                                 static_cast<uint8_t>(powerOn.wMinute)));
+  const auto check = ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
+                                      static_cast<uint8_t>(powerOn.wMinute));
   RecordWakeUp(powerOn);
+  NoteWakeCheck(check);
   SetEventLabel(main_skin::kLastPoweronTime, powerOn);
 }
 

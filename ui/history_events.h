@@ -1,6 +1,9 @@
 #pragma once
 // The windows' entries in the program's history that more than one of
 // their sources writes.
+#include <cstdio>
+#include <string>
+
 #include "hardware/hardware_globals.h"
 #include "hardware/watchdog.h"
 #include "history/history.h"
@@ -15,15 +18,32 @@ inline std::string& RecordedWakeUp() {
   return recorded;
 }
 
-// The wake-up just written into the chip: the local power-on time and the
-// day value the chip holds for it. Writing the same wake-up again (a save
-// that keeps the next power-on) changes nothing the user would look for.
+// The wake-up just written into the chip: the local power-on time, the day
+// value the chip holds for it and, across a change of the UTC offset, the
+// time the chip's own clock will show then. Writing the same wake-up again (a
+// save that keeps the next power-on) changes nothing the user would look for.
 inline void RecordWakeUp(const LocalTime& powerOn) {
   const std::string at = history::WeekTime(powerOn);
   const std::string day = std::to_string(g_AlarmDay);
-  if (RecordedWakeUp() == at + " " + day) return;
-  RecordedWakeUp() = at + " " + day;
-  history::Record("wakeup", {{"at", at}, {"day", day}}, history::Mirror::Information);
+  char chip[8];
+  std::snprintf(chip, sizeof chip, "%02u:%02u", static_cast<unsigned>(g_AlarmHour % 100),
+                static_cast<unsigned>(g_AlarmMinute % 100));
+  const bool chipDiffers = g_AlarmHour != powerOn.wHour || g_AlarmMinute != powerOn.wMinute;
+  if (RecordedWakeUp() == at + " " + day + " " + chip) return;
+  RecordedWakeUp() = at + " " + day + " " + chip;
+  if (chipDiffers) {
+    history::Record("wakeup", {{"at", at}, {"day", day}, {"chip", chip}}, history::Mirror::Information);
+  } else {
+    history::Record("wakeup", {{"at", at}, {"day", day}}, history::Mirror::Information);
+  }
+}
+
+// What reading the wake-up back found; a chip that keeps the wrong time is
+// an error an administrator must see.
+inline void RecordWakeCheck(WakeCheck result) {
+  const char* const names[] = {"ok", "rewritten", "failed"};
+  history::Record("wakeup-check", {{"result", names[static_cast<int>(result)]}},
+                  result == WakeCheck::Failed ? history::Mirror::Error : history::Mirror::None);
 }
 
 inline void ForgetRecordedWakeUp() { RecordedWakeUp().clear(); }

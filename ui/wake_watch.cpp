@@ -2,6 +2,7 @@
 // make it program the chip again, and a chip that does not take the
 // wake-up is reported to the user, once until it does again.
 #include "ui/frame_wnd.h"
+#include "ui/history_events.h"
 
 namespace vesk::ui {
 namespace {
@@ -19,11 +20,13 @@ constexpr WakeNotice kWakeNoticeEnglish{
 void CDuiFrameWnd::OnTimeChange() {
   // The jump is handled here; the next tick takes its bearings afresh.
   m_ClockWatch.Reset();
+  history::Record("timechange");
   if (m_Armed == 1) ShowNextEvents();
 }
 
 void CDuiFrameWnd::NoteWakeCheck(std::optional<WakeCheck> result) {
   if (!result) return;
+  RecordWakeCheck(*result);
   if (*result == WakeCheck::Failed) {
     if (!m_WakeNoticeShown) m_WakeNoticePending = true;
     return;
