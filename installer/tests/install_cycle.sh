@@ -136,7 +136,8 @@ check ProgramCarriesManifestAndVersion "VESK.exe lacks its manifest or version" 
   carries_manifest_and_version "$program_dir/VESK.exe"
 check DemonstrationCarriesManifestAndVersion "VESKSim.exe lacks its manifest or version" \
   carries_manifest_and_version "$vesksim"
-check LogonTaskRegistered "no logon task VESK with the highest privileges" task_defined "$work/install.log"
+# Wine's task service writes the task file a moment after the call returns.
+check LogonTaskRegistered "no logon task VESK with the highest privileges" eventually 20 task_defined "$work/install.log"
 check ProgramStarted "VESK.exe did not start" eventually 30 running VESK.exe
 check NoMissingDriverWarning "warned about driver libraries that were there" eval '! log_says "$work/install.log" "were not beside"'
 settle
