@@ -1,7 +1,8 @@
 // Real Win32 windows (run under Wine with Xvfb): the same notifications as
 // the headless backend for the same actions, markup painted in its fonts
-// and colours, the notification area, the hot key, popup menus, windows
-// finding each other by class name, modal loops and the notice dialog.
+// and colours, the notification area, modal loops and the notice dialog.
+// The hot key, popup menus and windows finding each other by class name are
+// proven with the program's own windows.
 #include "ui/framework/win32/win32_desktop.h"
 
 #include <algorithm>
@@ -104,30 +105,6 @@ TEST_F(Win32Windows, UserAndProgramActionsReportWhatTheHeadlessBackendReports) {
   DestroyWindow(hwnd);
 }
 
-TEST_F(Win32Windows, FindWindowAAndSendMessageAReachTheOtherWindowAtOnce) {
-  Open();
-  auto* warning = new TestWindow("DuiWarningFrame", "WarnWndE.xml", log);
-  warning->deleteSelf = true;
-  const HWND warningHwnd = warning->Create(main.GetHWND(), "vesk", 0x10CE0000, 0x100);
-  LRESULT answered = -1;
-  warning->notifyHook = [&](TNotifyUI& msg) {
-    if (msg.sType != DUI_MSGTYPE_CLICK || msg.pSender->GetName() != "btnDelay") return;
-    answered = SendMessageA(FindWindowA("VESKMainFrame", nullptr), kPing, 0, 90);
-    log.push_back({"sent"});
-    warning->Close(1);
-  };
-  Pump();
-  Take();
-  SendMessageW(Child(warningHwnd, "btnDelay"), BM_CLICK, 0, 0);
-  Pump();
-  EXPECT_EQ(answered, 0);
-  EXPECT_EQ(Take(), (std::vector<Event>{{"click:btnDelay"}, {"ping", 0, 90}, {"sent"}, {"OnDestroy"}, {"WM_CLOSE", 1, 0},
-                                        {"OnFinalMessage"}}));
-  EXPECT_FALSE(IsWindow(warningHwnd));
-  EXPECT_TRUE(IsWindow(main.GetHWND()));
-  DestroyWindow(main.GetHWND());
-}
-
 TEST_F(Win32Windows, CloseButtonModalCloseCodeAndTimersUntilTheWindowEndsTheModalLoop) {
   TestWindow closed("DuiWarningFrame", "WarnWndE.xml", log);
   const HWND closedHwnd = closed.Create(nullptr, "vesk", 0x10CE0000, 0x100);
@@ -169,41 +146,6 @@ TEST_F(Win32Windows, TrayIconsAreAddedAndDeletedWithTheWideRecord) {
   PostMessageW(hwnd, kTrayCallback, 0, WM_LBUTTONDBLCLK);
   Pump();
   EXPECT_EQ(Take(), (std::vector<Event>{{"tray", 0, WM_LBUTTONDBLCLK}}));
-  DestroyWindow(hwnd);
-}
-
-TEST_F(Win32Windows, TheHotKeyIsDeliveredAsWmHotkey) {
-  const HWND hwnd = Open();
-  const ATOM atom = GetShell().AddGlobalAtom("MyHotKey");
-  EXPECT_GE(atom, 0xC000);
-  const int id = static_cast<uint16_t>(atom + 0x4000);
-  ASSERT_TRUE(GetShell().RegisterHotKey(hwnd, id, MOD_ALT, 0x4A));
-  ASSERT_EQ(PressAltJ(), 4u);
-  const Event expected{"WM_HOTKEY", static_cast<WPARAM>(id), MAKELPARAM(MOD_ALT, 0x4A)};
-  EXPECT_TRUE(PumpUntil([&] { return std::find(log.begin(), log.end(), expected) != log.end(); }));
-  EXPECT_TRUE(GetShell().UnregisterHotKey(hwnd, id));
-  DestroyWindow(hwnd);
-}
-
-// Picks the first item of the open popup menu, from inside the menu's loop.
-void CALLBACK PickFirstMenuItem(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND menu = FindWindowW(L"#32768", nullptr);
-  if (!menu) return;
-  KillTimer(nullptr, timer);
-  PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-}
-
-TEST_F(Win32Windows, APopupMenusChoiceArrivesAsWmCommand) {
-  const HWND hwnd = Open();
-  PopupMenu menu;
-  menu.AppendItem(1, "exit");
-  SetTimer(nullptr, 0, 100, &PickFirstMenuItem);
-  GetShell().SetForegroundWindow(hwnd);
-  const POINT at = GetShell().GetCursorPos();
-  EXPECT_TRUE(GetShell().TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, hwnd));
-  EXPECT_TRUE(PumpUntil([&] { return !log.empty(); }));
-  EXPECT_EQ(Take(), (std::vector<Event>{{"WM_COMMAND", 1, 0}}));
   DestroyWindow(hwnd);
 }
 
