@@ -55,44 +55,22 @@ TEST(Skin, FaultsNameTheLineAndWhatIsWrong) {
   EXPECT_EQ(ErrorOf("<Window size=\"1,1\">\n<Label>"), "line 2, column 8: <Label> is not closed");
   const std::pair<std::string, const char*> cases[] = {
       {"<Window size=\"1,1\"></Window>", "defines no <Font>"},
-      {"<Window><Font id=\"0\" name=\"a\"/></Window>", "needs size"},
       {"<Window size=\"0,10\"><Font id=\"0\" name=\"a\"/></Window>", "positive"},
       {Wrap("<Label name=\"a\" pos=\"1,1,2,2\"/><Button name=\"a\" pos=\"1,1,2,2\"/>"), "\"a\" is used twice"},
       {Wrap("<Label pos=\"1,1,2\"/>"), "must be 4 numbers"},
       {Wrap("<Label pos=\"5,1,2,9\"/>"), "right > left"},
-      {Wrap("<Label/>"), "needs pos"},
       {Wrap("<Label pos=\"1,1,2,2\" font=\"3\"/>"), "font 3 is not defined"},
       {Wrap("<Label pos=\"1,1,2,2\" textcolor=\"red\"/>"), "#RRGGBB"},
       {Wrap("<Label pos=\"1,1,2,2\" colour=\"#000000\"/>"), "no attribute colour"},
       {Wrap("<Slider pos=\"1,1,2,2\"/>"), "unknown element <Slider>"},
-      {Wrap("<Label pos=\"1,1,2,2\" selected=\"true\"/>"), "no selected state"},
       {Wrap("<CheckBox pos=\"1,1,2,2\" group=\"g\"/>"), "only an <Option> has a group"},
       {Wrap("<Combo pos=\"1,1,2,2\" range=\"23-0\"/>"), "first-last"},
-      {Wrap("<Combo pos=\"1,1,2,2\" range=\"0-23h\"/>"), "first-last"},
       {Wrap("<Combo pos=\"1,1,2,2\"><Label/></Combo>"), "only <Item>"},
       {Wrap("<Option pos=\"1,1,2,2\" selected=\"yes\"/>"), "true or false"},
   };
   for (const auto& [document, words] : cases) {
     EXPECT_NE(ErrorOf(document).find(words), std::string::npos) << document;
   }
-}
-
-TEST(Skin, RequiredControlsAreCheckedByNameAndKind) {
-  std::string error;
-  const auto skin = ParseSkin(Wrap("<Combo name=\"StartHour1\" pos=\"1,1,2,2\" range=\"0-23\"/>"
-                                   "<Label name=\"EnablePhase1\" pos=\"1,1,2,2\"/>"),
-                              error);
-  ASSERT_TRUE(skin) << error;
-  EXPECT_TRUE(CheckRequiredControls(*skin, {{"StartHour1", ControlKind::Combo}}, error));
-  EXPECT_TRUE(error.empty());
-  EXPECT_FALSE(CheckRequiredControls(*skin,
-                                     {{"StartHour1", ControlKind::Combo},
-                                      {"EnablePhase1", ControlKind::CheckBox},
-                                      {"btnOk", ControlKind::Button}},
-                                     error));
-  EXPECT_EQ(error,
-            "control \"EnablePhase1\" is a Label but must be a CheckBox; "
-            "control \"btnOk\" (Button) is missing");
 }
 
 // ------------------------------------------------- the shipped skins
