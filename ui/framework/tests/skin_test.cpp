@@ -55,7 +55,6 @@ TEST(Skin, FaultsNameTheLineAndWhatIsWrong) {
   EXPECT_EQ(ErrorOf("<Window size=\"1,1\">\n<Label>"), "line 2, column 8: <Label> is not closed");
   const std::pair<std::string, const char*> cases[] = {
       {"<Window size=\"1,1\"></Window>", "defines no <Font>"},
-      {"<Window size=\"0,10\"><Font id=\"0\" name=\"a\"/></Window>", "positive"},
       {Wrap("<Label name=\"a\" pos=\"1,1,2,2\"/><Button name=\"a\" pos=\"1,1,2,2\"/>"), "\"a\" is used twice"},
       {Wrap("<Label pos=\"1,1,2\"/>"), "must be 4 numbers"},
       {Wrap("<Label pos=\"5,1,2,9\"/>"), "right > left"},
