@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/resource.h"
 #include "schedule/schedule_file.h"
 #include "sim/board/board_rig.h"
+#include "ui/chat_action.h"
 #include "ui/frame_wnd.h"
 #include "ui/framework/tests/test_window.h"
 #include "ui/framework/win32/win32_desktop.h"
@@ -143,6 +145,35 @@ TEST_F(Win32ProgramWindows, IconMenuIsExitThenHistoryWhichOpensTheFile) {
   EXPECT_TRUE(PumpUntil([&] { return !machine.os.OpenedInViewer().empty(); }));
   EXPECT_EQ(g_MenuItems, (std::vector<std::wstring>{L"1 exit", L"2 History"}));
   EXPECT_EQ(machine.os.OpenedInViewer(), std::vector<std::string>{"C:\\VESK\\VESK.log"});
+}
+
+TEST_F(Win32ProgramWindows, TheNoticeComesFromTemplate133RisesAndClosesOnItsButton) {
+  auto* notice = new CChatAction("关机提醒 Shutdown soon");
+  ASSERT_TRUE(notice->Create());
+  const HWND hwnd = notice->GetSafeHwnd();
+  notice->ShowWindow(SW_SHOW);
+  EXPECT_EQ(notice->GetDlgItemText(IDC_NOTICE_BUTTON), "关机提醒 Shutdown soon!");
+  // 102 x 49 dialog units, turned into pixels by the dialog's own font
+  // (which differs between Windows, Wine and the fonts they find), plus the
+  // thin border around them.
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  RECT expected{0, 0, 102, 49};
+  ASSERT_TRUE(MapDialogRect(hwnd, &expected));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
+  AdjustWindowRectEx(&expected, static_cast<DWORD>(style), FALSE, exStyle);
+  const RECT own = notice->GetWindowRect();
+  EXPECT_EQ(own.right - own.left, expected.right - expected.left);
+  EXPECT_EQ(own.bottom - own.top, expected.bottom - expected.top);
+  EXPECT_TRUE(style & WS_POPUP);
+  EXPECT_FALSE((style & WS_CAPTION) == WS_CAPTION);
+  const SIZE screen = GetShell().GetDisplaySize();
+  EXPECT_TRUE(PumpUntil([&] { return notice->GetWindowRect().top < screen.cy - 100; }, std::chrono::seconds{10}));
+  Pump(200);
+  EXPECT_EQ(notice->GetWindowRect().top, screen.cy - 105);
+  SendMessageW(GetDlgItem(hwnd, IDC_NOTICE_BUTTON), BM_CLICK, 0, 0);
+  Pump(50);
+  EXPECT_FALSE(CChatAction::IsLive(notice));
+  EXPECT_FALSE(IsWindow(hwnd));
 }
 
 }  // namespace

@@ -37,8 +37,7 @@ struct WindowRig {
     // Days of one-second ticks would fill memory with the full log.
     machine.board.KeepLog(false);
     machine.board.SetAccessListener([this](const sim::BoardAccess& access) {
-      const bool superIo = access.kind == sim::AccessKind::PortWrite && (access.address == 0x2E || access.address == 0x2F);
-      if (access.kind == sim::AccessKind::BusWrite || superIo) writes.push_back(access);
+      if (access.kind == sim::AccessKind::BusWrite) writes.push_back(access);
     });
   }
   ~WindowRig() {
@@ -111,8 +110,8 @@ struct WindowRig {
     for (const auto& box : machine.os.MessageBoxes()) texts.push_back(box.caption + ": " + box.text);
     return texts;
   }
-  // Writes to one bus device ("bus-w 0xC2 0x0A 0x3C") or to the Super I/O
-  // ports ("out8 0x2E 0x87"), from index `from` of the record on.
+  // Writes to one bus device ("bus-w 0xC2 0x0A 0x3C"), from index `from` of
+  // the record on.
   std::vector<std::string> Writes(uint32_t address, std::size_t from = 0) {
     std::vector<std::string> lines;
     for (std::size_t i = from; i < writes.size(); ++i) {

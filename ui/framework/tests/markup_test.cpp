@@ -7,11 +7,8 @@ namespace vesk::ui {
 namespace {
 
 TEST(Markup, TheWindowsFormsGiveOneRunInFontAndColour) {
-  EXPECT_EQ(ParseMarkup("{f 1}{c #1974F0}17:30  Mon{/c}{/f}"),
-            (std::vector<TextRun>{{"17:30  Mon", 1, 0x1974F0}}));
   EXPECT_EQ(ParseMarkup("{f 1}{c #49A832}12月07日   08:00:00   周一{/c}{/f}"),
             (std::vector<TextRun>{{"12月07日   08:00:00   周一", 1, 0x49A832}}));
-  EXPECT_EQ(ParseMarkup("{f 1}{c #F27D30}Thur{/c}{/f}"), (std::vector<TextRun>{{"Thur", 1, 0xF27D30}}));
 }
 
 TEST(Markup, NestedTagsReturnToTheEnclosingFontAndColour) {
@@ -30,7 +27,6 @@ TEST(Markup, NestedTagsReturnToTheEnclosingFontAndColour) {
 
 TEST(Markup, PlainTextIsOneRunEmptyTextNoneAndSameLookNeighboursMerge) {
   EXPECT_EQ(ParseMarkup("Save"), (std::vector<TextRun>{{"Save", -1, std::nullopt}}));
-  EXPECT_TRUE(ParseMarkup("").empty());
   EXPECT_TRUE(ParseMarkup("{f 1}{c #FFFFFF}{/c}{/f}").empty());
   EXPECT_EQ(ParseMarkup("{f 1}ab{/f}{f 1}cd{/f}"), (std::vector<TextRun>{{"abcd", 1, std::nullopt}}));
   // Stray closing tags are dropped and unclosed ones run to the end.
@@ -41,7 +37,6 @@ TEST(Markup, PlainTextIsOneRunEmptyTextNoneAndSameLookNeighboursMerge) {
 TEST(Markup, MalformedTagsStayVisibleAsText) {
   // Nothing the user should read may disappear because of a typing slip.
   EXPECT_EQ(StripMarkup("{c #12345}x{/c}"), "{c #12345}x");
-  EXPECT_EQ(StripMarkup("{f x}y{/f}"), "{f x}y");
   for (const char* kept : {"{c #GG0000}x", "{f -1}y", "{b}bold{/b}", "open { brace", "unclosed {f 1", "{}"}) {
     EXPECT_EQ(StripMarkup(kept), kept);
   }
@@ -49,7 +44,6 @@ TEST(Markup, MalformedTagsStayVisibleAsText) {
 
 TEST(Markup, ColourNeedsExactlySixHexDigits) {
   EXPECT_EQ(ParseColour("#1974f0"), 0x1974F0u);
-  EXPECT_EQ(ParseColour("#FFFFFF"), 0xFFFFFFu);
   for (const char* bad : {"1974F0", "#1974F", "#1974F00", "#+974F0"}) EXPECT_FALSE(ParseColour(bad)) << bad;
 }
 

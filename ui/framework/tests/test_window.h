@@ -41,7 +41,6 @@ class TestWindow : public WindowImplBase {
   void InitWindow() override {
     log_.push_back({"InitWindow"});
     if (auto* option = m_PaintManager.FindControl<COptionUI>("Friday")) option->Selected(true);
-    if (initHook) initHook(*this);
   }
   void Notify(TNotifyUI& msg) override {
     log_.push_back({msg.sType.str() + ":" + msg.pSender->GetName().str(), msg.wParam, msg.lParam});
@@ -50,9 +49,8 @@ class TestWindow : public WindowImplBase {
   }
   LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
     const LRESULT result = WindowImplBase::HandleMessage(uMsg, wParam, lParam);
-    static const std::pair<UINT, const char*> kLogged[] = {{WM_TIMER, "WM_TIMER"},   {WM_COMMAND, "WM_COMMAND"},
-                                                           {WM_HOTKEY, "WM_HOTKEY"}, {kTrayCallback, "tray"},
-                                                           {kPing, "ping"},          {WM_CLOSE, "WM_CLOSE"}};
+    static const std::pair<UINT, const char*> kLogged[] = {
+        {WM_HOTKEY, "WM_HOTKEY"}, {kTrayCallback, "tray"}, {kPing, "ping"}, {WM_CLOSE, "WM_CLOSE"}};
     for (const auto& [message, name] : kLogged) {
       if (message == uMsg) log_.push_back({name, wParam, lParam});
     }
@@ -71,7 +69,6 @@ class TestWindow : public WindowImplBase {
   }
 
   std::vector<RequiredControl> required;
-  std::function<void(TestWindow&)> initHook;
   std::function<void(TNotifyUI&)> notifyHook;
   std::function<void(UINT, WPARAM, LPARAM)> messageHook;
   bool quitOnDestroy = false;
@@ -116,40 +113,6 @@ inline NotifyIconData TrayRecord(HWND owner, const char* tip) {
   data.szTip = tip;
   return data;
 }
-
-// A notice of the program's kind: starts below the screen's bottom right
-// corner and rises 5 pixels a tick until it shows 100 pixels.
-class Notice : public CDialog {
- public:
-  Notice(std::string text, UINT period, bool* gone, std::vector<Event>* log = nullptr)
-      : CDialog(IDD_NOTICE), text_(std::move(text)), period_(period), gone_(gone), log_(log) {}
-  BOOL OnInitDialog() override {
-    const SIZE screen = GetShell().GetDisplaySize();
-    const RECT own = GetWindowRect();
-    MoveWindow(RECT{screen.cx - (own.right - own.left), screen.cy, screen.cx, screen.cy + (own.bottom - own.top)});
-    SetDlgItemText(IDC_NOTICE_BUTTON, text_);
-    SetTimer(1, period_);
-    return TRUE;
-  }
-  void OnTimer(UINT_PTR id) override {
-    RECT r = GetWindowRect();
-    r.top -= 5;
-    r.bottom -= 5;
-    MoveWindow(r);
-    if (r.top < GetShell().GetDisplaySize().cy - 100) KillTimer(id);
-  }
-  void PostNcDestroy() override {
-    if (log_) log_->push_back({"PostNcDestroy"});
-    *gone_ = true;
-    delete this;
-  }
-
- private:
-  std::string text_;
-  UINT period_;
-  bool* gone_;
-  std::vector<Event>* log_;
-};
 
 #ifdef _WIN32
 // Dispatches what is queued, then waits for more until done() or the time
