@@ -36,16 +36,5 @@ TEST_F(SimulatedOsTest, FilesReadAtMostTheAskedLengthAndFailedWritesKeepTheOldCo
   EXPECT_FALSE(os.RemoveFile(path));
 }
 
-TEST_F(SimulatedOsTest, SecondInstanceSeesTheMutexAndEndProcessUnwinds) {
-  EXPECT_FALSE(os.CreateSingleInstanceMutex("VESK"));
-  EXPECT_TRUE(os.CreateSingleInstanceMutex("VESK"));
-  try {
-    os.EndProcess(3);
-    FAIL() << "EndProcess returned";
-  } catch (const SimulatedProcessExit& e) {
-    EXPECT_EQ(e.exitCode, 3);
-  }
-}
-
 }  // namespace
 }  // namespace vesk::sim
