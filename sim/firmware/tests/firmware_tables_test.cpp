@@ -58,7 +58,6 @@ TEST(NamedFirmwareTables, AreRealBoardTablesWithTheirVerdicts) {
   const auto noHandle = NamedFirmwareTable("no-handle-2");
   const std::string bytes(noHandle->bytes.begin(), noHandle->bytes.end());
   for (const char* text : {"RM415", "VESK OPEN"}) EXPECT_NE(bytes.find(text), std::string::npos) << text;
-  EXPECT_FALSE(NamedFirmwareTable("Accepted"));
 }
 
 }  // namespace
