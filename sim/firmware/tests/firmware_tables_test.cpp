@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "identity/info_check.h"
 #include "identity/smbios_table.h"
 #include "sim/os/simulated_os.h"
@@ -61,21 +58,6 @@ TEST(NamedFirmwareTables, AreRealBoardTablesWithTheirVerdicts) {
   const auto noHandle = NamedFirmwareTable("no-handle-2");
   const std::string bytes(noHandle->bytes.begin(), noHandle->bytes.end());
   for (const char* text : {"RM415", "VESK OPEN"}) EXPECT_NE(bytes.find(text), std::string::npos) << text;
-  EXPECT_FALSE(NamedFirmwareTable("Accepted"));
-}
-
-TEST(FirmwareTableFile, HoldsRawTableBytesAndNamesThePathWhenUnreadable) {
-  const auto path = std::filesystem::temp_directory_path() / "vesk-firmware-accepted.bin";
-  const auto accepted = NamedFirmwareTable("accepted");
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(accepted->bytes.data()), static_cast<std::streamsize>(accepted->bytes.size()));
-  std::string error;  // names the path when unreadable
-  const auto loaded = LoadFirmwareTableFile(path.string(), error);
-  std::filesystem::remove(path);
-  ASSERT_TRUE(loaded) << error;
-  EXPECT_EQ(loaded->bytes, accepted->bytes);
-  EXPECT_FALSE(LoadFirmwareTableFile(path.string(), error));
-  EXPECT_NE(error.find(path.string()), std::string::npos) << error;
 }
 
 }  // namespace

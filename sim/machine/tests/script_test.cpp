@@ -1,4 +1,6 @@
-// Script files and durations of vesk-sim run.
+// Script files and durations of vesk-sim run. The usual forms of every
+// action are read by the whole-machine runs; here the rarer ones and the
+// refusals.
 #include <gtest/gtest.h>
 
 #include "sim/machine/script.h"
@@ -6,38 +8,25 @@
 namespace vesk::sim {
 namespace {
 
-TEST(Script, ReadsEveryActionWithItsArguments) {
+TEST(Script, ReadsCommentsCrLfDayNumbersAndPhasesOff) {
   std::string error;
   const auto steps = ParseScript(
       "# a day at the office\n"
       "\n"
       "2026-12-07 09:00:00 open\r\n"
-      "2026-12-07 09:00:05   select   Friday\n"
-      "2026-12-07 09:00:06 select 0\n"
-      "2026-12-07 09:00:10 phase 2 on 07:05 23:59\n"
+      "2026-12-07 09:00:06   select   0\n"
       "2026-12-07 09:00:10 phase 3 off\n"
-      "2026-12-07 09:00:20 save\n"
-      "2026-12-07 17:26:00 postpone 1:30\n"
-      "2026-12-07 17:27:00 postpone 99:59\n"
-      "2026-12-07 18:00:00 exit\n",
+      "2026-12-07 17:27:00 postpone 99:59\n",
       error);
   ASSERT_TRUE(steps) << error;
-  ASSERT_EQ(steps->size(), 9u);
+  ASSERT_EQ(steps->size(), 4u);
   EXPECT_EQ((*steps)[0].line, 3);
   EXPECT_EQ((*steps)[0].action, UserAction::Open);
-  EXPECT_EQ((*steps)[1].day, 5);
-  EXPECT_EQ((*steps)[1].text, "select Friday");
-  EXPECT_EQ((*steps)[2].day, 0);
-  EXPECT_TRUE((*steps)[3].on);
-  EXPECT_EQ((*steps)[3].phase, 2);
-  EXPECT_EQ((*steps)[3].startMinutes, 7 * 60 + 5);
-  EXPECT_EQ((*steps)[3].endMinutes, 23 * 60 + 59);
-  EXPECT_FALSE((*steps)[4].on);
-  EXPECT_EQ((*steps)[4].phase, 3);
-  EXPECT_EQ((*steps)[6].hours, 1);
-  EXPECT_EQ((*steps)[6].minutes, 30);
-  EXPECT_EQ((*steps)[7].hours, 99);
-  EXPECT_EQ(FormatSimTime((*steps)[8].at), "2026-12-07 18:00:00");
+  EXPECT_EQ((*steps)[1].day, 0);
+  EXPECT_FALSE((*steps)[2].on);
+  EXPECT_EQ((*steps)[2].phase, 3);
+  EXPECT_EQ((*steps)[3].hours, 99);
+  EXPECT_EQ((*steps)[3].minutes, 59);
 }
 
 TEST(Script, RefusesBadLinesNamingThem) {
@@ -45,19 +34,14 @@ TEST(Script, RefusesBadLinesNamingThem) {
     const char* text;
     const char* error;
   } cases[] = {
-      {"2026-12-07 09:00 open\n", "line 1: '2026-12-07 09:00' is not a time YYYY-MM-DD HH:MM:SS"},
       {"2026-02-30 09:00:00 open\n", "line 1: '2026-02-30 09:00:00' is not a time YYYY-MM-DD HH:MM:SS"},
       {"\n2026-12-07 09:00:00\n", "line 2: expected 'YYYY-MM-DD HH:MM:SS action [arguments]'"},
       {"2026-12-07 09:00:00 reboot\n", "line 1: unknown action 'reboot'"},
       {"2026-12-07 09:00:00 save now\n", "line 1: 'save' takes no arguments"},
       {"2026-12-07 09:00:00 select 7\n", "line 1: select needs a day: 0..6 (0 = Sunday) or Sunday .. Saturday"},
-      {"2026-12-07 09:00:00 select monday\n", "line 1: select needs a day: 0..6 (0 = Sunday) or Sunday .. Saturday"},
-      {"2026-12-07 09:00:00 phase 4 off\n", "line 1: phase needs 'N on HH:MM HH:MM' or 'N off' with N from 1 to 3"},
       {"2026-12-07 09:00:00 phase 1 on 24:00 08:00\n",
        "line 1: phase needs 'N on HH:MM HH:MM' or 'N off' with N from 1 to 3"},
-      {"2026-12-07 09:00:00 phase 1 on 8:00\n", "line 1: phase needs 'N on HH:MM HH:MM' or 'N off' with N from 1 to 3"},
       {"2026-12-07 09:00:00 postpone 0:60\n", "line 1: postpone needs H:MM (hours up to 99, minutes 00..59)"},
-      {"2026-12-07 09:00:00 postpone 30\n", "line 1: postpone needs H:MM (hours up to 99, minutes 00..59)"},
       {"2026-12-07 09:00:01 open\n2026-12-07 09:00:00 hide\n",
        "line 2: the time goes back; actions must come in time order"},
   };
@@ -69,13 +53,9 @@ TEST(Script, RefusesBadLinesNamingThem) {
 }
 
 TEST(Script, Durations) {
-  using std::chrono::seconds;
-  EXPECT_EQ(ParseDuration("90s"), seconds{90});
-  EXPECT_EQ(ParseDuration("15m"), seconds{900});
-  EXPECT_EQ(ParseDuration("36h"), seconds{36 * 3600});
-  EXPECT_EQ(ParseDuration("7d"), seconds{7 * 86400});
-  EXPECT_EQ(ParseDuration("400d"), seconds{400 * 86400});
-  for (const char* bad : {"", "d", "7", "0d", "-1h", "1.5h", "7 d", "7D", "401d", "99999999999999999999s"}) {
+  EXPECT_EQ(ParseDuration("90s"), std::chrono::seconds{90});
+  EXPECT_EQ(ParseDuration("400d"), std::chrono::seconds{400 * 86400});
+  for (const char* bad : {"", "7", "0d", "-1h", "1.5h", "7D", "401d", "99999999999999999999s"}) {
     EXPECT_FALSE(ParseDuration(bad)) << bad;
   }
 }

@@ -70,15 +70,6 @@ class DriverBinding : public ::testing::Test {
   RealTimeOs os;
 };
 
-TEST_F(DriverBinding, LibrariesComeFromTheExecutableFolder) {
-  const std::wstring folder = WinDriverLibraries::ExecutableFolder();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back(), L'\\');
-  EXPECT_NE(GetFileAttributesW((folder + L"WinRing0x64.dll").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_NE(GetFileAttributesW((folder + L"WinIo64.dll").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(WinDriverLibraries().Folder(), folder);
-}
-
 TEST_F(DriverBinding, FindsTheChipThroughTheLibrariesInEitherBusMode) {
   struct Case {
     const wchar_t* profile;
