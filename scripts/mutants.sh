@@ -170,15 +170,15 @@ mutant validation-equal-times native schedule/validation.cpp \
 mutant file-high-byte native schedule/week_schedule.cpp \
   'image[offset + 1] = static_cast<uint8_t>(value >> 8);' 's/value >> 8/value >> 7/' "$schedule_tests"
 mutant file-save-result native schedule/schedule_file.cpp \
-  'return os.ReplaceFileAtomically(ScheduleFilePath(os), image);' 's/return \(.*\);/\1; return true;/' "$schedule_tests"
+  'return os.ReplaceFileAtomically(path, image);' 's/return \(.*\);/\1; return FileResult::Done();/' "$schedule_tests"
 mutant next-saturday-to-sunday native schedule/next_events.cpp \
   'if (today == kSaturday) return target == kSunday;' 's/target == kSunday/false/' "$schedule_tests"
 mutant next-postponed-phase-end native schedule/next_events.cpp \
   'if (target < phase.End) return phase.End;' 's/return phase.End/return target/' "$schedule_tests"
 mutant next-power-on-grace native schedule/next_events.cpp \
-  'return nowMinute + kPowerOnGraceMinutes < powerOnMinute;' 's/< powerOnMinute/<= powerOnMinute/' "$schedule_tests"
+  'return minutesAway > kPowerOnGraceMinutes;' 's/> kPowerOnGraceMinutes/>= kPowerOnGraceMinutes/' "$schedule_tests"
 mutant next-warning-lead native schedule/next_events.cpp \
-  'return MinuteOfDay(now) + kWarningLeadMinutes >= target;' 's/>= target/> target/' "$schedule_tests"
+  'for (int ahead = 0; ahead <= kWarningLeadMinutes; ++ahead) {' 's/ahead <= kWarningLeadMinutes/ahead < kWarningLeadMinutes/' "$schedule_tests"
 
 # ------------------------------------------------------------------ the bus
 mutant smbus-read-errors native hardware/smbus_control.cpp \
@@ -211,9 +211,9 @@ mutant editor-hour-beyond-list native ui/editor.cpp \
   'const int index = value < static_cast<unsigned>(list->GetCount()) ? static_cast<int>(value) : -1;' \
   's/: -1;/: static_cast<int>(list->GetCount()) - 1;/' "$ui_tests"
 mutant editor-save-aborts-shutdown native ui/editor.cpp \
-  'if (m_ShutdownIssued != 0) os_.RunHidden(kAbortShutdownCommand);' 's/.*//' "$ui_tests"
+  'if (m_ShutdownIssued != 0) {' 's/m_ShutdownIssued != 0/false/' "$ui_tests"
 mutant tick-warning-once native ui/clock_tick.cpp \
-  'if (IsWarningDue() && m_WarningShown == 0) RaiseWarning();' 's/ && m_WarningShown == 0//' "$ui_tests"
+  'if (m_WarningShown == 1 && sameShutdown) return;' 's/if (m_WarningShown == 1 \&\& sameShutdown) return;//' "$ui_tests"
 
 # ------------------------------------------------------------------ startup
 mutant startup-single-instance native app/startup.cpp \
@@ -232,7 +232,7 @@ mutant headless-timer-minimum native ui/framework/headless/headless_desktop.cpp 
 
 # ------------------------------------------------- Win32 services (Wine)
 mutant atomic-temp-left windows platform/win32/atomic_file.cpp \
-  'if (!WriteTempFile(temp, bytes, failAt)) {' 's/{$/{ return false;/' "$wine_platform"
+  'if (!WriteTempFile(temp, bytes, failAt)) return FailAndRemove(temp);' 's/return FailAndRemove(temp);/return false;/' "$wine_platform"
 mutant timed-box-answer windows platform/win32/timed_message_box.cpp \
   'return pending.timedOut ? kTimedOutAnswer : answer;' 's/pending.timedOut ? kTimedOutAnswer : answer/answer/' "$wine_platform"
 mutant modal-close-code windows ui/framework/win32/win32_desktop.cpp \
