@@ -7,8 +7,6 @@
 namespace vesk {
 namespace {
 
-using namespace std::chrono_literals;
-using testing::At;
 using testing::BusOps;
 using testing::ProgramOnBoard;
 
@@ -92,41 +90,6 @@ TEST(WatchdogChoice, McuStartWritesTimeoutThenEnableAndStopDisables) {
             (std::vector<std::string>{"bus-w 0xC2 0x0A 0x3C", "bus-w 0xC2 0x09 0x01", "bus-w 0xC2 0x0A 0x3C",
                                       "bus-w 0xC2 0x09 0x00"}));
 }
-
-// The watchdog on the board: fed every 40 s it never fires; unfed it resets
-// the board 60 s after the last feed; stopped it never resets.
-void ExpectWatchdogBehaviour(const char* profile, sim::EventSource source) {
-  ProgramOnBoard program(profile, At("2026-12-09 10:00:00"));
-  auto& board = program.rig.board;
-  auto& clock = program.rig.clock;
-  WatchdogStart();
-  for (int i = 0; i < 5; ++i) {
-    clock.Advance(40s);
-    WatchdogKick();
-  }
-  EXPECT_TRUE(board.Events().empty()) << profile;
-  const auto lastFeed = clock.Now();
-  const auto reset = board.NextWatchdogReset();
-  ASSERT_TRUE(reset) << profile;
-  EXPECT_GE(*reset - lastFeed, 59s);
-  EXPECT_LE(*reset - lastFeed, 60s);
-  clock.Advance(10min);
-  ASSERT_EQ(board.Events().size(), 1u) << profile;
-  EXPECT_EQ(board.Events()[0].kind, sim::BoardEventKind::Reset);
-  EXPECT_EQ(board.Events()[0].source, source);
-  EXPECT_EQ(board.Events()[0].at, *reset);
-
-  WatchdogStart();
-  clock.Advance(30s);
-  WatchdogStop();
-  EXPECT_FALSE(board.NextWatchdogReset()) << profile;
-  clock.Advance(std::chrono::hours{3});
-  EXPECT_EQ(board.Events().size(), 1u) << profile;
-}
-
-TEST(BoardWatchdog, SuperIoResetsAnUnfedBoard) { ExpectWatchdogBehaviour("rtc-a2-amd", sim::EventSource::SuperIo); }
-
-TEST(BoardWatchdog, McuResetsAnUnfedBoard) { ExpectWatchdogBehaviour("mcu-intel-i2c", sim::EventSource::Mcu); }
 
 }  // namespace
 }  // namespace vesk
