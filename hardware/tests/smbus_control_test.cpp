@@ -186,7 +186,6 @@ TEST(I2cTransfer, WriteAndReadSendTheirCommandsInOrder) {
   const Lines read{kTar, kStatus, kRaw, "mw 0x9152E010 0x405", kRaw, kTxflr, kStatus,
                    kRaw, kStatus, "mw 0x9152E010 0x300", kRaw, kStatus, "mr 0x9152E010"};
   EXPECT_EQ(MemoryOps(bench.rig.board.Log()), read);
-  EXPECT_TRUE(bench.Commands().empty());
 }
 
 TEST(I2cTransfer, AddressNobodyAcknowledgesFailsBothOperations) {

@@ -68,7 +68,6 @@ TEST(InfoCheckValid, JudgesTheJoinedFirstFiveStringsOfTheStructureWithHandle0x00
       {"switch in lower case", Board({"RM415", "open"}), kSwitchedOff},
       {"switch as the fifth string", Board({"RM415", "b", "c", "d", "OPEN"}), "accepted"},
       {"switch only as the sixth string", Board({"RM415", "b", "c", "d", "e", "OPEN"}), kSwitchedOff},
-      {"no strings", Board({}), kNotCompatible},
       {"empty table", {}, kNotCompatible},
       {"handle bytes 00 02 are 0x0200", Board({"RM415", "OPEN"}, 0x0200), kNotCompatible},
       {"any type with the handle", Concat({Structure(0x7E, 0x0002, {"RM415 OPEN"}), EndOfTable()}), "accepted"},
