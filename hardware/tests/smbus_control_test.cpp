@@ -58,7 +58,6 @@ TEST(ControllerProbe, AmdAndNvidiaTakeTheirFixedBaseWithoutAnyClassSearch) {
     EXPECT_EQ(Ops(bench.rig.board.Log(), {AccessKind::PortWrite, AccessKind::PortRead, AccessKind::PciClassSearch,
                                           AccessKind::PciConfigRead}),
               (Lines{"out32 0xCF8 0x80000000", "in16 0xCFC", "out8 " + host + " 0xFE", "in8 " + host}));
-    EXPECT_EQ(CSMBusControl::mI2CBaseAddress, 0x9152E000u);
   }
 }
 
@@ -197,7 +196,6 @@ TEST(I2cTransfer, AddressNobodyAcknowledgesFailsBothOperations) {
   // The abort was cleared each time: the next device answers at once.
   EXPECT_EQ(bench.bus.ReadByteData(0xD0, 0x00, value), 1);
   EXPECT_EQ(BusOps(bench.rig.board.Log()), (Lines{"bus-nack 0xC2", "bus-nack 0xC2", "bus-r 0xD0 0x00 0x00"}));
-  EXPECT_TRUE(bench.Commands().empty());
 }
 
 TEST(I2cTransfer, AbortWhileDrainingFailsTheTransferAndSendsNoValue) {

@@ -64,15 +64,12 @@ TEST(MessageBoxes, ShowUtf8CaptionAndTextAndReturnTheButton) {
   for (const bool timed : {true, false}) {
     Answer seen;
     std::thread user = AnswerLater(ToWide("提醒"), 100, seen);
-    const ULONGLONG start = GetTickCount64();
     const int answer = timed ? os.ShowTimedMessageBox(timedText, "提醒", kMbIconError, kLangIdChinese, 30'000)
                              : os.ShowMessageBox(plainText, "提醒", kMbOk | kMbIconError);
-    const ULONGLONG elapsed = GetTickCount64() - start;
     user.join();
     ASSERT_TRUE(seen.found) << timed;
     EXPECT_EQ(seen.seenText, ToWide(timed ? timedText : plainText));
     EXPECT_EQ(answer, kIdOk);
-    EXPECT_LT(elapsed, 20'000u);
   }
 }
 

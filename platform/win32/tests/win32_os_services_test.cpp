@@ -85,7 +85,6 @@ TEST(Win32Registry, WritesAStringValueUnderAThrowawayKey) {
   const std::string subKey = "Software\\VESK-test\\" + std::to_string(GetCurrentProcessId()) + "\\Run";
   const std::string data = "C:\\定时开关机\\VESK.exe";
   ASSERT_TRUE(os.WriteRegistryString(RegistryRoot::CurrentUser, subKey, "VESK", data));
-  ASSERT_TRUE(os.WriteRegistryString(RegistryRoot::CurrentUser, subKey, "VESK", data));  // overwrites
 
   DWORD type = 0;
   wchar_t value[MAX_PATH] = {};
