@@ -29,7 +29,6 @@ TEST(Holidays, FileLinesAndTheirFaults) {
       {"\xEF\xBB\xBF# closed\r\n\n2026-12-25 OFF  # Christmas\r\n 2026-12-24\t8:00-12:00 , 13:00-14:00\n",
        "2026-12-24 08:00-12:00,13:00-14:00;2026-12-25 off;"},
       {"2026-12-24 13:01-23:59,08:00-12:00,12:01-13:00", "2026-12-24 13:01-23:59,08:00-12:00,12:01-13:00;"},
-      {"# nothing\n\n", ""},
       {"2026-12-25 off\n2026-12-24", "Holidays.txt, line 2: " + bad + ignored},
       {"2026-12-24 08:00-12:00,", "Holidays.txt, line 1: " + bad + ignored},
       {"2026-02-29 off", "Holidays.txt, line 1: there is no such date" + ignored},
@@ -43,9 +42,6 @@ TEST(Holidays, FileLinesAndTheirFaults) {
        "Holidays.txt, line 3: this date is given on an earlier line too" + ignored},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(Parsed(text), expected) << text;
-
-  EXPECT_EQ(DescribeHolidayFileError({HolidayFault::kEndNotAfterStart, 4, 2}, kLangIdChinese).text,
-            "Holidays.txt 第4行：第二段：设置的结束时间不能早于或等于开始时间。\n整个文件已被忽略，按每周时间表运行。");
 }
 
 TEST(Holidays, FileIsReportedOncePerContentAndThenIgnoredWhole) {

