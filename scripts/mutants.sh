@@ -213,7 +213,7 @@ mutant editor-hour-beyond-list native ui/editor.cpp \
 mutant editor-save-aborts-shutdown native ui/editor.cpp \
   'if (m_ShutdownIssued != 0) {' 's/m_ShutdownIssued != 0/false/' "$ui_tests"
 mutant tick-warning-once native ui/clock_tick.cpp \
-  'if (m_WarningShown == 1 && sameShutdown) return;' 's/if (m_WarningShown == 1 \&\& sameShutdown) return;//' "$ui_tests"
+  'if (m_WarningShown == 1 && sameShutdown) return;' 's/m_WarningShown == 1 \&\& sameShutdown/false \&\& sameShutdown/' "$ui_tests"
 
 # ------------------------------------------------------------------ startup
 mutant startup-single-instance native app/startup.cpp \

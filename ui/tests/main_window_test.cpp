@@ -182,6 +182,13 @@ TEST(SaveAndClear, SaveWritesTheFileProgramsTheChipAndArms) {
 
   rig.RunUntil("2026-12-07 12:00:30");
   EXPECT_THAT(rig.Commands(), ElementsAre(::testing::StartsWith("12:00:0")));
+
+  // A save calls off the shutdown counting down; the tick issues it anew
+  // when the new timetable wants it.
+  ASSERT_TRUE(rig.Click("btnOk"));
+  rig.RunUntil("2026-12-07 12:00:35");
+  EXPECT_THAT(rig.Commands(), ElementsAre(::testing::StartsWith("12:00:0"), Ran("12:00:30", kAbort),
+                                          ::testing::StartsWith("12:00:3")));
 }
 
 // A read-only file: the window shows what the next start finds.
