@@ -47,26 +47,22 @@ TEST(Holidays, FileLinesAndTheirFaults) {
   for (const auto& [text, expected] : cases) EXPECT_EQ(Parsed(text), expected) << text;
 }
 
-// A copy caught half-way, a file held by another program, a file removed:
-// what is in force changes only for what two reads in a row agree on, and
+// What is in force changes only for what two reads in a row agree on, and
 // never for a file that merely cannot be read now.
 TEST(Holidays, FileCountsWhenTwoReadsAgreeAndABusyFileKeepsWhatIsInForce) {
   sim::VirtualClock clock;
   sim::SimulatedOs os{clock};
   HolidayFile file;
   const std::string path = HolidaysFilePath(os);
-  const auto put = [&](const std::string& text) { os.Files()[path].assign(text.begin(), text.end()); };
-  put("2026-12-25 off\n");
-  EXPECT_TRUE(file.Refresh(os, 1033));  // the run's first read counts at once
-  EXPECT_EQ(file.InForce().size(), 1u);
-
-  put("2026-12-25 off\n2026-12-3");
-  EXPECT_FALSE(file.Refresh(os, 1033));
-  put("2026-12-25 off\n2026-12-31 off\n");
-  EXPECT_FALSE(file.Refresh(os, 1033));
-  EXPECT_TRUE(file.Refresh(os, 1033));
-  EXPECT_EQ(file.InForce().size(), 2u);
-
+  const auto read = [&](const std::string& text, HolidayTake take = HolidayTake::kWhenConfirmed) {
+    os.Files()[path].assign(text.begin(), text.end());
+    if (text.empty()) os.Files().erase(path);  // no file
+    return file.Refresh(os, 1033, take);
+  };
+  EXPECT_TRUE(read("2026-12-25 off\n"));  // the run's first read counts at once
+  EXPECT_FALSE(read("2026-12-25 off\n2026-12-3"));  // a copy caught half-way
+  EXPECT_FALSE(read("2026-12-25 off\n2026-12-31 off\n"));
+  EXPECT_TRUE(read("2026-12-25 off\n2026-12-31 off\n"));
   os.LockFile(path, clock.Now() + std::chrono::seconds{10});
   EXPECT_FALSE(file.Refresh(os, 1033));
   EXPECT_EQ(file.NewReadFailure(), sim::SimulatedOs::kSharingViolation);
@@ -74,28 +70,18 @@ TEST(Holidays, FileCountsWhenTwoReadsAgreeAndABusyFileKeepsWhatIsInForce) {
   EXPECT_EQ(file.NewReadFailure(), "");  // once a spell
   EXPECT_EQ(file.InForce().size(), 2u);
   clock.Advance(std::chrono::seconds{10});
+  EXPECT_FALSE(read(""));
+  EXPECT_TRUE(read(""));  // gone for good: none
 
-  os.Files().erase(path);
-  EXPECT_FALSE(file.Refresh(os, 1033));
-  EXPECT_TRUE(file.Refresh(os, 1033));
-  EXPECT_TRUE(file.InForce().empty());
-
-  // A refused content is told once and counts as none; the program's own
-  // save counts at once; 65536 bytes are read, one more is refused.
-  put("2026-12-25 off\n2026-12-31 of\n");
-  for (int read = 0; read < 3; ++read) EXPECT_FALSE(file.Refresh(os, 1033));
-  EXPECT_EQ(file.Refusal().line, 2);
+  // The program's own save counts at once; 65536 bytes are read, one more
+  // is refused, and told once.
   std::string longest = "2026-12-25 off\n";
   longest.resize(kHolidaysFileMaxBytes, '#');
-  put(longest);
-  EXPECT_TRUE(file.Refresh(os, 1033, HolidayTake::kAtOnce));
-  EXPECT_EQ(file.Refusal().fault, HolidayFault::kNone);
-  put(longest + "#");
-  EXPECT_TRUE(file.Refresh(os, 1033, HolidayTake::kAtOnce));
-  EXPECT_TRUE(file.InForce().empty());
-  ASSERT_EQ(os.MessageBoxes().size(), 2u);
-  EXPECT_EQ(os.MessageBoxes()[0].text.rfind("Holidays.txt, line 2: ", 0), 0u);
-  EXPECT_EQ(os.MessageBoxes()[1].text.rfind("Holidays.txt: the file is longer than 65536 bytes.", 0), 0u);
+  EXPECT_TRUE(read(longest, HolidayTake::kAtOnce));
+  EXPECT_TRUE(read(longest + "#", HolidayTake::kAtOnce));
+  EXPECT_FALSE(read(longest + "#"));
+  ASSERT_EQ(os.MessageBoxes().size(), 1u);
+  EXPECT_EQ(os.MessageBoxes()[0].text.rfind("Holidays.txt: the file is longer than 65536 bytes.", 0), 0u);
 }
 
 // The office week, Monday to Friday 08:00-17:30, around Christmas 2026

@@ -2,7 +2,6 @@
 // warning and the notice, the shutdown minute, the alarm refresh and the
 // watchdog feed.
 #include <algorithm>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -77,30 +76,24 @@ TEST(AlarmRefresh, MicroControllerEveryTime) {
   EXPECT_EQ(std::count(writes.begin(), writes.end(), "bus-w 0xC2 0x05 0x03"), 12);
 }
 
-// A chip that never holds the wake-up is tried at every refresh; the
-// history and the event log hear when that begins and ends, whatever the
-// length (hours here, as a day would take minutes with the sanitisers).
-TEST(AlarmRefresh, AChipFailingForHoursIsLoggedWhenItBeginsAndEnds) {
+// A chip that never holds the wake-up: the logs hear when that begins and
+// ends (an hour here: a day takes minutes under the sanitisers).
+TEST(AlarmRefresh, AChipFailingForAnHourIsLoggedWhenItBeginsAndEnds) {
   WindowRig rig{"mcu-amd", "2026-12-07 10:00:00"};
   history::History record(rig.machine.os);
   history::ScopedHistory installed(record);
   rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
   rig.machine.board.Mcu()->LoseWakeWrites(1000000);
   rig.Start();
-  rig.RunUntil("2026-12-07 13:00:00");
+  rig.RunUntil("2026-12-07 11:00:00");
   rig.machine.board.Mcu()->KeepWakeWrites();
   rig.RunFor(10);
   const auto& log = rig.machine.os.Files()[history::FilePath(rig.machine.os)];
-  std::vector<std::string> checks;
-  std::istringstream lines(std::string(log.begin(), log.end()));
-  for (std::string line; std::getline(lines, line);) {
-    if (line.find(" wakeup-check ") != std::string::npos) checks.push_back(line.substr(26));
-  }
-  ASSERT_EQ(checks.size(), 2u);
-  EXPECT_EQ(checks[0], "wakeup-check result=failed");
-  EXPECT_THAT(checks[1], ::testing::MatchesRegex("wakeup-check result=ok failed-checks=2[0-9]{3}"));
+  const std::string text(log.begin(), log.end());
+  EXPECT_THAT(text, ::testing::ContainsRegex(" wakeup-check result=failed\n.* wakeup-check result=ok "
+                                             "failed-checks=7[0-9][0-9]\n"));
+  EXPECT_EQ(text.find("wakeup-check result=failed"), text.rfind("wakeup-check result=failed"));
   EXPECT_LE(rig.machine.os.EventLogEntries().size(), 5u);
-  EXPECT_EQ(rig.MessageTexts().size(), 1u);  // the notice, once
 }
 
 // Which watchdog is fed is the hardware layer's choice; the window feeds

@@ -45,20 +45,14 @@ std::vector<std::string> Only(const std::vector<std::string>& lines, const std::
   return kept;
 }
 
-// A file on the host for "disk write"; its path.
-std::string HostFile(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + "vesk-holidays-" + name;
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
-}
-
 // A working Saturday (the week has none) while "Holidays.txt" is held by a
-// copy, caught half-written, or without its exceptions for a while: the
-// board stays on until the Saturday's period ends.
+// copy, caught half-written, or without its exceptions for a while.
 TEST(HolidaysOnTheMachine, AWorkingSaturdayOutlastsABusyHalfWrittenOrEmptiedFile) {
   const std::string saturday = "2026-12-12 08:00-16:00\n";
-  const std::string whole = HostFile("whole.txt", saturday);
-  const std::string none = HostFile("none.txt", "# nothing this month\n");
+  const std::string whole = ::testing::TempDir() + "vesk-holidays-whole.txt";
+  const std::string none = ::testing::TempDir() + "vesk-holidays-none.txt";
+  std::ofstream(whole, std::ios::binary) << saturday;
+  std::ofstream(none, std::ios::binary) << "# nothing this month\n";
   const std::string scripts[] = {
       "2026-12-12 10:00:00 disk lock Holidays.txt 10\n",
       "2026-12-12 09:59:59 disk cut Holidays.txt 15\n2026-12-12 10:00:02 disk write Holidays.txt " + whole + "\n",
@@ -72,14 +66,11 @@ TEST(HolidaysOnTheMachine, AWorkingSaturdayOutlastsABusyHalfWrittenOrEmptiedFile
     ASSERT_FALSE(Only(run, "off").empty());
     EXPECT_EQ(Only(run, "off").front(), "2026-12-12 16:00:30 off");
     EXPECT_THAT(Only(run, "message"), ::testing::IsEmpty());
-    EXPECT_THAT(Only(run, "action"), ::testing::Each(::testing::Not(::testing::HasSubstr("failed="))));
     commands = Only(run, "command");
   }
-  // Without its exceptions for long enough, the shutdown began; once they
-  // were back it was called off.
+  // Without its exceptions long enough, the shutdown began; called off after.
   ASSERT_GE(commands.size(), 2u);
-  EXPECT_THAT(commands[0], ::testing::StartsWith("2026-12-12 10:00:"));
-  EXPECT_THAT(commands[0], ::testing::HasSubstr("shutdown -s -f -t 30"));
+  EXPECT_THAT(commands[0], ::testing::MatchesRegex("2026-12-12 10:00:.* shutdown -s -f -t 30\""));
   EXPECT_THAT(commands[1], ::testing::HasSubstr("shutdown -a"));
 }
 
