@@ -94,8 +94,7 @@ void CDuiFrameWnd::FollowTheClock(const LocalTime& now) {
 // One warning for each shutdown that will take place, none for one that a
 // power-on within three minutes skips.
 void CDuiFrameWnd::WarnOfComingShutdown() {
-  const auto coming = ComingShutdownAt(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_.GetLocalTime(),
-                                       InForceHolidays());
+  const auto coming = ComingShutdown(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_, InForceHolidays());
   if (!coming) {
     m_WarningShown = 0;
     return;
@@ -121,8 +120,9 @@ void CDuiFrameWnd::RaiseWarning() {
     delete warning;
   }
   m_WarningShown = 1;
-  history::Record("warning",
-                  {{"shutdown", history::WeekTime(GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_))}});
+  // The shutdown warned of, which a power-on within three minutes may have
+  // put beyond the next one.
+  history::Record("warning", {{"shutdown", history::WeekTime(m_WarnedShutdown)}});
   ShowShutdownNotice(IsChinese(LangID) ? kNoticeChinese : kNoticeEnglish);
 }
 

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "history/history.h"
+#include "schedule/holidays.h"
+#include "sim/os/time_zone.h"
 #include "ui/tests/window_rig.h"
 
 namespace vesk::ui::testing {
@@ -45,6 +48,85 @@ TEST(ClockTick, WarningNoticeAndOneShutdownAtTheMinute) {
   rig.RunUntil("2026-12-07 18:10:00");
   EXPECT_THAT(rig.Commands(), ElementsAre(Ran("18:00:00", kShutdown)));
   EXPECT_EQ(rig.Warnings().size(), 1u);
+}
+
+// The history's warning and shutdown lines of a run ("HH:MM warning ...").
+struct Recorded {
+  explicit Recorded(WindowRig& owner) : rig(owner) {}
+  std::vector<std::string> Lines() {
+    std::vector<std::string> kept;
+    const auto& bytes = rig.machine.os.Files()[history::FilePath(rig.machine.os)];
+    std::string line;
+    for (const char c : bytes) {
+      if (c != '\n') {
+        line += c;
+        continue;
+      }
+      const std::string event = line.substr(26);
+      if (event.rfind("warning", 0) == 0 || event.rfind("shutdown ", 0) == 0) {
+        kept.push_back(line.substr(11, 5) + " " + event.substr(0, event.find(" command")));
+      }
+      line.clear();
+    }
+    return kept;
+  }
+  WindowRig& rig;
+  history::History history{rig.machine.os};
+  history::ScopedHistory installed{history};
+};
+
+// The warning names the shutdown that will take place, and comes five real
+// minutes before it: on a short holiday, and when the period ends inside the
+// hour that springing forward skips (Berlin, 29 March 2026, 02:00 -> 03:00).
+TEST(ClockTick, WarningNamesTheShutdownItWarnsOfFiveRealMinutesAhead) {
+  {
+    WindowRig rig{"mcu-amd", "2026-12-07 11:50:00"};
+    rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
+    const std::string holidays = "2026-12-07 08:00-12:00\n";
+    rig.machine.os.Files()[HolidaysFilePath(rig.machine.os)].assign(holidays.begin(), holidays.end());
+    Recorded recorded{rig};
+    rig.Start();
+    rig.RunUntil("2026-12-07 12:01:00");
+    EXPECT_THAT(recorded.Lines(), ElementsAre("11:55 warning shutdown=\"1 12:00\"", "12:00 shutdown"));
+  }
+  {
+    WindowRig rig{"mcu-amd", "2026-03-29 00:40:00"};  // UTC: 01:40 in Berlin
+    rig.machine.os.SetTimeZone(sim::TimeZone::Named("Europe/Berlin").value());
+    rig.SetFile(Daily(HM(0, 30), HM(2, 30)));
+    Recorded recorded{rig};
+    rig.Start();
+    rig.RunUntil("2026-03-29 01:01:00");
+    EXPECT_THAT(recorded.Lines(), ElementsAre("01:55 warning shutdown=\"0 03:00\"", "03:00 shutdown"));
+  }
+}
+
+// The warning comes again for a shutdown that is again ahead: after a time
+// sync set the clock back past the warning, and for the next period's end
+// after a shutdown the system did not carry out (the program ran on). Once
+// that next period runs, its end is shut down as well.
+TEST(ClockTick, WarningAndShutdownComeAgainForAShutdownAgainAhead) {
+  {
+    WindowRig rig{"mcu-amd", "2026-12-07 17:54:50"};
+    rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
+    Recorded recorded{rig};
+    rig.Start();
+    rig.RunUntil("2026-12-07 17:57:00");
+    rig.machine.os.SetLocalClock(At("2026-12-07 17:00:00"));
+    rig.RunUntil("2026-12-07 18:58:00");  // the local clock: 18:01
+    EXPECT_THAT(recorded.Lines(), ElementsAre("17:55 warning shutdown=\"1 18:00\"", "17:55 warning shutdown=\"1 18:00\"",
+                                              "18:00 shutdown"));
+  }
+  {
+    WindowRig rig{"mcu-amd", "2026-12-07 17:54:50"};
+    WeekSchedule week = Daily(HM(8, 0), HM(18, 0));
+    for (auto& day : week.Days) day.Phases[1] = {1, HM(18, 10), HM(18, 20)};
+    rig.SetFile(week);
+    Recorded recorded{rig};
+    rig.Start();
+    rig.RunUntil("2026-12-07 18:21:00");
+    EXPECT_THAT(recorded.Lines(), ElementsAre("17:55 warning shutdown=\"1 18:00\"", "18:00 shutdown",
+                                              "18:15 warning shutdown=\"1 18:20\"", "18:20 shutdown"));
+  }
 }
 
 // The RTC is written when the next power-on moves on (a phase began) and
