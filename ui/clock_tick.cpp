@@ -137,11 +137,8 @@ void CDuiFrameWnd::RefreshNextEvents() {
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  const auto weekday = static_cast<uint8_t>(powerOn.wDayOfWeek);
-  const auto hour = static_cast<uint8_t>(powerOn.wHour);
-  const auto minute = static_cast<uint8_t>(powerOn.wMinute);
-  if (WakeAlarmNeedsWrite(weekday, hour, minute)) {
-    const auto check = ProgramWakeAlarm(weekday, hour, minute);
+  if (WakeAlarmNeedsWrite(powerOn)) {
+    const auto check = ProgramWakeAlarm(powerOn);
     RecordWakeUp(powerOn);
     NoteWakeCheck(check);
     SetEventLabel(main_skin::kLastPoweronTime, powerOn);
