@@ -40,11 +40,7 @@ struct ChipTimeCase {
   const char* chip;   // the chip's clock then, "YYYY-MM-DD HH:MM"
 };
 
-LocalTime Weekly(uint16_t weekday, uint16_t hour, uint16_t minute) {
-  LocalTime t = Record(0, 0, 0, hour, minute);
-  t.wDayOfWeek = weekday;
-  return t;
-}
+LocalTime Weekly(uint16_t weekday, uint16_t hour, uint16_t minute) { return {0, 0, weekday, 0, hour, minute}; }
 
 // A power-on with its date (1 March 2026 was a Sunday).
 LocalTime Dated(int year, int month, int day, int hour, int minute) {

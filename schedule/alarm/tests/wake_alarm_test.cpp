@@ -11,13 +11,7 @@ using testing::At;
 using testing::ProgramOnBoard;
 
 // A power-on by weekday, hour and minute alone.
-LocalTime PowerOn(uint16_t weekday, uint16_t hour, uint16_t minute) {
-  LocalTime t;
-  t.wDayOfWeek = weekday;
-  t.wHour = hour;
-  t.wMinute = minute;
-  return t;
-}
+LocalTime PowerOn(uint16_t weekday, uint16_t hour, uint16_t minute) { return {0, 0, weekday, 0, hour, minute}; }
 
 struct AlarmProgram : ProgramOnBoard {
   AlarmProgram(std::string_view profile, sim::SimTime start) : ProgramOnBoard(profile, start) {
