@@ -65,6 +65,13 @@ constexpr uint32_t kRxFifoDrainLimit = 256;
 // --- probe and Init ---
 
 int CSMBusControl::Init() {
+  if (Transfers() != nullptr) {
+    // The module that carries the transfers found its controller itself:
+    // an SMBus host, and no ports of ours to probe or ready.
+    mMode = kControllerModeSmbus;
+    mI2CBaseAddress = kI2cControllerBase;
+    return static_cast<int>(mMode);
+  }
   mMode = static_cast<uint32_t>(Probe());
   if (mMode == kControllerModeSmbus && SmbusReady()) {
     WriteHost(kSmbHstSts, kStsClearAll);
@@ -129,8 +136,13 @@ uint16_t CSMBusControl::StoredDeviceId() {
 
 // --- the two byte operations ---
 
+BusTransfers* CSMBusControl::Transfers() const { return driver_ != nullptr ? driver_->Transfers() : nullptr; }
+
 int CSMBusControl::WriteByteData(uint8_t address, uint8_t reg, uint8_t value) {
   if (driver_ == nullptr || os_ == nullptr) return 0;
+  if (BusTransfers* transfers = Transfers()) {
+    return transfers->SmbusWriteByteData(static_cast<uint8_t>(address >> 1), reg, value) ? 1 : 0;
+  }
   if (mMode == kControllerModeI2c) {
     const auto address7 = static_cast<uint8_t>(address >> 1);
     if (I2CWriteByte(address7, reg, true, false) == 0) return 0;
@@ -141,6 +153,9 @@ int CSMBusControl::WriteByteData(uint8_t address, uint8_t reg, uint8_t value) {
 
 int CSMBusControl::ReadByteData(uint8_t address, uint8_t reg, uint8_t& value) {
   if (driver_ == nullptr || os_ == nullptr) return 0;
+  if (BusTransfers* transfers = Transfers()) {
+    return transfers->SmbusReadByteData(static_cast<uint8_t>(address >> 1), reg, value) ? 1 : 0;
+  }
   if (mMode == kControllerModeI2c) {
     const auto address7 = static_cast<uint8_t>(address >> 1);
     if (I2CWriteByte(address7, reg, true, false) == 0) return 0;

@@ -94,7 +94,7 @@ struct StartupRig {
         firmware(sim::NamedFirmwareTable(table).value()),
         notes(machine.driver, journal),
         com(notes),
-        host{machine.os, machine.driver, firmware, com, kInstance, [this] {
+        host{machine.os, machine.driver, firmware, com, kInstance, [this](DriverAccess&) {
                return std::make_unique<RecordingWindow>(notes, window, whileModal, windowCreates);
              }} {
     machine.os.SetModulePath("C:\\VESK\\VESK.exe");
@@ -170,8 +170,13 @@ TEST(StartupEnds, FiveFailedDriverStartsThenNoWindow) {
     uint16_t langId;
     const char* box;
   };
-  for (const Case& c : {Case{1033, "Notice: Notice that VESK driver cannot be loaded !"},
-                        Case{2052, "提示: 驱动加载失败！"}}) {
+  // The box names both ways to the hardware: what to install, what to put
+  // beside the program.
+  for (const Case& c : {Case{1033, "Notice: Notice that VESK driver cannot be loaded ! Install PawnIO and put "
+                                   "SmbusI801.bin, SmbusPIIX4.bin and LpcIO.bin beside VESK.exe, or put "
+                                   "WinRing0x64.dll and WinIo64.dll beside VESK.exe."},
+                        Case{2052, "提示: 驱动加载失败！请安装 PawnIO 并把 SmbusI801.bin、SmbusPIIX4.bin 和 LpcIO.bin "
+                                   "放在 VESK.exe 旁边，或把 WinRing0x64.dll 和 WinIo64.dll 放在 VESK.exe 旁边。"}}) {
     StartupRig rig;
     rig.machine.os.SetLangId(c.langId);
     rig.machine.driver.FailPortLibraryInit();

@@ -437,7 +437,7 @@ class Machine::Impl {
     Emit("start");
 
     bool over = false;
-    AppHost host{os_, *driver_, firmware_, com_, nullptr, [this] { return MakeFrameWindow(os_, *driver_); }};
+    AppHost host{os_, *driver_, firmware_, com_, nullptr, [this](DriverAccess& chosen) { return MakeFrameWindow(os_, chosen); }};
     try {
       const int code = RunVesk(host);
       Emit("exit code=" + std::to_string(code));
@@ -465,7 +465,7 @@ class Machine::Impl {
   void StartSecondInstance() {
     Emit("start");
     SimulatedDriverAccess driver{board_};
-    AppHost host{os_, driver, firmware_, com_, nullptr, [this, &driver] { return MakeFrameWindow(os_, driver); }};
+    AppHost host{os_, driver, firmware_, com_, nullptr, [this](DriverAccess& chosen) { return MakeFrameWindow(os_, chosen); }};
     try {
       Emit("exit code=" + std::to_string(RunVesk(host)));
     } catch (const SimulatedProcessExit& exit) {
