@@ -10,7 +10,10 @@
 
 #include "app/startup.h"
 #include "hardware/hardware_globals.h"
+#include "hardware/pawnio/pawnio_path.h"
+#include "history/history.h"
 #include "sim/board/board_rig.h"
+#include "sim/board/simulated_pawnio.h"
 #include "sim/firmware/firmware_tables.h"
 #include "ui/framework/paint_manager.h"
 #include "ui/ui_globals.h"
@@ -252,6 +255,42 @@ TEST(StartupExit, RunsInOrderAndStopsTheWatchdogStartupsOwnProbeFound) {
     expected.insert(expected.end(), c.stop.begin(), c.stop.end());
     expected.insert(expected.end(), {"Cmd.exe /C shutdown -a", "DeinitializeOls", "ShutdownWinIo", "window destroyed"});
     EXPECT_THAT(rig.From("modal loop ended"), ElementsAreArray(expected)) << c.profile;
+  }
+}
+
+// PawnIO where its modules serve the board (and LpcIO is there when the
+// watchdog is the Super I/O's), the libraries otherwise; the history names
+// the way taken, and the exit releases that way only.
+TEST(StartupDrivers, PawnIoWhereItsModulesServeTheBoardOtherwiseTheLibraries) {
+  struct Case {
+    const char* profile;
+    std::vector<const char*> modules;
+    const char* line;
+  };
+  const std::vector<const char*> all{kSmbusI801Module, kSmbusPiix4Module, kLpcIoModule};
+  for (const Case& c : {Case{"mcu-intel-smbus", {kSmbusI801Module}, "drivers path=pawnio module=SmbusI801"},
+                        Case{"rtc-a2-amd", all, "drivers path=pawnio module=SmbusPIIX4"},
+                        Case{"rtc-a2-amd", {kSmbusPiix4Module}, "drivers path=libraries"},
+                        Case{"mcu-nvidia", all, "drivers path=libraries"}}) {
+    StartupRig rig{c.profile};
+    sim::SimulatedPawnIo pawnio{rig.machine.board, [&](sim::Microseconds wait) {
+                                  rig.machine.os.DelayMicroseconds(static_cast<uint32_t>(wait.count()));
+                                }};
+    rig.host.pawnio = &pawnio;
+    for (const char* name : c.modules) {
+      rig.machine.os.Files()[std::string("C:\\VESK\\") + name + kModuleFileExtension] = sim::TestModuleImage(name);
+    }
+    std::size_t handlesWhileRunning = 0;
+    rig.whileModal = [&] { handlesWhileRunning = pawnio.OpenHandles(); };
+    EXPECT_EQ(rig.Run(), 0);
+    const auto& log = rig.machine.os.Files()["C:\\VESK\\" + std::string(history::kFileName)];
+    EXPECT_THAT(std::string(log.begin(), log.end()), ::testing::HasSubstr(std::string(" ") + c.line + "\n"));
+    const bool pawnioUsed = std::string(c.line).find("pawnio") != std::string::npos;
+    EXPECT_EQ(handlesWhileRunning, pawnioUsed ? c.modules.size() == 1 ? 1u : 2u : 0u) << c.profile;
+    EXPECT_EQ(pawnio.OpenHandles(), 0u) << "nothing left open";
+    const bool librariesTouched = !rig.machine.driver.LibraryCalls().empty();
+    EXPECT_EQ(librariesTouched, !pawnioUsed) << c.profile;
+    EXPECT_EQ(rig.machine.driver.UnreadyAccesses(), 0u);
   }
 }
 
