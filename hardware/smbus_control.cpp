@@ -36,6 +36,9 @@ constexpr uint8_t kStsClearAll = 0xFE; // every status bit but host busy
 constexpr uint8_t kCntStart = 0x40;
 constexpr uint8_t kCntByteData = 0x08; // command bits 4..2 = 010b
 constexpr uint8_t kAddressRead = 0x01;
+// The devices get the same 10 ms after every transfer on either way to the
+// host: the micro-controller's firmware is not ours, and its pace is the
+// one it has always been given.
 constexpr uint32_t kSmbusSettleMs = 10;
 
 // DesignWare DW_apb_i2c registers (offsets from mI2CBaseAddress).
@@ -141,7 +144,9 @@ BusTransfers* CSMBusControl::Transfers() const { return driver_ != nullptr ? dri
 int CSMBusControl::WriteByteData(uint8_t address, uint8_t reg, uint8_t value) {
   if (driver_ == nullptr || os_ == nullptr) return 0;
   if (BusTransfers* transfers = Transfers()) {
-    return transfers->SmbusWriteByteData(static_cast<uint8_t>(address >> 1), reg, value) ? 1 : 0;
+    const bool done = transfers->SmbusWriteByteData(static_cast<uint8_t>(address >> 1), reg, value);
+    os_->Sleep(kSmbusSettleMs);
+    return done ? 1 : 0;
   }
   if (mMode == kControllerModeI2c) {
     const auto address7 = static_cast<uint8_t>(address >> 1);
@@ -154,7 +159,9 @@ int CSMBusControl::WriteByteData(uint8_t address, uint8_t reg, uint8_t value) {
 int CSMBusControl::ReadByteData(uint8_t address, uint8_t reg, uint8_t& value) {
   if (driver_ == nullptr || os_ == nullptr) return 0;
   if (BusTransfers* transfers = Transfers()) {
-    return transfers->SmbusReadByteData(static_cast<uint8_t>(address >> 1), reg, value) ? 1 : 0;
+    const bool done = transfers->SmbusReadByteData(static_cast<uint8_t>(address >> 1), reg, value);
+    os_->Sleep(kSmbusSettleMs);
+    return done ? 1 : 0;
   }
   if (mMode == kControllerModeI2c) {
     const auto address7 = static_cast<uint8_t>(address >> 1);

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "hardware/pawnio/pawnio_path.h"
 #include "sim/board/smbus_host.h"
 
 namespace vesk::sim {
@@ -35,7 +36,7 @@ constexpr std::array<uint16_t, 2> kSlotDataPort{0x2F, 0x4F};
 }  // namespace
 
 std::vector<uint8_t> TestModuleImage(std::string_view name) {
-  if (name != "SmbusI801" && name != "SmbusPIIX4" && name != "LpcIO") return {};
+  if (name != kSmbusI801Module && name != kSmbusPiix4Module && name != kLpcIoModule) return {};
   std::string text = std::string(kImageSignature) + std::string(name) + "\n";
   return {text.begin(), text.end()};
 }
@@ -68,13 +69,13 @@ PawnIoResult SimulatedPawnIo::Load(PawnIoHandle handle, std::span<const uint8_t>
   };
   // A module's start-up looks for its controller and refuses a board
   // without it.
-  if (is("SmbusI801")) {
+  if (is(kSmbusI801Module)) {
     if (controller != ControllerKind::IntelSmbus) return FromNtStatus(kStatusNoSuchDevice);
     open->module = Module::I801;
-  } else if (is("SmbusPIIX4")) {
+  } else if (is(kSmbusPiix4Module)) {
     if (controller != ControllerKind::Amd) return FromNtStatus(kStatusNoSuchDevice);
     open->module = Module::Piix4;
-  } else if (is("LpcIO")) {
+  } else if (is(kLpcIoModule)) {
     open->module = Module::LpcIo;
   } else {
     return FromNtStatus(kStatusInvalidImageFormat);
