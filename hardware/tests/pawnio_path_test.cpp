@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "hardware/bus_lock.h"
 #include "hardware/driver_paths.h"
 #include "hardware/watchdog.h"
 #include "hardware/tests/hardware_rig.h"
@@ -109,6 +110,22 @@ TEST(PawnIoPath, AFlaggedTransferFailsAndLeavesTheCallersByte) {
   EXPECT_EQ(g_Bus.WriteByteData(0xC2, 0x0A, 60), 0) << "a write the host flagged is no success";
   EXPECT_EQ(g_Bus.ReadByteData(0xC2, 0x00, byte), 0);
   EXPECT_EQ(byte, 0x5A);
+}
+
+// The modules leave the locking to their callers: a transfer and a Super
+// I/O sequence wait for the locks other hardware tools share, as on the
+// libraries' way, and with a lock held elsewhere nothing reaches the board.
+TEST(PawnIoPath, TransfersAndSuperIoSequencesStayOutWhileAnotherToolHoldsTheirLock) {
+  PawnIoBoard board{"rtc-a2-amd"};
+  ASSERT_TRUE(board.Open());
+  board.rig.os.Locks().HoldElsewhere(kSmbusLockName, true);
+  board.rig.os.Locks().HoldElsewhere(kIsaBusLockName, true);
+  uint8_t byte = 0;
+  EXPECT_EQ(g_Bus.ReadByteData(0xA2, 0x02, byte), 0);
+  WatchdogKick();
+  EXPECT_TRUE(board.rig.board.Log().empty());
+  board.rig.os.Locks().HoldElsewhere(kSmbusLockName, false);
+  EXPECT_EQ(g_Bus.ReadByteData(0xA2, 0x02, byte), 1);
 }
 
 TEST(PawnIoPath, APiix4PortAnotherProgramSelectedIsPutBackAfterEachTransfer) {

@@ -125,14 +125,20 @@ run_case() {  # name, driver step, chassis_version
 }
 check PrivateMountNamespace 0 ""
 
-# One phase, 10:00-11:00 three days from today: a wake-up to program, and no
-# shutdown or warning anywhere near the run.
+# Today 00:00-23:59 (outside every phase the shutdown is due at once) and
+# 10:00-11:00 three days ahead: a wake-up to program, and no shutdown or
+# warning near the run, which the PawnIO cases start before 23:30.
 week_ahead_timetable() {
   python3 -c '
 import struct, sys, datetime
-day = (datetime.datetime.now().isoweekday() + 3) % 7   # 0 = Sunday
-week = [[(1, 600, 660) if d == day and p == 0 else (0, 0, 0) for p in range(3)] for d in range(7)]
+today = datetime.datetime.now().isoweekday() % 7   # 0 = Sunday
+phases = {today: (1, 0, 23 * 60 + 59), (today + 3) % 7: (1, 600, 660)}
+week = [[phases.get(d, (0, 0, 0)) if p == 0 else (0, 0, 0) for p in range(3)] for d in range(7)]
 sys.stdout.buffer.write(b"".join(struct.pack("<3H", *phase) for d in week for phase in d))'
+}
+not_too_late() {  # waits past midnight when the day's phase would end during the runs
+  local minute=$((10#$(date +%H) * 60 + 10#$(date +%M)))
+  if (( minute >= 23 * 60 + 30 )); then sleep $(( (24 * 60 - minute) * 60 + 30 )); fi
 }
 
 run_case other-board box "H610M OPEN"
@@ -157,27 +163,30 @@ check OnlyTheShutdownAbortIsRun $? "shutdown command lines: $(echo $shutdowns)"
 
 # --- the PawnIO way ---
 history() { tr -d '\r' <"$folder/VESK.log" 2>/dev/null; }
+ran_no_shutdown() { ! history | grep -q ' shutdown command='; }
 # How often the stand-in saw a module call that succeeded.
 calls() { grep -c "^$1 status=0x00000000\$" "$folder/pawnio-trace.txt" 2>/dev/null; }
+seen() { echo "history: $(history | cut -c27- | tr '\n' '|') module calls: $(sort "$folder/pawnio-trace.txt" 2>/dev/null | uniq -c | sort -rn | head -n 8 | tr -s ' \n' ' ')"; }
 
-beside=modules installed=1 hold=45
+not_too_late
+beside=modules installed=1 hold=60
 export VESK_SIM_BOARD=mcu-intel-smbus
 run_case pawnio-intel-mcu exit "RM415 OPEN"
 [[ "$outcome" == "exit 0" && "$driver_saw" == *"exited through the tray menu "* ]] &&
   history | grep -q ' drivers path=pawnio module=SmbusI801$' && history | grep -q ' wakeup-check result=ok$' &&
-  history | grep -q ' watchdog action=stop kind=mcu$' &&
+  history | grep -q ' watchdog action=stop kind=mcu$' && ran_no_shutdown &&
   (( $(calls "ioctl_smbus_xfer 0x61 0x0 0xA 0x2 0x3C") >= 2 && $(calls "ioctl_smbus_xfer 0x61 0x0 0x9 0x2 0x0") >= 1 ))
-check PawnIoAloneRunsTheIntelSmbusMcuBoard $? "$outcome; $driver_saw; history: $(history | cut -c27- | tr '\n' '|')"
+check PawnIoAloneRunsTheIntelSmbusMcuBoard $? "$outcome; $driver_saw; $(seen)"
 
 export VESK_SIM_BOARD=rtc-a2-amd
 run_case pawnio-amd-rtc exit "RM415 OPEN"
 # Start and every feed: time-out 60 then the reset armed; the stop disarms.
 [[ "$outcome" == "exit 0" && "$driver_saw" == *"exited through the tray menu "* ]] &&
   history | grep -q ' drivers path=pawnio module=SmbusPIIX4$' && history | grep -q ' wakeup-check result=ok$' &&
-  history | grep -q ' watchdog action=stop kind=superio$' &&
+  history | grep -q ' watchdog action=stop kind=superio$' && ran_no_shutdown &&
   (( $(calls "ioctl_superio_outb 0x73 0x3C") >= 2 && $(calls "ioctl_superio_outb 0x72 0x0") >= 1 &&
      $(calls "ioctl_piix4_port_sel 0x0") >= 10 ))
-check PawnIoAloneRunsTheAmdBoardWithItsClockAndTheSuperIoWatchdog $? "$outcome; $driver_saw; history: $(history | cut -c27- | tr '\n' '|')"
+check PawnIoAloneRunsTheAmdBoardWithItsClockAndTheSuperIoWatchdog $? "$outcome; $driver_saw; $(seen)"
 
 # Both ways present: PawnIO is taken.
 beside=libraries,modules hold=0
@@ -198,7 +207,7 @@ run_case pawnio-nvidia box "RM415 OPEN"
 check PawnIoAloneOnTheNvidiaBoardEndsWithTheDriverMessage $? "$outcome; $driver_saw"
 
 locales="$prefix.locale"
-if [[ -d "$locales/zh_CN.UTF-8" ]] || localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8" >/dev/null 2>&1; then
+if [[ -d "$locales/zh_CN.UTF-8" ]] || { mkdir -p "$locales" && localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8" >/dev/null 2>&1; }; then
   export LOCPATH=$locales LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
   run_case pawnio-nvidia-zh box "RM415 OPEN"
   export LC_ALL=C.UTF-8 LANG=C.UTF-8 && unset LOCPATH
