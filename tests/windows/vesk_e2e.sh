@@ -165,8 +165,8 @@ check OnlyTheShutdownAbortIsRun $? "shutdown command lines: $(echo $shutdowns)"
 history() { tr -d '\r' <"$folder/VESK.log" 2>/dev/null; }
 ran_no_shutdown() { ! history | grep -q ' shutdown command='; }
 # How often the stand-in saw a module call that succeeded.
-calls() { grep -c "^$1 status=0x00000000\$" "$folder/pawnio-trace.txt" 2>/dev/null; }
-seen() { echo "history: $(history | cut -c27- | tr '\n' '|') module calls: $(sort "$folder/pawnio-trace.txt" 2>/dev/null | uniq -c | sort -rn | head -n 8 | tr -s ' \n' ' ')"; }
+calls() { tr -d '\r' <"$folder/pawnio-trace.txt" 2>/dev/null | grep -c "^$1 status=0x00000000\$"; }
+seen() { echo "history: $(history | cut -c27- | tr '\n' '|') module calls: $(tr -d '\r' <"$folder/pawnio-trace.txt" 2>/dev/null | sort | uniq -c | sort -rn | head -n 8 | tr -s ' \n' ' ')"; }
 
 not_too_late
 beside=modules installed=1 hold=60
