@@ -25,9 +25,9 @@ class PawnIoLibrary {
  public:
   virtual ~PawnIoLibrary() = default;
 
-  // Whether the library itself could be loaded; the calls below fail
-  // without it.
-  virtual bool Loaded() const = 0;
+  // Whether the library itself could be loaded (the first call loads it);
+  // the calls below fail without it.
+  virtual bool Loaded() = 0;
   virtual PawnIoResult Open(PawnIoHandle& handle) = 0;
   virtual PawnIoResult Load(PawnIoHandle handle, std::span<const uint8_t> module) = 0;
   // Runs the module's function `name`; `returned` is how many values it

@@ -36,13 +36,7 @@ struct WinPawnIoLibrary::Entries {
 
 WinPawnIoLibrary::WinPawnIoLibrary() : WinPawnIoLibrary(InstalledFolder()) {}
 
-WinPawnIoLibrary::WinPawnIoLibrary(const std::wstring& folder) {
-  if (!IsAbsolutePath(folder)) return;
-  std::wstring path = folder;
-  if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
-  auto entries = std::make_unique<Entries>(path + kLibraryName);
-  if (entries->ResolveAll()) entries_ = std::move(entries);
-}
+WinPawnIoLibrary::WinPawnIoLibrary(std::wstring folder) : folder_(std::move(folder)) {}
 
 WinPawnIoLibrary::~WinPawnIoLibrary() = default;
 
@@ -55,10 +49,19 @@ std::wstring WinPawnIoLibrary::InstalledFolder() {
   return folder + kPawnIoFolder;
 }
 
-bool WinPawnIoLibrary::Loaded() const { return entries_ != nullptr; }
+bool WinPawnIoLibrary::Loaded() {
+  if (!tried_ && IsAbsolutePath(folder_)) {
+    std::wstring path = folder_;
+    if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    auto entries = std::make_unique<Entries>(path + kLibraryName);
+    if (entries->ResolveAll()) entries_ = std::move(entries);
+  }
+  tried_ = true;
+  return entries_ != nullptr;
+}
 
 PawnIoResult WinPawnIoLibrary::Open(PawnIoHandle& handle) {
-  if (!entries_) return kNotLoaded;
+  if (!Loaded()) return kNotLoaded;
   HANDLE opened = nullptr;
   const HRESULT result = entries_->open(&opened);
   handle = opened;

@@ -12,10 +12,11 @@ namespace vesk {
 
 class WinPawnIoLibrary final : public PawnIoLibrary {
  public:
-  // From PawnIO's installed folder.
+  // From PawnIO's installed folder. Nothing is loaded before the first
+  // call: a second instance of the program leaves without touching it.
   WinPawnIoLibrary();
   // From another folder (the tests' stand-in); it must be absolute.
-  explicit WinPawnIoLibrary(const std::wstring& folder);
+  explicit WinPawnIoLibrary(std::wstring folder);
   ~WinPawnIoLibrary() override;
   WinPawnIoLibrary(const WinPawnIoLibrary&) = delete;
   WinPawnIoLibrary& operator=(const WinPawnIoLibrary&) = delete;
@@ -23,7 +24,7 @@ class WinPawnIoLibrary final : public PawnIoLibrary {
   // "C:\Program Files\PawnIO\", empty when the system does not say.
   static std::wstring InstalledFolder();
 
-  bool Loaded() const override;
+  bool Loaded() override;
   PawnIoResult Open(PawnIoHandle& handle) override;
   PawnIoResult Load(PawnIoHandle handle, std::span<const uint8_t> module) override;
   PawnIoResult Execute(PawnIoHandle handle, const char* name, std::span<const uint64_t> in,
@@ -32,6 +33,8 @@ class WinPawnIoLibrary final : public PawnIoLibrary {
 
  private:
   struct Entries;
+  std::wstring folder_;
+  bool tried_ = false;
   std::unique_ptr<Entries> entries_;
 };
 

@@ -45,7 +45,7 @@ class SimulatedPawnIo final : public PawnIoLibrary {
   using Wait = std::function<void(Microseconds)>;
   SimulatedPawnIo(Board& board, Wait wait) : board_(board), wait_(std::move(wait)) {}
 
-  bool Loaded() const override { return true; }
+  bool Loaded() override { return true; }
   PawnIoResult Open(PawnIoHandle& handle) override;
   PawnIoResult Load(PawnIoHandle handle, std::span<const uint8_t> module) override;
   PawnIoResult Execute(PawnIoHandle handle, const char* name, std::span<const uint64_t> in,
