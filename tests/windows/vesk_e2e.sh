@@ -33,8 +33,9 @@ if [[ "${1:-}" == --in-namespace ]]; then
     cd "$work" || exit 1
   WINEDEBUG=+process timeout 150 "$wine" VESK.exe 2>process.txt &
   program=$!
-  # Long enough for the watchdog's first feed (every 40 s) before the step.
-  sleep "$hold"
+  # Long enough after the window came for the watchdog's first feed (every
+  # 40 s) before the step.
+  if (( hold > 0 )); then timeout 120 "$wine" vesk_window_driver.exe wait 90 >/dev/null 2>&1; sleep "$hold"; fi
   # Wine writes the console's line ends as CR LF.
   timeout 120 "$wine" vesk_window_driver.exe "$step" 90 2>&1 | tr -d '\r' >driver.txt
   wait "$program"
@@ -169,7 +170,7 @@ calls() { tr -d '\r' <"$folder/pawnio-trace.txt" 2>/dev/null | grep -c "^$1 stat
 seen() { echo "history: $(history | cut -c27- | tr '\n' '|') module calls: $(tr -d '\r' <"$folder/pawnio-trace.txt" 2>/dev/null | sort | uniq -c | sort -rn | head -n 8 | tr -s ' \n' ' ')"; }
 
 export TZ=$(noon_zone)
-beside=modules installed=1 hold=55
+beside=modules installed=1 hold=45
 export VESK_SIM_BOARD=mcu-intel-smbus
 run_case pawnio-intel-mcu exit "RM415 OPEN"
 [[ "$outcome" == "exit 0" && "$driver_saw" == *"exited through the tray menu "* ]] &&
