@@ -194,8 +194,9 @@ msiexec "$work/pawnio.log" /i "$(windows_path "$work/pawnio/VESK-$next-x64.msi")
 check InstallWithPawnIoSucceeds "msiexec /i ended with $?" [ $? -eq 0 ]
 check PawnIoSetupRunsSilentlyOnce "PawnIO_setup.exe ran as: $(tr '\n' '|' <"$work/pawnio/PawnIO_setup.runs" 2>/dev/null)" \
   eval '[[ "$(tr -d "\r" <"$work/pawnio/PawnIO_setup.runs")" == "-install -silent" ]]'
+# Wine's msiexec may return before the deferred actions' lines reach the log.
 check PawnIoSetupResultIsLogged "the log does not give the setup's result" \
-  log_says "$work/pawnio.log" "PawnIO_setup.exe -install -silent ended with 0; PawnIO is installed"
+  eventually 20 log_says "$work/pawnio.log" "PawnIO_setup.exe -install -silent ended with 0; PawnIO is installed"
 check ModuleFilesCopied "a module file was not copied" modules_copied
 check NoWarningWhenPawnIoCanServe "warned although PawnIO and its modules are there" \
   eval '! log_says "$work/pawnio.log" "cannot reach the board"'
