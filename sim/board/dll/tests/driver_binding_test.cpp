@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "hardware/hardware_globals.h"
+#include "hardware/bus_lock.h"
 #include "hardware/smbus_control.h"
 #include "hardware/wake_chip.h"
 #include "hardware/win32/win_driver_libraries.h"
+#include "platform/win32/shared_mutexes.h"
 
 namespace vesk {
 namespace {
@@ -51,8 +54,14 @@ class RealTimeOs final : public OsServices {
     return false;
   }
   [[noreturn]] void EndProcess(int exitCode) override { ExitProcess(static_cast<UINT>(exitCode)); }
+  // The bus locks are the product's own, kernel mutexes shared by name.
+  LockWait AcquireNamedLock(const std::string& name, uint32_t timeoutMs) override {
+    return mutexes.Acquire(name, timeoutMs);
+  }
+  void ReleaseNamedLock(const std::string& name) override { mutexes.Release(name); }
 
   std::vector<std::string> commands;
+  win32::SharedMutexes mutexes;
 };
 
 // Each test picks its board; the libraries are loaded afresh by each
@@ -97,6 +106,69 @@ TEST_F(DriverBinding, FindsTheChipThroughTheLibrariesInEitherBusMode) {
     ReleaseDrivers(libraries);
     ResetHardwareGlobals();
   }
+}
+
+// Another program's thread holds the SMBus lock: it opens the mutex by
+// name through a handle of its own, takes it, and either gives it back when
+// told or ends without giving it back.
+class OtherTool {
+ public:
+  explicit OtherTool(bool releases) {
+    thread_ = std::thread([this, releases] {
+      const HANDLE mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Global\\Access_SMBUS.HTP.Method");
+      opened = mutex != nullptr;
+      if (opened) WaitForSingleObject(mutex, INFINITE);
+      SetEvent(taken_);
+      if (opened && releases) {
+        WaitForSingleObject(release_, INFINITE);
+        ReleaseMutex(mutex);
+      }
+      if (mutex != nullptr) CloseHandle(mutex);
+    });
+    WaitForSingleObject(taken_, INFINITE);
+  }
+  ~OtherTool() {
+    Release();
+    CloseHandle(taken_);
+    CloseHandle(release_);
+  }
+  void Release() {
+    SetEvent(release_);
+    if (thread_.joinable()) thread_.join();
+  }
+  bool opened = false;
+
+ private:
+  HANDLE taken_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread thread_;
+};
+
+TEST_F(DriverBinding, TransfersWaitForTheSmbusLockOfOtherTools) {
+  Board(L"mcu-amd");
+  WinDriverLibraries libraries;
+  ASSERT_TRUE(StartDrivers(libraries));
+  CSMBusControl bus{libraries, os};
+  bus.Init();  // makes the lock under its shared name
+  uint8_t value = 0;
+
+  OtherTool holder{true};
+  ASSERT_TRUE(holder.opened);
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_EQ(bus.WriteByteData(0xC2, mcu::kWakeMinute, 17), 0);  // the bounded wait ran out
+  const ULONGLONG waited = GetTickCount64() - start;
+  EXPECT_GE(waited + 20, kBusLockWaitMs);  // the system's tick is coarse
+  EXPECT_LT(waited, 3 * kBusLockWaitMs);
+  holder.Release();
+  EXPECT_EQ(bus.WriteByteData(0xC2, mcu::kWakeMinute, 17), 1);
+  EXPECT_EQ(bus.ReadByteData(0xC2, mcu::kWakeMinute, value), 1);
+  EXPECT_EQ(value, 17);
+
+  { OtherTool gone{false}; }  // ends holding it: the lock is abandoned, and taken
+  EXPECT_EQ(bus.WriteByteData(0xC2, mcu::kWakeMinute, 18), 1);
+  EXPECT_EQ(bus.ReadByteData(0xC2, mcu::kWakeMinute, value), 1);
+  EXPECT_EQ(value, 18);
+  ReleaseDrivers(libraries);
 }
 
 TEST_F(DriverBinding, FailedMemoryLibraryStartIsReported) {
