@@ -18,202 +18,147 @@ namespace vesk {
 namespace {
 
 using std::chrono::milliseconds;
-using Reports = std::vector<std::pair<SharedBus, OsServices::LockWait>>;
+using Wait = OsServices::LockWait;
+using Reports = std::vector<std::pair<SharedBus, Wait>>;
 
 Reports g_reports;
-void Collect(SharedBus bus, OsServices::LockWait what) { g_reports.emplace_back(bus, what); }
-
-struct Reporting {
-  Reporting() {
-    g_reports.clear();
-    ResetBusLockReports();
-    SetBusLockReporter(&Collect);
-  }
-  ~Reporting() { SetBusLockReporter(nullptr); }
-};
 
 TEST(BusLocks, ABusHeldElsewhereFailsTheAccessUntouchedAndIsReportedOnceARun) {
-  const Reporting reporting;
+  g_reports.clear();
+  ResetBusLockReports();
+  SetBusLockReporter([](SharedBus bus, Wait what) { g_reports.emplace_back(bus, what); });
   testing::ProgramOnBoard program("rtc-a2-amd");
   auto& rig = program.rig;
-  sim::NamedLocks& locks = rig.os.Locks();
-
-  locks.HoldElsewhere(kSmbusLockName, true);
-  locks.HoldElsewhere(kIsaBusLockName, true);
+  rig.os.Locks().HoldElsewhere(kSmbusLockName, true);
+  rig.os.Locks().HoldElsewhere(kIsaBusLockName, true);
   const sim::SimTime before = rig.clock.Now();
   uint8_t value = 0x5A;
   EXPECT_EQ(g_Bus.WriteByteData(0xA2, 0x09, 0x10), 0);
   EXPECT_EQ(g_Bus.ReadByteData(0xA2, 0x09, value), 0);
   EXPECT_EQ(value, 0x5A);
   EXPECT_EQ(EnableWatchdogReset(rig.driver, rig.os), 0);
-  EXPECT_TRUE(rig.board.Log().empty());                      // not one access on either bus
-  EXPECT_EQ(rig.clock.Now() - before, milliseconds{3 * kBusLockWaitMs});  // each waited its bound
-  EXPECT_EQ(g_reports, (Reports{{SharedBus::Smbus, OsServices::LockWait::kTimedOut},
-                                {SharedBus::IsaBus, OsServices::LockWait::kTimedOut}}));
+  EXPECT_TRUE(rig.board.Log().empty());  // not one access on either bus
+  EXPECT_EQ(rig.clock.Now() - before, milliseconds{3 * kBusLockWaitMs});
+  EXPECT_EQ(g_reports, (Reports{{SharedBus::Smbus, Wait::kTimedOut}, {SharedBus::IsaBus, Wait::kTimedOut}}));
 
-  locks.HoldElsewhere(kSmbusLockName, false);
+  rig.os.Locks().HoldElsewhere(kSmbusLockName, false);
   EXPECT_EQ(g_Bus.WriteByteData(0xA2, 0x09, 0x10), 1);
   EXPECT_EQ(g_Bus.ReadByteData(0xA2, 0x09, value), 1);
   EXPECT_EQ(value, 0x10);
-  EXPECT_EQ(rig.os.AcquireNamedLock(kSmbusLockName, 0), OsServices::LockWait::kTaken);  // the transfers gave it back
-  rig.os.ReleaseNamedLock(kSmbusLockName);
+  bool freeForOthers = false;  // the transfers gave the lock back
+  std::thread([&] {
+    freeForOthers = rig.os.Locks().Acquire(kSmbusLockName, milliseconds{0});
+    if (freeForOthers) rig.os.Locks().Release(kSmbusLockName);
+  }).join();
+  EXPECT_TRUE(freeForOthers);
 
-  // A new run tells again; the probe's PCI reads give what an absent device gives.
+  // A new run tells again; the probe's PCI reads answer as for an absent device.
   ResetBusLockReports();
-  locks.HoldElsewhere(kPciLockName, true);
+  rig.os.Locks().HoldElsewhere(kPciLockName, true);
   CSMBusControl fresh{rig.driver, rig.os};
   fresh.Init();
   EXPECT_EQ(fresh.HostVendor(), 0xFFFFu);
-  EXPECT_EQ(g_reports.back(), std::make_pair(SharedBus::Pci, OsServices::LockWait::kTimedOut));
+  EXPECT_EQ(g_reports.back(), std::make_pair(SharedBus::Pci, Wait::kTimedOut));
+  SetBusLockReporter(nullptr);
 }
 
 TEST(BusLocks, AWatchdogActionTheLockKeptOutIsMadeAgainAtOnceAFewTimes) {
-  const Reporting reporting;
-  testing::ProgramOnBoard program("rtc-a2-amd");  // the Super I/O's watchdog
-  auto& rig = program.rig;
-  rig.os.Locks().HoldElsewhere(kIsaBusLockName, true);
-  rig.clock.AddObserver([&](sim::SimTime) { rig.os.Locks().HoldElsewhere(kIsaBusLockName, false); });
+  testing::ProgramOnBoard freed("rtc-a2-amd");  // the Super I/O's watchdog
+  sim::NamedLocks& locks = freed.rig.os.Locks();
+  locks.HoldElsewhere(kIsaBusLockName, true);
+  freed.rig.clock.AddObserver([&](sim::SimTime) { locks.HoldElsewhere(kIsaBusLockName, false); });
   WatchdogKick();  // the first wait runs out, the lock is free for the second
-  EXPECT_EQ(rig.board.SuperIo().WdtTimeout(), 60);
-  EXPECT_EQ(rig.board.SuperIo().WdtConfig(), 0xC0);
+  EXPECT_EQ(freed.rig.board.SuperIo().WdtTimeout(), 60);
+  EXPECT_EQ(freed.rig.board.SuperIo().WdtConfig(), 0xC0);
 
   testing::ProgramOnBoard held("rtc-a2-amd");
   held.rig.os.Locks().HoldElsewhere(kIsaBusLockName, true);
   const sim::SimTime before = held.rig.clock.Now();
-  WatchdogKick();  // a bus that stays busy: three attempts, then the next feed's turn
+  WatchdogKick();  // a bus that stays busy: three attempts, then it is the next feed's turn
   EXPECT_EQ(held.rig.clock.Now() - before, milliseconds{3 * kBusLockWaitMs});
   EXPECT_TRUE(held.rig.board.Log().empty());
 }
 
-// The program's OS with the bus locks taken out: every wait "cannot be had",
-// so the program drives the bus without them.
+// The program's OS with the bus locks taken out: the program drives the bus
+// without them.
 struct OsWithoutBusLocks : sim::SimulatedOs {
   using SimulatedOs::SimulatedOs;
   LockWait AcquireNamedLock(const std::string&, uint32_t) override { return LockWait::kUnavailable; }
 };
 
-struct Contention {
-  unsigned corrupted = 0;  // reported as done, but wrong
-  unsigned failed = 0;     // reported as failed
-};
-
-// Runs the program's side and the neighbour's side on two threads, each at
-// least `rounds` times and for as long as the other still runs, so that
-// their accesses overlap throughout.
+// The program's steps and a neighbour tool's on two threads, each side at
+// least `rounds` times and on until the other is done too, so that they
+// overlap throughout; a step says whether it was reported as done but came
+// out wrong. Gives the count of such steps, the program's and the tool's.
 template <typename Ours, typename Theirs>
-std::pair<Contention, Contention> RunSideBySide(unsigned rounds, Ours ours, Theirs theirs) {
-  Contention program, neighbour;
+std::pair<unsigned, unsigned> SideBySide(unsigned rounds, Ours ours, Theirs theirs) {
   std::atomic<int> finished{0};
   std::latch start{2};
-  auto side = [&](auto& step, Contention& tally) {
+  auto side = [&](auto& corrupts) {
+    unsigned corrupted = 0;
     start.arrive_and_wait();
-    bool done = false;
-    for (unsigned round = 0; !done || finished.load() < 2; ++round) {
-      step(round, tally);
-      if (!done && round + 1 >= rounds) {
-        done = true;
-        ++finished;
-      }
+    for (unsigned round = 0; round < rounds || finished.load() < 2; ++round) {
+      if (corrupts(round)) ++corrupted;
+      if (round + 1 == rounds) ++finished;
     }
+    return corrupted;
   };
-  std::thread other([&] { side(theirs, neighbour); });
-  side(ours, program);
+  unsigned theirCount = 0;
+  std::thread other([&] { theirCount = side(theirs); });
+  const unsigned ourCount = side(ours);
   other.join();
-  return {program, neighbour};
+  return {ourCount, theirCount};
 }
 
-std::pair<Contention, Contention> SmbusSideBySide(bool programTakesLocks) {
-  sim::VirtualClock clock;
-  OsWithoutBusLocks lockless{clock};
-  sim::SimulatedOs locking{clock};
-  sim::SimulatedOs& os = programTakesLocks ? locking : lockless;
-  sim::Board board(clock, sim::ParseBoardProfile("mcu-amd").value());
-  board.KeepLog(false);
-  sim::SpdEeprom spd;
-  board.AttachBusDevice(sim::SpdEeprom::kAddress, spd);
-  sim::SimulatedDriverAccess driver(board);
-  StartDrivers(driver);
-  CSMBusControl bus{driver, os};
-  bus.Init();
-  sim::SmbusNeighbour monitor(board, locking.Locks());
+TEST(BusLocks, TwoToolsOnOneSmbusHostOrSuperIoCorruptEachOtherOnlyWithoutTheLock) {
+  for (const bool programLocks : {true, false}) {
+    sim::BoardRig smbus("mcu-amd"), superIo("rtc-a2-amd");
+    OsWithoutBusLocks smbusLockless{smbus.clock}, superIoLockless{superIo.clock};
+    sim::SpdEeprom spd;
+    smbus.board.AttachBusDevice(sim::SpdEeprom::kAddress, spd);
+    for (sim::BoardRig* rig : {&smbus, &superIo}) {
+      rig->board.KeepLog(false);
+      StartDrivers(rig->driver);
+    }
+    CSMBusControl bus{smbus.driver, programLocks ? smbus.os : smbusLockless};
+    bus.Init();
+    sim::SmbusNeighbour monitor(smbus.board, smbus.os.Locks());
+    const auto onSmbus = SideBySide(
+        1000,
+        [&](unsigned round) {  // a wake-up minute written and read back: two transfers
+          const auto minute = static_cast<uint8_t>(round % 60);
+          uint8_t back = 0xFF;
+          return bus.WriteByteData(0xC2, 0x07, minute) != 0 && bus.ReadByteData(0xC2, 0x07, back) != 0 &&
+                 back != minute;
+        },
+        [&](unsigned round) {
+          const auto reg = static_cast<uint8_t>(round % 16);
+          const auto byte = monitor.ReadByteData(sim::SpdEeprom::kAddress, reg);
+          return byte.has_value() && *byte != sim::SpdEeprom::Content(reg);
+        });
 
-  return RunSideBySide(
-      1000,  // two transfers a round
-      [&](unsigned round, Contention& tally) {  // the wake-up minute written and read back
-        const auto minute = static_cast<uint8_t>(round % 60);
-        uint8_t back = 0xFF;
-        if (bus.WriteByteData(0xC2, 0x07, minute) == 0 || bus.ReadByteData(0xC2, 0x07, back) == 0) {
-          ++tally.failed;
-        } else if (back != minute) {
-          ++tally.corrupted;
-        }
-      },
-      [&](unsigned round, Contention& tally) {
-        const auto reg = static_cast<uint8_t>(round % 16);
-        const auto byte = monitor.ReadByteData(sim::SpdEeprom::kAddress, reg);
-        if (!byte) {
-          ++tally.failed;
-        } else if (*byte != sim::SpdEeprom::Content(reg)) {
-          ++tally.corrupted;
-        }
-      });
-}
+    OsServices& os = programLocks ? static_cast<OsServices&>(superIo.os) : superIoLockless;
+    sim::SuperIoNeighbour sensors(superIo.board, superIo.os.Locks());
+    const auto onSuperIo = SideBySide(
+        5000,  // short sequences: more of them to meet the other thread's
+        [&](unsigned round) {  // the reset switched on and off in turn
+          const bool on = round % 2 == 0;
+          const int done = on ? EnableWatchdogReset(superIo.driver, os) : DisableWatchdogReset(superIo.driver, os);
+          const uint8_t config = superIo.board.Inspect([](sim::Board& b) { return b.SuperIo().WdtConfig(); });
+          return done != 0 && config != (on ? 0xC0 : 0x00);
+        },
+        [&](unsigned) { return sensors.ReadIdentity() == false; });
 
-std::pair<Contention, Contention> SuperIoSideBySide(bool programTakesLocks) {
-  sim::VirtualClock clock;
-  OsWithoutBusLocks lockless{clock};
-  sim::SimulatedOs locking{clock};
-  sim::SimulatedOs& os = programTakesLocks ? locking : lockless;
-  sim::Board board(clock, sim::ParseBoardProfile("rtc-a2-amd").value());
-  board.KeepLog(false);
-  sim::SimulatedDriverAccess driver(board);
-  StartDrivers(driver);
-  sim::SuperIoNeighbour sensors(board, locking.Locks());
-
-  return RunSideBySide(
-      5000,  // short sequences: more of them to meet the other thread's
-      [&](unsigned round, Contention& tally) {  // the reset switched on and off in turn
-        const bool enable = round % 2 == 0;
-        const int made = enable ? EnableWatchdogReset(driver, os) : DisableWatchdogReset(driver, os);
-        if (made == 0) {
-          ++tally.failed;
-        } else if (board.Inspect([](sim::Board& b) { return b.SuperIo().WdtConfig(); }) != (enable ? 0xC0 : 0x00)) {
-          ++tally.corrupted;
-        }
-      },
-      [&](unsigned, Contention& tally) {
-        const auto identity = sensors.ReadIdentity();
-        if (!identity) {
-          ++tally.failed;
-        } else if (!*identity) {
-          ++tally.corrupted;
-        }
-      });
-}
-
-void Show(const char* what, const std::pair<Contention, Contention>& result) {
-  std::cout << what << ": program corrupted=" << result.first.corrupted << " failed=" << result.first.failed
-            << ", neighbour corrupted=" << result.second.corrupted << " failed=" << result.second.failed << "\n";
-}
-
-TEST(BusLocks, TwoToolsOnOneSmbusHostCorruptEachOtherOnlyWithoutTheLock) {
-  const auto locked = SmbusSideBySide(true);
-  Show("smbus with lock", locked);
-  // A wait that ran out on a loaded machine is a failure either side sees,
-  // never a corruption.
-  EXPECT_EQ(locked.first.corrupted + locked.second.corrupted, 0u);
-  const auto unlocked = SmbusSideBySide(false);
-  Show("smbus without the program's lock", unlocked);
-  EXPECT_GT(unlocked.first.corrupted + unlocked.second.corrupted, 0u);
-}
-
-TEST(BusLocks, TwoToolsOnOneSuperIoCorruptEachOtherOnlyWithoutTheLock) {
-  const auto locked = SuperIoSideBySide(true);
-  Show("superio with lock", locked);
-  EXPECT_EQ(locked.first.corrupted + locked.second.corrupted, 0u);
-  const auto unlocked = SuperIoSideBySide(false);
-  Show("superio without the program's lock", unlocked);
-  EXPECT_GT(unlocked.first.corrupted + unlocked.second.corrupted, 0u);
+    std::cout << (programLocks ? "with" : "without") << " the program's locks, corrupted (program, tool): smbus "
+              << onSmbus.first << ", " << onSmbus.second << "; superio " << onSuperIo.first << ", "
+              << onSuperIo.second << "\n";
+    if (programLocks) {
+      EXPECT_EQ(onSmbus.first + onSmbus.second + onSuperIo.first + onSuperIo.second, 0u);
+    } else {
+      EXPECT_GT(onSmbus.first + onSmbus.second, 0u);
+      EXPECT_GT(onSuperIo.first + onSuperIo.second, 0u);
+    }
+  }
 }
 
 }  // namespace
