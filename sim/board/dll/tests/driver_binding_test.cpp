@@ -131,7 +131,7 @@ TEST_F(DriverBinding, TransfersWaitForTheSmbusLockOfOtherTools) {
   const HANDLE taken = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   const HANDLE release = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   uint8_t value = 0;
-  for (const uint8_t minute : {17, 18}) {
+  for (const uint8_t minute : {uint8_t{17}, uint8_t{18}}) {
     std::thread holder = OtherToolHolding(taken, minute == 17 ? release : nullptr);
     WaitForSingleObject(taken, INFINITE);
     if (minute == 17) {
