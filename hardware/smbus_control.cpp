@@ -219,8 +219,11 @@ int CSMBusControl::SmbusWrite(uint8_t address, uint8_t reg, uint8_t value) {
   if (!WaitHostIdle()) return 0;
   WriteHost(kSmbHstCnt, kCntStart | kCntByteData);
   if (!WaitHostIdle()) return 0;
+  // A device that did not acknowledge (or a lost bus) shows only here: the
+  // write did not happen and must not be reported as done.
+  const bool failed = (ReadHost(kSmbHstSts) & kStsErrors) != 0;
   os_->Sleep(kSmbusSettleMs);
-  return 1;
+  return failed ? 0 : 1;
 }
 
 int CSMBusControl::SmbusRead(uint8_t address, uint8_t reg, uint8_t& value) {
@@ -232,8 +235,11 @@ int CSMBusControl::SmbusRead(uint8_t address, uint8_t reg, uint8_t& value) {
   WriteHost(kSmbHstCnt, kCntStart | kCntByteData);
   if (!WaitHostIdle()) return 0;
   os_->Sleep(kSmbusSettleMs);
+  // The status first: after a failed transfer the data register still holds
+  // an earlier transfer's byte, which must not reach the caller.
+  if ((ReadHost(kSmbHstSts) & kStsErrors) != 0) return 0;
   value = ReadHost(kSmbHstDat0);
-  return (ReadHost(kSmbHstSts) & kStsErrors) == 0 ? 1 : 0;
+  return 1;
 }
 
 // --- I2C mode ---
