@@ -17,6 +17,7 @@
 #include "hardware/pawnio/pawnio_path.h"
 #include "sim/board/simulated_pawnio.h"
 #include "sim/machine/chip_watcher.h"
+#include "sim/machine/disk_actions.h"
 #include "sim/machine/event_log.h"
 #include "sim/machine/machine_desktop.h"
 #include "sim/os/simulated_os.h"
@@ -420,6 +421,10 @@ class Machine::Impl {
     } else if (timerReady) {
       desktop_->RunUntil(*timerDue);
     }
+    // A file that cannot be read yet, or a changed holidays file that counts
+    // once the next refresh reads it alike, is read again five seconds on,
+    // as without coalescing.
+    if (const auto* frame = MainFrame(); frame && !frame->FilesSettled()) desktop_->Disturb();
     return true;
   }
 
@@ -550,6 +555,9 @@ class Machine::Impl {
           return "the board has no wake-up chip";
         }
         return {};
+      case UserAction::DiskLock:
+      case UserAction::DiskWrite:
+      case UserAction::DiskCut: return PerformDiskAction(os_, step);
       case UserAction::Abort:
         // The operating system's own answer when nothing counts down.
         if (!shutdownAt_) return "no system shutdown is in progress";
