@@ -24,7 +24,7 @@ using namespace std::chrono;
 constexpr const char* kPrefix = "vesk-sim plan: ";
 constexpr const char* kShortUsage =
     "usage: vesk-sim plan (--schedule FILE --from YYYY-MM-DD --weeks N | --history VESK.log) --svg OUT "
-    "[--holidays FILE] [--tz ZONE] [--board PROFILE] [--lang ID]";
+    "[--holidays FILE] [--tz ZONE] [--board PROFILE] [--script FILE] [--lang ID]";
 // The quickest board to simulate; the timetable does the same on every one.
 constexpr const char* kDefaultBoard = "rtc-a2-intel-i2c";
 constexpr uint16_t kChinese = 2052;
@@ -119,6 +119,21 @@ std::optional<plan::Timeline> Simulate(const Options& options, const Plan& plan,
   machine.holidays = plan.holidayBytes;
   machine.langId = langId;
   machine.skinRoot = DefaultSkinRoot();
+  if (const auto path = options.Get("--script")) {
+    const auto text = ReadHostFile(*path, error);
+    auto steps = text ? ParseScript(std::string(text->begin(), text->end()), error) : std::nullopt;
+    if (!steps) {
+      error = "script '" + *path + "' " + error;
+      return std::nullopt;
+    }
+    for (const ScriptStep& step : *steps) {
+      if (step.at < machine.from || step.at >= machine.from + machine.duration) {
+        error = "script '" + *path + "' line " + std::to_string(step.line) + " lies outside the weeks drawn";
+        return std::nullopt;
+      }
+    }
+    machine.script = std::move(*steps);
+  }
 
   std::vector<std::string> lines;
   Machine run{std::move(machine), [&lines](const std::string& line) { lines.push_back(line); }};
@@ -173,14 +188,14 @@ int RunPlan(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   const auto options = Options::Parse(args,
                                       {{"--schedule", 1}, {"--holidays", 1}, {"--tz", 1}, {"--board", 1},
                                        {"--from", 1}, {"--weeks", 1}, {"--lang", 1}, {"--svg", 1},
-                                       {"--history", 1}},
+                                       {"--history", 1}, {"--script", 1}},
                                       error);
   if (!options) return Fail(err, error);
   const bool fromHistory = options->Has("--history");
   if (!options->Has("--svg")) return Fail(err, "--svg OUT is required");
   if (!fromHistory && !options->Has("--schedule")) return Fail(err, "--schedule FILE or --history FILE is required");
-  if (fromHistory && (options->Has("--tz") || options->Has("--board"))) {
-    return Fail(err, "--tz and --board apply to a simulated run, not to a history");
+  if (fromHistory && (options->Has("--tz") || options->Has("--board") || options->Has("--script"))) {
+    return Fail(err, "--tz, --board and --script apply to a simulated run, not to a history");
   }
   if (!fromHistory && (!options->Has("--from") || !options->Has("--weeks"))) {
     return Fail(err, "a simulated plan needs --from \"YYYY-MM-DD\" and --weeks N");
@@ -246,7 +261,7 @@ int RunPlan(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 const CommandRegistration registration{
     {"plan",
      "plan --schedule FILE [--holidays FILE] [--tz ZONE] [--board PROFILE] --from \"YYYY-MM-DD\" --weeks N\n"
-     "      [--lang ID] --svg OUT\n"
+     "      [--script FILE] [--lang ID] --svg OUT\n"
      "  plan --history VESK.log [--schedule FILE] [--holidays FILE] [--from \"YYYY-MM-DD\"] [--weeks N]\n"
      "      [--lang ID] --svg OUT",
      &RunPlan}};

@@ -21,7 +21,7 @@ const CalendarTexts kEnglish{
     " h",
     "clock set",
     "short start ",
-    " line(s) could not be read and are left out: ",
+    " line(s) could not be read and are left out:",
     " line ",
     "",
     {"not a history line", "unreadable fields", "unknown event", "cut off"},
