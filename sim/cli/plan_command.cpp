@@ -1,6 +1,7 @@
 // vesk-sim plan: weeks of a board as an SVG calendar, either simulated from
 // a timetable on the simulated machine (the same one "run" plays) or read
 // from a board's own history file.
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -177,6 +178,28 @@ std::optional<std::pair<plan::Days, plan::Days>> HistorySpan(const plan::Timelin
   return span;
 }
 
+// The board's history and the days to draw of it: the weeks asked for, or
+// up to the history's last day.
+std::optional<plan::Timeline> FromHistory(const std::string& path, std::optional<plan::Days>& first,
+                                          std::optional<int>& weeks, plan::CalendarOptions& calendar,
+                                          std::string& error) {
+  const auto files = ReadHistory(path, error);
+  if (!files) return std::nullopt;
+  plan::Timeline timeline = plan::TimelineFromHistory(*files);
+  const auto span = HistorySpan(timeline);
+  if (!span && !(first && weeks)) {
+    error = "the history holds no line to draw; give --from and --weeks";
+    return std::nullopt;
+  }
+  if (!weeks) {
+    const auto shown = (span->second - first.value_or(span->first)).count() + 1;
+    weeks = static_cast<int>(std::clamp<long>(static_cast<long>((shown + 6) / 7), 1, plan::kMaxWeeks));
+  }
+  if (!first) first = std::max(span->first, span->second - days{7 * *weeks - 1});
+  for (const auto& file : *files) calendar.source += (calendar.source.empty() ? "" : ", ") + file.name;
+  return timeline;
+}
+
 bool WriteFile(const std::string& path, const std::string& text) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -229,17 +252,9 @@ int RunPlan(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   calendar.simulated = !fromHistory;
   plan::Timeline timeline;
   if (fromHistory) {
-    const auto files = ReadHistory(*options->Get("--history"), error);
-    if (!files) return Fail(err, error);
-    timeline = plan::TimelineFromHistory(*files);
-    const auto span = HistorySpan(timeline);
-    if (!span && !first) return Fail(err, "the history holds no line to draw; give --from and --weeks");
-    // Without --from the picture ends with the history's last day.
-    const int wanted = weeks.value_or(
-        std::min<int>(plan::kMaxWeeks, static_cast<int>(((span->second - span->first).count() + 7) / 7)));
-    first = first.value_or(std::max(span->first, span->second - days{7 * wanted - 1}));
-    weeks = wanted;
-    for (const auto& file : *files) calendar.source += (calendar.source.empty() ? "" : ", ") + file.name;
+    auto read = FromHistory(*options->Get("--history"), first, weeks, calendar, error);
+    if (!read) return Fail(err, error);
+    timeline = std::move(*read);
     if (!plan.source.empty()) calendar.source += "; " + plan.source;
   } else {
     auto simulated = Simulate(*options, plan, *first, *weeks, langId, error);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <tuple>
 
 #include "sim/plan/calendar_texts.h"
 
@@ -19,7 +20,7 @@ constexpr int kHourWidth = 36;
 constexpr int kAxisWidth = 24 * kHourWidth;
 constexpr int kAxisX = kMargin + kLabelWidth;
 constexpr int kNoteX = kAxisX + kAxisWidth + 12;
-constexpr int kNoteWidth = 300;
+constexpr int kNoteWidth = 330;
 constexpr int kWidth = kNoteX + kNoteWidth + kMargin;
 constexpr int kLegendTop = 64;
 constexpr int kLegendRow = 20;
@@ -121,6 +122,10 @@ class Picture {
     for (const PlannedDay& day : timeline_.planned) Planned(day);
     out_ += "</g>\n<g class=\"on\">\n";
     for (const OnPeriod& period : timeline_.periods) Bar(period);
+    // The causes above every bar: a reset's cross must show over the bar the
+    // watchdog starts at the same moment.
+    for (const auto& [cause, x, cy] : starts_) StartMark(cause, x, cy);
+    for (const auto& [cause, x, cy] : ends_) EndMark(cause, x, cy);
     out_ += "</g>\n<g class=\"marks\">\n";
     for (const Mark& mark : timeline_.marks) DrawMark(mark);
     out_ += "</g>\n<g class=\"notes\" font-size=\"11\" fill=\"" + std::string(kInk) + "\">\n";
@@ -207,6 +212,7 @@ class Picture {
         out_ += "<path d=\"M" + Num(x) + " " + Num(cy - 4) + "l3 4l-3 4l-3 -4z\" fill=\"" + kPostponed + "\"/>\n";
         break;
       case EndCause::Reset:
+        stroke("#ffffff", "M" + Num(x - 3.5) + " " + Num(cy - 3.5) + "l7 7m0 -7l-7 7", 4);
         stroke(kWatchdog, "M" + Num(x - 3.5) + " " + Num(cy - 3.5) + "l7 7m0 -7l-7 7", 2);
         break;
       case EndCause::Cut:
@@ -363,8 +369,8 @@ class Picture {
       BarShape(x, top + kBarTop, std::max(kMinBarWidth, right - x), period.start,
                attributes + " data-date=\"" + FormatDay(day) + "\"", title);
       const double cy = top + kBarTop + kBarHeight / 2.0;
-      if (day == DayOf(from)) StartMark(period.start, x, cy);
-      if (day == lastDay) EndMark(period.end, std::max(right, x + kMinBarWidth), cy);
+      if (day == DayOf(from)) starts_.push_back({period.start, x, cy});
+      if (day == lastDay) ends_.push_back({period.end, std::max(right, x + kMinBarWidth), cy});
       if (isShort && day == DayOf(from)) {
         ShortRing(x + 1, cy);
         notes_[*index].push_back(texts_.shortStart + Clock(period.on));
@@ -420,6 +426,8 @@ class Picture {
   const CalendarOptions& options_;
   const CalendarTexts& texts_;
   std::map<int, std::vector<std::string>> notes_;
+  std::vector<std::tuple<StartCause, double, double>> starts_;  // cause, x, centre y
+  std::vector<std::tuple<EndCause, double, double>> ends_;
   std::string out_;
 };
 

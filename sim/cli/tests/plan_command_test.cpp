@@ -161,26 +161,32 @@ TEST(PlanCommand, UnreadableHistoryLinesAreNamedAndTheRestIsDrawn) {
                         "2026-12-07T13:00:41+01:00 watchdog action=start kind=mcu\n"
                         "2026-12-07T13:00:42+01:00 beep\n"
                         "2026-12-07T15:10:00+01:00 start path=C:\\VESK\\VESK.exe\n"
+                        "2026-12-07T15:10:30+02:00 timechange\n"
                         "2026-12-07T15:11:00+01:00 warning shutdown=\"1 17:"));
   const std::string svg = folder.PathOf("history.svg");
   const RunResult r = RunVeskSim({"plan", "--history", log, "--svg", svg});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto elements = ParseSvg(svg);
   std::string footnote;
+  std::set<std::string> clockMarks;
   for (const Element& e : elements) {
-    if (e.attributes.count("class") && e.attributes.at("class") == "footnote") footnote += e.text + "\n";
+    const std::string cls = e.attributes.count("class") ? e.attributes.at("class") : "";
+    if (cls == "footnote") footnote += e.text + "\n";
+    // A clock set, and the new offset of daylight saving.
+    if (cls == "mark clock") clockMarks.insert(e.attributes.at("data-at") + " " + e.attributes.at("data-detail"));
   }
+  EXPECT_EQ(clockMarks, (std::set<std::string>{"2026-12-07 15:10:30 set", "2026-12-07 15:10:30 +3600 s"}));
   EXPECT_EQ(footnote,
             "3 line(s) could not be read and are left out:\n"
             "  VESK.old.log line 2: not a history line\n"
             "  VESK.log line 4: unknown event 'beep'\n"
-            "  VESK.log line 6: cut off\n");
+            "  VESK.log line 7: cut off\n");
   // The first start has no wake-up before it: the power's. The second comes
   // at the wake-up minute; the third after a program gone silent with its
   // watchdog on, which held the board on until the reset.
   const DayBars expected{{"2026-12-07",
                           {"2026-12-07 08:00:00 2026-12-07 12:00:30 power", "2026-12-07 13:00:40 2026-12-07 15:10:00 alarm",
-                           "2026-12-07 15:10:00 2026-12-07 15:10:00 watchdog"}}};
+                           "2026-12-07 15:10:00 2026-12-07 15:10:30 watchdog"}}};
   EXPECT_EQ(DrawnBars(elements), expected);
 }
 
