@@ -51,6 +51,7 @@ constexpr const char* kPlannedEdge = "#8ea9c6";
 constexpr const char* kDayOff = "#ececec";
 constexpr const char* kHolidayOff = "#f8dfb0";
 constexpr const char* kHoliday = "#fdf3dc";
+constexpr const char* kHatch = "url(#holiday-hatch)";
 constexpr const char* kPostponed = "#7b3fa0";
 constexpr const char* kCut = "#d97706";
 constexpr const char* kWarning = "#f2c200";
@@ -113,6 +114,11 @@ class Picture {
             "\" viewBox=\"0 0 " + Num(kWidth) + " " + Num(height) + "\" font-family=\"" + kFont + "\" data-first=\"" +
             FormatDay(options_.first) + "\" data-days=\"" + std::to_string(options_.days) + "\">\n";
     out_ += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+    // Days off all day are hatched as well as tinted, to tell them from
+    // ordinary days off in grey too.
+    out_ += "<defs><pattern id=\"holiday-hatch\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
+            "patternTransform=\"rotate(45)\"><path d=\"M0 0v6\" stroke=\"#d39a3a\" stroke-width=\"1.4\"/></pattern>"
+            "</defs>\n";
     Header();
     Legend();
     for (int week = 0; week < weeks; ++week) WeekAxis(week);
@@ -163,7 +169,7 @@ class Picture {
     Text(kMargin, 28, 17, texts_.title, "title");
     const Days last = options_.first + days{options_.days - 1};
     Text(kMargin, 48, 12,
-         FormatDay(options_.first) + texts_.to + FormatDay(last) + "    " +
+         FormatDay(options_.first) + texts_.to + FormatDay(last) + " \xC2\xB7 " +
              (options_.simulated ? texts_.simulated : texts_.history) + options_.source,
          "source");
   }
@@ -211,10 +217,14 @@ class Picture {
         stroke(kPostponed, at + "v14", 2);
         out_ += "<path d=\"M" + Num(x) + " " + Num(cy - 4) + "l3 4l-3 4l-3 -4z\" fill=\"" + kPostponed + "\"/>\n";
         break;
-      case EndCause::Reset:
-        stroke("#ffffff", "M" + Num(x - 3.5) + " " + Num(cy - 3.5) + "l7 7m0 -7l-7 7", 4);
-        stroke(kWatchdog, "M" + Num(x - 3.5) + " " + Num(cy - 3.5) + "l7 7m0 -7l-7 7", 2);
+      case EndCause::Reset: {
+        // Left of the moment, on the bar it ends: the watchdog's start mark
+        // sits at the same moment.
+        const std::string cross = "M" + Num(x - 9) + " " + Num(cy - 3.5) + "l7 7m0 -7l-7 7";
+        stroke("#ffffff", cross, 4);
+        stroke(kWatchdog, cross, 2);
         break;
+      }
       case EndCause::Cut:
         stroke(kCut, at + "l3 3.5l-6 3.5l6 3.5l-3 3.5", 1.8);
         break;
@@ -273,6 +283,7 @@ class Picture {
       PlannedShape(x, top + 1, 28, 16, "");
     } else if (item == 5 || item == 6 || item == 12) {
       Shade(x, top + 1, 28, 16, item == 5 ? kDayOff : item == 6 ? kHolidayOff : kHoliday);
+      if (item == 6) Shade(x, top + 1, 28, 16, kHatch);
     } else if (item < 12) {
       const auto cause = static_cast<EndCause>(item - 7);
       BarShape(x, bar, 22, StartCause::Unknown, "");
@@ -315,6 +326,7 @@ class Picture {
                         : kind == DayKind::Holiday    ? kHoliday
                                                       : nullptr;
     if (shade) Shade(kAxisX, top, kAxisWidth, kRow, shade);
+    if (kind == DayKind::HolidayOff) Shade(kAxisX, top, kAxisWidth, kRow, kHatch);
     out_ += "<path d=\"M" + Num(kMargin) + " " + Num(top + kRow) + "h" + Num(kNoteX + kNoteWidth - kMargin) +
             "\" stroke=\"" + kGrid + "\" stroke-width=\"0.6\"/>\n";
     const bool weekend = WeekdayOf(day) == 0 || WeekdayOf(day) == 6;
