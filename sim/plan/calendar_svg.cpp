@@ -138,7 +138,7 @@ class Picture {
     for (const auto& [index, notes] : notes_) Notes(index, notes);
     out_ += "</g>\n";
     for (std::size_t i = 0; i < foot.size(); ++i) {
-      Text(kMargin, footTop + static_cast<int>(i) * kFootLine + 11, 11, foot[i], "footnote");
+      Text(kMargin + (i == 0 ? 0 : 14), footTop + static_cast<int>(i) * kFootLine + 11, 11, foot[i], "footnote");
     }
     out_ += "</svg>\n";
     return std::move(out_);
@@ -428,9 +428,9 @@ class Picture {
       const Unreadable& u = lines[i];
       std::string reason = texts_.reasons[static_cast<std::size_t>(u.reason)];
       if (!u.word.empty()) reason += " '" + u.word + "'";
-      foot.push_back("  " + u.file + texts_.line + std::to_string(u.line) + texts_.lineAfter + ": " + reason);
+      foot.push_back(u.file + texts_.line + std::to_string(u.line) + texts_.lineAfter + ": " + reason);
     }
-    if (lines.size() > kNamedUnreadable) foot.push_back("  " + std::to_string(lines.size() - kNamedUnreadable) + texts_.more);
+    if (lines.size() > kNamedUnreadable) foot.push_back(std::to_string(lines.size() - kNamedUnreadable) + texts_.more);
     return foot;
   }
 

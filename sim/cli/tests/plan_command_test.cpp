@@ -179,9 +179,9 @@ TEST(PlanCommand, UnreadableHistoryLinesAreNamedAndTheRestIsDrawn) {
   EXPECT_EQ(clockMarks, (std::set<std::string>{"2026-12-07 15:10:30 set", "2026-12-07 15:10:30 +3600 s"}));
   EXPECT_EQ(footnote,
             "3 line(s) could not be read and are left out:\n"
-            "  VESK.old.log line 2: not a history line\n"
-            "  VESK.log line 4: unknown event 'beep'\n"
-            "  VESK.log line 7: cut off\n");
+            "VESK.old.log line 2: not a history line\n"
+            "VESK.log line 4: unknown event 'beep'\n"
+            "VESK.log line 7: cut off\n");
   // The first start has no wake-up before it: the power's. The second comes
   // at the wake-up minute; the third after a program gone silent with its
   // watchdog on, which held the board on until the reset.
