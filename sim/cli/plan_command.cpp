@@ -30,8 +30,14 @@ constexpr const char* kShortUsage =
 constexpr const char* kDefaultBoard = "rtc-a2-intel-i2c";
 constexpr uint16_t kChinese = 2052;
 
+// Bad arguments end with the usage; a file that cannot be read or written
+// with the reason alone.
 int Fail(std::ostream& err, const std::string& reason) {
   err << kPrefix << reason << "; " << kShortUsage << "\n";
+  return kExitUsage;
+}
+int FailOnFile(std::ostream& err, const std::string& reason) {
+  err << kPrefix << reason << "\n";
   return kExitUsage;
 }
 
@@ -246,14 +252,14 @@ int RunPlan(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   }
 
   Plan plan;
-  if (!LoadPlan(*options, langId, plan, error)) return Fail(err, error);
+  if (!LoadPlan(*options, langId, plan, error)) return FailOnFile(err, error);
   plan::CalendarOptions calendar;
   calendar.chinese = langId == kChinese;
   calendar.simulated = !fromHistory;
   plan::Timeline timeline;
   if (fromHistory) {
     auto read = FromHistory(*options->Get("--history"), first, weeks, calendar, error);
-    if (!read) return Fail(err, error);
+    if (!read) return FailOnFile(err, error);
     timeline = std::move(*read);
     if (!plan.source.empty()) calendar.source += "; " + plan.source;
   } else {
@@ -265,10 +271,14 @@ int RunPlan(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   }
   calendar.first = *first;
   calendar.days = 7 * *weeks;
-  if (plan.week) timeline.planned = PlannedDays(*plan.week, plan.holidays, calendar.first, calendar.days);
+  // A timetable without any period is no timetable to the program: nothing
+  // is planned, the board is left alone.
+  if (plan.week && plan.week->AnyPhaseOn()) {
+    timeline.planned = PlannedDays(*plan.week, plan.holidays, calendar.first, calendar.days);
+  }
 
   const std::string path = *options->Get("--svg");
-  if (!WriteFile(path, plan::DrawCalendar(timeline, calendar))) return Fail(err, "cannot write '" + path + "'");
+  if (!WriteFile(path, plan::DrawCalendar(timeline, calendar))) return FailOnFile(err, "cannot write '" + path + "'");
   out.flush();
   return kExitOk;
 }
