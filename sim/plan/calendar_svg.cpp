@@ -109,16 +109,7 @@ class Picture {
     const int footTop = kGridTop + weeks * kWeekHeight + 8;
     const std::vector<std::string> foot = Footnote();
     const int height = footTop + static_cast<int>(foot.size()) * kFootLine + kMargin;
-    out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    out_ += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(kWidth) + "\" height=\"" + Num(height) +
-            "\" viewBox=\"0 0 " + Num(kWidth) + " " + Num(height) + "\" font-family=\"" + kFont + "\" data-first=\"" +
-            FormatDay(options_.first) + "\" data-days=\"" + std::to_string(options_.days) + "\">\n";
-    out_ += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-    // Days off all day are hatched as well as tinted, to tell them from
-    // ordinary days off in grey too.
-    out_ += "<defs><pattern id=\"holiday-hatch\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
-            "patternTransform=\"rotate(45)\"><path d=\"M0 0v6\" stroke=\"#d39a3a\" stroke-width=\"1.4\"/></pattern>"
-            "</defs>\n";
+    Prologue(height);
     Header();
     Legend();
     for (int week = 0; week < weeks; ++week) WeekAxis(week);
@@ -156,6 +147,19 @@ class Picture {
     return kAxisX + static_cast<double>(sinceMidnight.count()) * kAxisWidth / 86400.0;
   }
   static double XOf(Stamp at) { return XOf(at - Stamp{DayOf(at)}); }
+
+  void Prologue(int height) {
+    out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out_ += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(kWidth) + "\" height=\"" + Num(height) +
+            "\" viewBox=\"0 0 " + Num(kWidth) + " " + Num(height) + "\" font-family=\"" + kFont + "\" data-first=\"" +
+            FormatDay(options_.first) + "\" data-days=\"" + std::to_string(options_.days) + "\">\n";
+    out_ += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+    // Days off all day are hatched as well as tinted, to tell them from
+    // ordinary days off in grey too.
+    out_ += "<defs><pattern id=\"holiday-hatch\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
+            "patternTransform=\"rotate(45)\"><path d=\"M0 0v6\" stroke=\"#d39a3a\" stroke-width=\"1.4\"/></pattern>"
+            "</defs>\n";
+  }
 
   void Text(double x, double y, int size, const std::string& text, const std::string& cls,
             const char* anchor = nullptr) {
