@@ -17,7 +17,7 @@ for lang in 1033 2052; do
   out=docs/plan-example.svg
   [[ $lang == 2052 ]] && out=docs/plan-example-zh.svg
   build/native-release/sim/vesk-sim plan --schedule sim/machine/samples/TimeSetting.bin \
-      --holidays sim/plan/samples/Holidays.txt --script sim/plan/samples/user.script --board rtc-a2-intel-smbus \
+      --holidays sim/plan/samples/Holidays.txt --script sim/plan/samples/user.script --board mcu-intel-i2c \
       --tz Europe/Berlin --from 2027-03-08 --weeks 5 --lang "$lang" --svg "$out"
   echo "plan-example.sh: $out"
 done
