@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "hardware/driver_access.h"
 #include "identity/smbios_source.h"
@@ -42,6 +43,13 @@ struct StartupTexts {
 };
 // The box after a failed driver start, by language.
 StartupTexts DriverFailureTexts(uint16_t langId);
+// The notice about a program folder that others than the administrators
+// can change, naming the folder, by language.
+struct NoticeTexts {
+  std::string caption;
+  std::string text;
+};
+NoticeTexts OpenFolderNotice(uint16_t langId, const std::string& folder);
 // The main window's title, by language.
 const char* MainWindowTitle(uint16_t langId);
 // The data of the autostart value for an executable path. A path with a
@@ -80,6 +88,9 @@ struct AppHost {
   HINSTANCE instance = nullptr;   // the module whose resources the windows use
   // Makes the main window object; called once, after COM is up.
   std::function<std::unique_ptr<MainWindow>()> makeMainWindow;
+  // The libraries and drivers the program loads with its rights, by full
+  // path; checked at start with the program and its folder.
+  std::vector<std::string> loadedFiles = {};
 };
 
 // The program's main window, CDuiFrameWnd, on the installed window backend.

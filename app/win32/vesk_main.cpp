@@ -8,10 +8,12 @@
 
 #include "app/startup.h"
 #include "app/win32/win32_com.h"
+#include "hardware/win32/driver_files.h"
 #include "hardware/win32/win_driver_libraries.h"
 #include "identity/win32/firmware_table_source.h"
 #include "identity/win32/wmi_smbios_source.h"
 #include "platform/win32/win32_os_services.h"
+#include "platform/win32/wide_text.h"
 #include "ui/framework/win32/win32_desktop.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/) {
@@ -28,5 +30,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
                        desktop = std::make_unique<vesk::ui::win32::Win32Desktop>(instance, os);
                        return vesk::MakeFrameWindow(os, driver);
                      }};
+  for (const std::wstring& path : vesk::LoadedDriverFiles(driver.Folder())) {
+    host.loadedFiles.push_back(vesk::win32::ToUtf8(path));
+  }
   return vesk::RunVesk(host);
 }

@@ -4,12 +4,12 @@
 
 #include <vector>
 
+#include "hardware/win32/driver_files.h"
+
 namespace vesk {
 
 namespace {
 
-constexpr const wchar_t* kPortLibraryName = L"WinRing0x64.dll";
-constexpr const wchar_t* kMemoryLibraryName = L"WinIo64.dll";
 
 // Import ordinals of the port and PCI library.
 constexpr WORD kOrdInitialize = 7;

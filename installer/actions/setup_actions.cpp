@@ -1,19 +1,22 @@
 // The custom actions of the VESK package (installer/vesk.wxs), one exported
 // function each. Deferred actions run as the system account and get their
-// folders from CustomActionData; every step goes into the installation's
-// log, so that a silent installation can be followed afterwards.
+// values from CustomActionData, which PassActionData fills; every step goes
+// into the installation's log, so that a silent installation can be
+// followed afterwards.
 #include <windows.h>
 
-#include <shellapi.h>
 #include <wtsapi32.h>
 
 #include <cstdlib>
+#include <utility>
 
+#include "installer/actions/action_data.h"
 #include "installer/actions/logon_task.h"
 #include "installer/actions/msi_session.h"
 #include "installer/actions/program_closer.h"
 #include "installer/actions/program_files.h"
 #include "installer/actions/setup_texts.h"
+#include "platform/win32/write_access.h"
 
 namespace {
 
@@ -28,6 +31,19 @@ std::wstring Listed(const std::vector<std::wstring>& names) {
   std::wstring list;
   for (const std::wstring& name : names) list += (list.empty() ? L"" : L", ") + name;
   return list.empty() ? L"none" : list;
+}
+
+// What each deferred action gets, by the properties' names, in this order.
+// Every value goes through EncodeActionData, so a ';' in a folder's name
+// stays part of it.
+const std::vector<std::pair<const wchar_t*, std::vector<const wchar_t*>>>& DeferredActionData() {
+  static const std::vector<std::pair<const wchar_t*, std::vector<const wchar_t*>>> data = {
+      {L"SecureProgramFolder", {L"INSTALLDIR"}},
+      {L"RemoveLeftovers", {L"INSTALLDIR", L"PURGE"}},
+      {L"CopyDriverFiles", {L"OriginalDatabase", L"INSTALLDIR"}},
+      {L"RegisterLogonTask", {L"INSTALLDIR"}},
+  };
+  return data;
 }
 
 std::wstring ProgramPath(const std::wstring& folder) {
@@ -68,15 +84,20 @@ std::wstring UserOfSession(DWORD session) {
   return domain.empty() ? name : domain + L"\\" + name;
 }
 
-DWORD OwnSession() {
-  DWORD session = 0;
-  ProcessIdToSessionId(GetCurrentProcessId(), &session);
-  return session;
-}
-
 }  // namespace
 
 extern "C" {
+
+// Immediate: hands every deferred action its values (DeferredActionData).
+__declspec(dllexport) UINT __stdcall PassActionData(MSIHANDLE install) {
+  const MsiSession session{install};
+  for (const auto& [action, properties] : DeferredActionData()) {
+    std::vector<std::wstring> values;
+    for (const wchar_t* property : properties) values.push_back(session.Property(property));
+    session.SetProperty(action, EncodeActionData(values));
+  }
+  return ERROR_SUCCESS;
+}
 
 // Ends a running VESK through its exit; the installation stops with a
 // message if it does not end in time (a killed VESK would leave the
@@ -113,9 +134,13 @@ __declspec(dllexport) UINT __stdcall RemoveAutostart(MSIHANDLE install) {
 __declspec(dllexport) UINT __stdcall RemoveLeftovers(MSIHANDLE install) {
   const MsiSession session{install};
   const std::vector<std::wstring> data = session.ActionData();
+  if (data.size() != 2 || data[0].empty()) {
+    session.Log(L"no program folder given: nothing removed.");
+    return ERROR_SUCCESS;
+  }
   const std::wstring& folder = data[0];
   session.Log(L"driver files removed: " + Listed(RemoveDriverFiles(folder)));
-  if (data.size() > 1 && data[1] == L"1") {
+  if (data[1] == L"1") {
     session.Log(L"PURGE=1, data removed: " + Listed(RemoveProgramData(folder)));
   } else {
     session.Log(L"the timetable is kept in " + folder + L" (PURGE=1 removes it).");
@@ -123,13 +148,35 @@ __declspec(dllexport) UINT __stdcall RemoveLeftovers(MSIHANDLE install) {
   return ERROR_SUCCESS;
 }
 
-// CustomActionData: the package's path; the program's folder.
+// Before any file goes in: the program's folder gets its protected access
+// list, taken from no parent (a folder outside Program Files would
+// otherwise let every user change it). An installation that cannot do
+// that stops. CustomActionData: the program's folder.
+__declspec(dllexport) UINT __stdcall SecureProgramFolder(MSIHANDLE install) {
+  const MsiSession session{install};
+  const std::vector<std::wstring> data = session.ActionData();
+  const DWORD result = data.size() == 1 && !data[0].empty() ? SecureProgramFolder(data[0]) : ERROR_INVALID_DATA;
+  if (result != ERROR_SUCCESS) {
+    session.Error(ProgramFolderNotSecuredText(data.empty() ? std::wstring() : data[0], result));
+    return ERROR_INSTALL_FAILURE;
+  }
+  session.Log(L"access list of " + data[0] + L": " + vesk::win32::kProgramFolderSecurity);
+  return ERROR_SUCCESS;
+}
+
+// Only on a first installation or an upgrade (vesk.wxs): a repair or a
+// change, which a user without administrator rights may start, copies
+// nothing. CustomActionData: the package's path; the program's folder.
 __declspec(dllexport) UINT __stdcall CopyDriverFiles(MSIHANDLE install) {
   const MsiSession session{install};
   const std::vector<std::wstring> data = session.ActionData();
-  if (data.size() < 2) return ERROR_SUCCESS;
+  if (data.size() != 2) return ERROR_SUCCESS;
   const std::wstring source = FolderOf(data[0]);
   const DriverCopy copy = CopyDriverFiles(source, data[1]);
+  if (!copy.refused.empty()) {
+    session.Log(L"driver files not copied: others than the administrators can change " + copy.refused);
+    return ERROR_SUCCESS;
+  }
   session.Log(L"driver files copied from " + source + L": " + Listed(copy.copied));
   if (!copy.failed.empty()) session.Log(L"driver files not copied: " + Listed(copy.failed));
   return ERROR_SUCCESS;
@@ -138,7 +185,12 @@ __declspec(dllexport) UINT __stdcall CopyDriverFiles(MSIHANDLE install) {
 // CustomActionData: the program's folder.
 __declspec(dllexport) UINT __stdcall RegisterLogonTask(MSIHANDLE install) {
   const MsiSession session{install};
-  const std::wstring program = ProgramPath(session.ActionData()[0]);
+  const std::vector<std::wstring> data = session.ActionData();
+  if (data.size() != 1 || data[0].empty()) {
+    session.Error(LogonTaskFailedText(E_INVALIDARG));
+    return ERROR_INSTALL_FAILURE;
+  }
+  const std::wstring program = ProgramPath(data[0]);
   const HRESULT result = RegisterLogonTask(program);
   if (FAILED(result)) {
     session.Error(LogonTaskFailedText(result));
@@ -148,14 +200,13 @@ __declspec(dllexport) UINT __stdcall RegisterLogonTask(MSIHANDLE install) {
   return ERROR_SUCCESS;
 }
 
-// Starts the program in the session at the console, through the logon task
-// so that it gets the same rights as at a logon. Where the task cannot run
-// and the installation runs in that session itself, the program is started
-// directly (Windows asks for the rights its manifest requests).
-// CustomActionData: the program's folder.
+// Starts the program in the session at the console through the logon task,
+// so that it runs as the user logged on there, with the rights it gets at a
+// logon. This action runs as the system account: it never starts the
+// program itself, which would put a program running as SYSTEM on the
+// user's desktop. Where the task cannot run, the next logon starts it.
 __declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
   const MsiSession session{install};
-  const std::wstring folder = session.ActionData()[0];
   const DWORD console = WTSGetActiveConsoleSessionId();
   if (console == 0xFFFFFFFF) {
     session.Log(L"nobody is logged on: the logon task starts VESK at the next logon.");
@@ -165,25 +216,9 @@ __declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
   const HRESULT task = RunLogonTask(console, user);
   if (SUCCEEDED(task)) {
     session.Log(L"VESK started through the logon task in session " + std::to_wstring(console) + L" for " + user);
-    return ERROR_SUCCESS;
-  }
-  if (OwnSession() != console) {
+  } else {
     session.Log(L"VESK not started now (the logon task could not run, error " + HexText(task) +
                 L"); it starts at the next logon.");
-    return ERROR_SUCCESS;
-  }
-  const std::wstring program = ProgramPath(folder);
-  SHELLEXECUTEINFOW run{};
-  run.cbSize = sizeof(run);
-  run.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-  run.lpFile = program.c_str();
-  run.lpDirectory = folder.c_str();
-  run.nShow = SW_SHOWNORMAL;
-  if (ShellExecuteExW(&run)) {
-    session.Log(L"VESK started directly (the logon task could not run, error " + HexText(task) + L").");
-  } else {
-    session.Log(L"VESK could not be started, error " + std::to_wstring(GetLastError()) +
-                L"; it starts at the next logon.");
   }
   return ERROR_SUCCESS;
 }
@@ -193,6 +228,14 @@ __declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
 __declspec(dllexport) UINT __stdcall ReportDriverFiles(MSIHANDLE install) {
   const MsiSession session{install};
   const std::wstring folder = session.Property(L"INSTALLDIR");
+  const std::wstring source = FolderOf(session.Property(L"OriginalDatabase"));
+  // Judged again here, where the installation can still show it: the
+  // deferred copy only writes its log.
+  const std::wstring refused = session.Property(L"Installed").empty() ? OpenDriverSource(source) : std::wstring();
+  if (!refused.empty()) {
+    session.Warn(DriverSourceRefusedText(refused, folder));
+    return ERROR_SUCCESS;
+  }
   const std::vector<std::wstring> missing = MissingDriverLibraries(folder);
   if (missing.empty()) {
     session.Log(L"driver libraries present in " + folder);

@@ -61,4 +61,24 @@ std::wstring LogonTaskFailedText(HRESULT error) {
   return L"The logon task \"VESK\" could not be registered (error " + Hex(error) + L").";
 }
 
+std::wstring ProgramFolderNotSecuredText(const std::wstring& folder, DWORD error) {
+  const std::wstring code = std::to_wstring(error);
+  if (Chinese()) {
+    return L"无法为文件夹 " + folder + L" 设置只允许管理员更改的访问权限（错误 " + code + L"），安装已停止。";
+  }
+  return L"The folder " + folder + L" could not be given an access list that lets only administrators change it "
+         L"(error " + code + L"); the installation stops.";
+}
+
+std::wstring DriverSourceRefusedText(const std::wstring& refused, const std::wstring& programFolder) {
+  if (Chinese()) {
+    return L"安装程序旁边的驱动程序文件没有被复制：非管理员用户也可以更改它们（" + refused +
+           L"）。请将驱动程序文件放在只有管理员可以更改的文件夹中后重新安装，或由管理员将其复制到 " + programFolder +
+           L"。";
+  }
+  return L"The driver files beside the installation package were not copied: users who are not administrators "
+         L"can change them (" + refused + L"). Put them in a folder that only administrators can change and install "
+         L"again, or have an administrator copy them into " + programFolder + L".";
+}
+
 }  // namespace vesk::installer

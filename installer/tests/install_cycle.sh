@@ -5,18 +5,22 @@
 # timetable, an uninstall while it runs again, and an install without the
 # driver libraries followed by an uninstall with PURGE=1. Each step's
 # effects are checked; one JUnit-style report case per check.
+# driver libraries followed by an uninstall with PURGE=1. Then a repair
+# with other driver files beside the package, and an install into a folder
+# whose name has a ';', from a folder anyone may write.
 # Usage: install_cycle.sh VERSION BIN_DIR ACTIONS_DLL VESKSIM_EXE DRIVER_EXE WINRING0_DLL WINIO_DLL
-#                         TIMETABLE WORK_DIR REPORT_XML WINDRES
+#                         TIMETABLE WORK_DIR REPORT_XML WINDRES PROCESS_USERS_EXE
 set -uo pipefail
 if [[ -z "${DISPLAY:-}" ]]; then exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; fi
 
 here=$(cd "$(dirname "$0")" && pwd)
 version=$1 bin=$2 actions=$3 vesksim=$4 driver=$5 winring=$6 winio=$7 timetable=$8 work=$9 report=${10} windres=${11}
+process_users=${12}
 IFS=. read -r major minor patch <<<"$version"
 next="$major.$minor.$((patch + 1))"
 
 rm -rf "$work"
-mkdir -p "$work/with-drivers" "$work/bare" "$(dirname "$report")"
+mkdir -p "$work/with-drivers" "$work/bare" "$work/open" "$(dirname "$report")"
 export WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all WINEARCH=win64
 wine=$(command -v wine || command -v wine64)
 program_dir="$WINEPREFIX/drive_c/Program Files/VESK"
@@ -110,6 +114,46 @@ carries_manifest_and_version() {  # EXE
     grep -Fq -- "$expected" "$work/resources.rc" || { echo "missing: $expected"; return 1; }
   done
 }
+# The access list Wine keeps for a file in its extended attribute
+# "user.wine.sd" (a revision byte, a zero, then Wine's own record: control,
+# the lengths of owner, group, SACL and DACL, and those four), as SDDL with
+# SIDs in figures: "O:owner D:P(A;flags;mask;;;sid)...", P when protected.
+wine_access_list() {  # PATH
+  python3 - "$1" <<'PY'
+import os, struct, sys
+raw = os.getxattr(sys.argv[1], "user.wine.sd")[2:]
+control, owner_len, group_len, sacl_len, dacl_len = struct.unpack_from("<IIIII", raw)
+def sid(b):
+    auth = int.from_bytes(b[2:8], "big")
+    return "S-%d-%d" % (b[0], auth) + "".join("-%d" % v for v in struct.unpack_from("<%dI" % b[1], b, 8))
+at = 20
+out = "O:" + sid(raw[at:at + owner_len])
+at += owner_len + group_len + sacl_len
+count = struct.unpack_from("<H", raw, at + 4)[0]
+out += " D:" + ("P" if control & 0x1000 else "")
+at += 8
+flag_names = [(0x1, "OI"), (0x2, "CI"), (0x8, "IO"), (0x10, "ID")]
+for _ in range(count):
+    kind, flags, size, mask = struct.unpack_from("<BBHI", raw, at)
+    names = "".join(n for bit, n in flag_names if flags & bit)
+    out += "(%s;%s;0x%x;;;%s)" % ("A" if kind == 0 else "D" if kind == 1 else kind, names, mask, sid(raw[at + 8:at + size]))
+    at += size
+print(out)
+PY
+}
+installed_access_list() {
+  local shown
+  shown=$(wine_access_list "$program_dir") || return 1
+  echo "     Wine keeps for $program_dir: $shown"
+  [[ "$shown" == "O:S-1-5-32-544 D:P(A;OICI;0x1f01ff;;;S-1-5-32-544)(A;OICI;0x1f01ff;;;S-1-5-18)(A;OICI;0x1200a9;;;S-1-5-32-545)" ]]
+}
+# Every VESK.exe of this prefix with the account it runs as; none as SYSTEM.
+none_as_system() {
+  local users
+  users=$("$wine" "$process_users" VESK.exe 2>/dev/null | tr -d '\r')
+  echo "     VESK.exe processes (pid, account): ${users//$'\n'/; }"
+  [[ -n "$users" ]] && ! grep -q ' S-1-5-18$' <<<"$users"
+}
 ended_through_exit() {  # VESKSIM_OUTPUT
   log_says "$1" "watchdog action=stop" && log_says "$1" "shutdown -a" && eventually 10 not_running VESKSim.exe
 }
@@ -140,6 +184,18 @@ check DemonstrationCarriesManifestAndVersion "VESKSim.exe lacks its manifest or 
 check LogonTaskRegistered "no logon task VESK with the highest privileges" eventually 20 task_defined "$work/install.log"
 check ProgramStarted "VESK.exe did not start" eventually 30 running VESK.exe
 check NoMissingDriverWarning "warned about driver libraries that were there" eval '! log_says "$work/install.log" "were not beside"'
+check ProgramFolderGetsItsProtectedAccessList "not owned by Administrators with their, SYSTEM's and Users' entries only" \
+  installed_access_list
+check InstallStartsNoProgramAsSystem "no VESK.exe, or one running as SYSTEM" eventually 10 none_as_system
+settle
+
+echo "== repair with other driver files beside the package"
+cp "$winio" "$work/with-drivers/WinRing0x64.dll"
+msiexec "$work/repair.log" /fa "$(windows_path "$work/with-drivers/VESK-$version-x64.msi")"
+check RepairSucceeds "msiexec /fa ended with $?" [ $? -eq 0 ]
+check RepairCopiesNoDriverFiles "a repair copied driver files" \
+  eval 'cmp -s "$winring" "$program_dir/WinRing0x64.dll" && ! log_says "$work/repair.log" "driver files copied"'
+cp "$winring" "$work/with-drivers/WinRing0x64.dll"
 settle
 
 echo "== upgrade to $next while VESKSim.exe runs with a saved timetable"
@@ -152,6 +208,7 @@ check UpgradeEndsTheProgramThroughItsExit "VESKSim.exe did not stop its watchdog
 check UpgradeKeepsTheTimetable "TimeSetting.bin changed or gone" cmp -s "$timetable" "$program_dir/TimeSetting.bin"
 check UpgradeKeepsTheDriverLibraries "driver libraries gone" has "$program_dir/WinRing0x64.dll"
 check UpgradeStartsTheNewProgram "VESK.exe did not start" eventually 30 running VESK.exe
+check UpgradeStartsNoProgramAsSystem "no VESK.exe, or one running as SYSTEM" eventually 10 none_as_system
 settle
 
 echo "== uninstall while VESKSim.exe runs, with both Run values written"
@@ -176,8 +233,25 @@ check InstallWithoutDriversSucceeds "msiexec /i ended with $?" [ $? -eq 0 ]
 check MissingDriverLibrariesAreLogged "the log does not name the missing driver libraries" \
   log_says "$work/bare.log" "WinRing0x64.dll, WinIo64.dll) were not beside"
 settle
+echo "2027-01-01 off" >"$program_dir/Holidays.txt"
+cp "$program_dir/Holidays.txt" "$program_dir/Holidays.txt.new"
 msiexec "$work/purge.log" /x "$(windows_path "$work/bare/VESK-$next-x64.msi")" PURGE=1
 check PurgeSucceeds "msiexec /x PURGE=1 ended with $?" [ $? -eq 0 ]
 check PurgeLeavesNothing "the program's folder is left" lacks "$program_dir"
+settle
+
+echo "== install into C:\\Apps;x\\VESK from a folder anyone may write, driver files beside it and in C:\\Apps"
+apps="$WINEPREFIX/drive_c/Apps" semicolon_dir="$WINEPREFIX/drive_c/Apps;x/VESK"
+mkdir -p "$apps" && cp "$winring" "$apps/WinRing0x64.dll"
+cp "$work/bare/VESK-$next-x64.msi" "$winring" "$winio" "$work/open/" && chmod 0777 "$work/open"
+msiexec "$work/semicolon.log" /i "$(windows_path "$work/open/VESK-$next-x64.msi")" 'INSTALLDIR=C:\Apps;x\VESK\'
+check InstallIntoAFolderWithASemicolon "VESK.exe or its logon task not in C:\\Apps;x\\VESK" \
+  eval 'has "$semicolon_dir/VESK.exe" && log_says "$work/semicolon.log" "<Command>C:\Apps;x\VESK\VESK.exe</Command>"'
+check DriverFilesFromAnOpenFolderAreRefused "driver files copied from a folder anyone may write, or not said why" \
+  eval 'lacks "$semicolon_dir/WinRing0x64.dll" && log_says "$work/semicolon.log" "were not copied: users who are not administrators"'
+settle
+msiexec "$work/semicolon-purge.log" /x "$(windows_path "$work/open/VESK-$next-x64.msi")" PURGE=1
+check UninstallLeavesTheParentOfASemicolonFolderAlone "C:\\Apps\\WinRing0x64.dll deleted or C:\\Apps;x\\VESK left" \
+  eval 'has "$apps/WinRing0x64.dll" && lacks "$semicolon_dir"'
 
 write_report

@@ -82,6 +82,7 @@ class SimulatedOs : public OsServices {
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
                           uint16_t langId, uint32_t timeoutMs) override;
   bool RunHidden(const std::string& commandLine) override;
+  std::vector<OpenPath> ChangeableByOthers(const std::vector<std::string>& paths) override;
   void DebugOutput(const std::string& text) override { debugOutput_.push_back(text); }
   bool CreateSingleInstanceMutex(const std::string& name) override;
   bool WriteRegistryString(RegistryRoot root, const std::string& subKey,
@@ -110,6 +111,8 @@ class SimulatedOs : public OsServices {
   // read-only file or folder.
   void FailFileWrites(bool fail) { failFileWrites_ = fail; }
   void FailFileRemovals(bool fail) { failFileRemovals_ = fail; }
+  // Someone other than an administrator may change this file or folder.
+  void OpenToOthers(const std::string& path, std::string who) { openPaths_[path] = std::move(who); }
   static constexpr const char* kAccessDenied = "Access is denied.";
   // The power fails during the next append: only its first `bytes` reach
   // the disk and the call reports failure.
@@ -144,6 +147,7 @@ class SimulatedOs : public OsServices {
   uint16_t langId_ = 1033;
   std::string modulePath_ = "C:\\VESK\\VESK.exe";
   std::map<std::string, bool> heldMutexes_;
+  std::map<std::string, std::string> openPaths_;
   bool failRegistry_ = false;
   bool failFileWrites_ = false;
   bool failFileRemovals_ = false;
