@@ -31,6 +31,7 @@ class LocalMemory {
     if (memory_ != nullptr) LocalFree(memory_);
   }
   PSECURITY_DESCRIPTOR* Out() { return &memory_; }
+  PSECURITY_DESCRIPTOR Get() const { return memory_; }
 
  private:
   PSECURITY_DESCRIPTOR memory_ = nullptr;
@@ -113,15 +114,25 @@ WriteAccess Others(std::wstring who) { return {WriteAccess::Verdict::kOthers, st
 }  // namespace
 
 WriteAccess CheckWriteAccess(const std::wstring& path) {
-  PSID owner = nullptr;
-  PACL dacl = nullptr;
   LocalMemory descriptor;
-  const DWORD error = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
-                                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                                            nullptr, &dacl, nullptr, descriptor.Out());
+  const DWORD error =
+      GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                            nullptr, nullptr, nullptr, nullptr, descriptor.Out());
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {WriteAccess::Verdict::kMissing, {}};
   if (error != ERROR_SUCCESS) return Others(L"unreadable access list, error " + std::to_wstring(error));
-  if (dacl == nullptr) return Others(L"everyone: no access list");
+  return JudgeWriteAccess(descriptor.Get());
+}
+
+WriteAccess JudgeWriteAccess(PSECURITY_DESCRIPTOR descriptor) {
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) ||
+      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) {
+    return Others(L"unreadable access list, error " + std::to_wstring(GetLastError()));
+  }
+  if (!present || dacl == nullptr) return Others(L"everyone: no access list");
 
   const std::vector<BYTE> ownUser = ElevatedOwnUser();
   // The owner may rewrite the access list whatever it says.

@@ -25,6 +25,8 @@ struct WriteAccess {
 // elevated program creates). An access list that cannot be read counts as
 // open to others: nothing can be vouched for then.
 WriteAccess CheckWriteAccess(const std::wstring& path);
+// The same judgement of a security descriptor's owner and access list.
+WriteAccess JudgeWriteAccess(PSECURITY_DESCRIPTOR descriptor);
 
 // The protected access list an installed program folder gets: owned by the
 // Administrators, full control for them and SYSTEM, read and execute for
