@@ -5,6 +5,7 @@
 // followed afterwards.
 #include <windows.h>
 
+#include <shellapi.h>
 #include <wtsapi32.h>
 
 #include <cstdlib>
@@ -82,6 +83,22 @@ std::wstring UserOfSession(DWORD session) {
   if (name.empty()) return {};
   const std::wstring domain = SessionText(session, WTSDomainName);
   return domain.empty() ? name : domain + L"\\" + name;
+}
+
+DWORD OwnSession() {
+  DWORD session = 0;
+  ProcessIdToSessionId(GetCurrentProcessId(), &session);
+  return session;
+}
+
+bool RunsAsSystem() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;  // cannot tell: assume the worst
+  alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  DWORD got = 0;
+  const bool known = GetTokenInformation(token, TokenUser, user, sizeof user, &got) != FALSE;
+  CloseHandle(token);
+  return !known || IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, WinLocalSystemSid);
 }
 
 }  // namespace
@@ -200,11 +217,14 @@ __declspec(dllexport) UINT __stdcall RegisterLogonTask(MSIHANDLE install) {
   return ERROR_SUCCESS;
 }
 
-// Starts the program in the session at the console through the logon task,
-// so that it runs as the user logged on there, with the rights it gets at a
-// logon. This action runs as the system account: it never starts the
-// program itself, which would put a program running as SYSTEM on the
-// user's desktop. Where the task cannot run, the next logon starts it.
+// Immediate, after the installation, so it runs as the user who installs
+// and never as the system account, which would put a program running as
+// SYSTEM on that user's desktop. The program starts in the session at the
+// console through the logon task, as the user logged on there and with the
+// rights a logon gives it. Where the task cannot run and the installation
+// runs in that session, the program is started directly (Windows asks for
+// the rights its manifest requests); an installation run by the system
+// account itself leaves the start to the next logon.
 __declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
   const MsiSession session{install};
   const DWORD console = WTSGetActiveConsoleSessionId();
@@ -216,9 +236,26 @@ __declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
   const HRESULT task = RunLogonTask(console, user);
   if (SUCCEEDED(task)) {
     session.Log(L"VESK started through the logon task in session " + std::to_wstring(console) + L" for " + user);
-  } else {
+    return ERROR_SUCCESS;
+  }
+  if (RunsAsSystem() || OwnSession() != console) {
     session.Log(L"VESK not started now (the logon task could not run, error " + HexText(task) +
                 L"); it starts at the next logon.");
+    return ERROR_SUCCESS;
+  }
+  const std::wstring folder = session.Property(L"INSTALLDIR");
+  const std::wstring program = ProgramPath(folder);
+  SHELLEXECUTEINFOW run{};
+  run.cbSize = sizeof(run);
+  run.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  run.lpFile = program.c_str();
+  run.lpDirectory = folder.c_str();
+  run.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExW(&run)) {
+    session.Log(L"VESK started by the installing user (the logon task could not run, error " + HexText(task) + L").");
+  } else {
+    session.Log(L"VESK could not be started, error " + std::to_wstring(GetLastError()) +
+                L"; it starts at the next logon.");
   }
   return ERROR_SUCCESS;
 }

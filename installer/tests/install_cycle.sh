@@ -9,13 +9,13 @@
 # with other driver files beside the package, and an install into a folder
 # whose name has a ';', from a folder anyone may write.
 # Usage: install_cycle.sh VERSION BIN_DIR ACTIONS_DLL VESKSIM_EXE DRIVER_EXE WINRING0_DLL WINIO_DLL
-#                         TIMETABLE WORK_DIR REPORT_XML WINDRES PROCESS_USERS_EXE
+#                         TIMETABLE WORK_DIR REPORT_XML WINDRES INSPECT_EXE
 set -uo pipefail
 if [[ -z "${DISPLAY:-}" ]]; then exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; fi
 
 here=$(cd "$(dirname "$0")" && pwd)
 version=$1 bin=$2 actions=$3 vesksim=$4 driver=$5 winring=$6 winio=$7 timetable=$8 work=$9 report=${10} windres=${11}
-process_users=${12}
+inspect=${12}
 IFS=. read -r major minor patch <<<"$version"
 next="$major.$minor.$((patch + 1))"
 
@@ -114,43 +114,21 @@ carries_manifest_and_version() {  # EXE
     grep -Fq -- "$expected" "$work/resources.rc" || { echo "missing: $expected"; return 1; }
   done
 }
-# The access list Wine keeps for a file in its extended attribute
-# "user.wine.sd" (a revision byte, a zero, then Wine's own record: control,
-# the lengths of owner, group, SACL and DACL, and those four), as SDDL with
-# SIDs in figures: "O:owner D:P(A;flags;mask;;;sid)...", P when protected.
-wine_access_list() {  # PATH
-  python3 - "$1" <<'PY'
-import os, struct, sys
-raw = os.getxattr(sys.argv[1], "user.wine.sd")[2:]
-control, owner_len, group_len, sacl_len, dacl_len = struct.unpack_from("<IIIII", raw)
-def sid(b):
-    auth = int.from_bytes(b[2:8], "big")
-    return "S-%d-%d" % (b[0], auth) + "".join("-%d" % v for v in struct.unpack_from("<%dI" % b[1], b, 8))
-at = 20
-out = "O:" + sid(raw[at:at + owner_len])
-at += owner_len + group_len + sacl_len
-count = struct.unpack_from("<H", raw, at + 4)[0]
-out += " D:" + ("P" if control & 0x1000 else "")
-at += 8
-flag_names = [(0x1, "OI"), (0x2, "CI"), (0x8, "IO"), (0x10, "ID")]
-for _ in range(count):
-    kind, flags, size, mask = struct.unpack_from("<BBHI", raw, at)
-    names = "".join(n for bit, n in flag_names if flags & bit)
-    out += "(%s;%s;0x%x;;;%s)" % ("A" if kind == 0 else "D" if kind == 1 else kind, names, mask, sid(raw[at + 8:at + size]))
-    at += size
-print(out)
-PY
-}
-installed_access_list() {
-  local shown
-  shown=$(wine_access_list "$program_dir") || return 1
-  echo "     Wine keeps for $program_dir: $shown"
-  [[ "$shown" == "O:S-1-5-32-544 D:P(A;OICI;0x1f01ff;;;S-1-5-32-544)(A;OICI;0x1f01ff;;;S-1-5-18)(A;OICI;0x1200a9;;;S-1-5-32-545)" ]]
+# Wine keeps no access list of its own: it turns the one it is given into
+# the Unix mode bits of the folder and makes a list up from the mode when
+# asked (owner, SYSTEM, and Everyone for the others' bits). Both are shown;
+# others (Everyone) may read and enter the folder but not write to it.
+closed_to_others() {  # UNIX_PATH
+  local mode shown
+  mode=$(stat -c %a "$1") shown=$("$wine" "$inspect" acl "$(windows_path "$1")" 2>/dev/null | tr -d '\r')
+  echo "     Wine keeps for $1: mode $mode, shown as $shown"
+  (( (8#$mode & 8#002) == 0 )) && [[ -n "$shown" ]] &&
+    ! grep -o '([^()]*;;;WD)' <<<"$shown" | grep -vqx '(A;OICI;0x1200a9;;;WD)'
 }
 # Every VESK.exe of this prefix with the account it runs as; none as SYSTEM.
 none_as_system() {
   local users
-  users=$("$wine" "$process_users" VESK.exe 2>/dev/null | tr -d '\r')
+  users=$("$wine" "$inspect" users VESK.exe 2>/dev/null | tr -d '\r')
   echo "     VESK.exe processes (pid, account): ${users//$'\n'/; }"
   [[ -n "$users" ]] && ! grep -q ' S-1-5-18$' <<<"$users"
 }
@@ -184,15 +162,16 @@ check DemonstrationCarriesManifestAndVersion "VESKSim.exe lacks its manifest or 
 check LogonTaskRegistered "no logon task VESK with the highest privileges" eventually 20 task_defined "$work/install.log"
 check ProgramStarted "VESK.exe did not start" eventually 30 running VESK.exe
 check NoMissingDriverWarning "warned about driver libraries that were there" eval '! log_says "$work/install.log" "were not beside"'
-check ProgramFolderGetsItsProtectedAccessList "not owned by Administrators with their, SYSTEM's and Users' entries only" \
-  installed_access_list
+check ProgramFolderIsClosedToOthers "Everyone keeps rights in the program's folder" closed_to_others "$program_dir"
 check InstallStartsNoProgramAsSystem "no VESK.exe, or one running as SYSTEM" eventually 10 none_as_system
 settle
 
 echo "== repair with other driver files beside the package"
 cp "$winio" "$work/with-drivers/WinRing0x64.dll"
-msiexec "$work/repair.log" /fa "$(windows_path "$work/with-drivers/VESK-$version-x64.msi")"
-check RepairSucceeds "msiexec /fa ended with $?" [ $? -eq 0 ]
+# What "msiexec /fa" does; Wine's /fa finds no product for a package path.
+msiexec "$work/repair.log" /i "$(windows_path "$work/with-drivers/VESK-$version-x64.msi")" REINSTALL=ALL \
+  REINSTALLMODE=vomus
+check RepairSucceeds "msiexec /i REINSTALL=ALL ended with $?" [ $? -eq 0 ]
 check RepairCopiesNoDriverFiles "a repair copied driver files" \
   eval 'cmp -s "$winring" "$program_dir/WinRing0x64.dll" && ! log_says "$work/repair.log" "driver files copied"'
 cp "$winring" "$work/with-drivers/WinRing0x64.dll"
@@ -240,13 +219,14 @@ check PurgeSucceeds "msiexec /x PURGE=1 ended with $?" [ $? -eq 0 ]
 check PurgeLeavesNothing "the program's folder is left" lacks "$program_dir"
 settle
 
-echo "== install into C:\\Apps;x\\VESK from a folder anyone may write, driver files beside it and in C:\\Apps"
+echo "== install into an open C:\\Apps;x\\VESK from a folder anyone may write, driver files beside it and in C:\\Apps"
 apps="$WINEPREFIX/drive_c/Apps" semicolon_dir="$WINEPREFIX/drive_c/Apps;x/VESK"
-mkdir -p "$apps" && cp "$winring" "$apps/WinRing0x64.dll"
+mkdir -p "$apps" "$semicolon_dir" && chmod 0777 "$semicolon_dir" && cp "$winring" "$apps/WinRing0x64.dll"
 cp "$work/bare/VESK-$next-x64.msi" "$winring" "$winio" "$work/open/" && chmod 0777 "$work/open"
 msiexec "$work/semicolon.log" /i "$(windows_path "$work/open/VESK-$next-x64.msi")" 'INSTALLDIR=C:\Apps;x\VESK\'
 check InstallIntoAFolderWithASemicolon "VESK.exe or its logon task not in C:\\Apps;x\\VESK" \
   eval 'has "$semicolon_dir/VESK.exe" && log_says "$work/semicolon.log" "<Command>C:\Apps;x\VESK\VESK.exe</Command>"'
+check AnOpenFolderIsClosedToOthers "the folder is still open to Everyone" closed_to_others "$semicolon_dir"
 check DriverFilesFromAnOpenFolderAreRefused "driver files copied from a folder anyone may write, or not said why" \
   eval 'lacks "$semicolon_dir/WinRing0x64.dll" && log_says "$work/semicolon.log" "were not copied: users who are not administrators"'
 settle
