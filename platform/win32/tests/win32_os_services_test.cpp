@@ -128,27 +128,23 @@ TEST_F(PlantedCmd, RunHiddenRunsTheSystemCmdWithTheSameArguments) {
 }
 
 // A "shutdown.bat" beside the program, whose folder is also the one the
-// logon task starts it in: Cmd.exe looks in its working folder first.
+// logon task starts it in: Cmd.exe looks in its working folder first. The
+// working folder is written only after the system's shutdown succeeded.
 TEST_F(PlantedCmd, TheShutdownCommandRunsInTheSystemFolderAndFindsTheSystemsShutdown) {
-  const std::wstring batch = dir + L"shutdown.bat";
   const std::wstring batchMarker = dir + L"planted-shutdown-ran.txt";
-  const std::string plantedBatch = "@echo planted>\"" + ToUtf8(batchMarker) + "\"\r\n";
-  testing::PutFile(batch, std::vector<uint8_t>(plantedBatch.begin(), plantedBatch.end()));
+  const std::string batch = "@echo planted>\"" + ToUtf8(batchMarker) + "\"\r\n";
+  testing::PutFile(dir + L"shutdown.bat", std::vector<uint8_t>(batch.begin(), batch.end()));
   ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
-  // The working folder is written only when the system's shutdown ran and
-  // succeeded; a batch file started this way never comes back to the line.
   ASSERT_TRUE(os.RunHidden("Cmd.exe /C shutdown -a && cd>\"" + ToUtf8(systemMarker) + "\""));
   for (int wait = 0; wait < 400 && !Exists(systemMarker) && !Exists(batchMarker); ++wait) ::Sleep(50);
   ::Sleep(200);  // the marker's line is written whole
   wchar_t system[MAX_PATH] = {};
-  const std::wstring systemDir(system, GetSystemDirectoryW(system, MAX_PATH));
   const std::vector<uint8_t> ran = GetFile(systemMarker);
   const std::string workingFolder(ran.begin(), std::find(ran.begin(), ran.end(), '\r'));
-  EXPECT_EQ(CompareStringOrdinal(ToWide(workingFolder).c_str(), -1, systemDir.c_str(), -1, TRUE), CSTR_EQUAL)
-      << workingFolder;
+  EXPECT_EQ(CompareStringOrdinal(ToWide(workingFolder).c_str(), -1, system, GetSystemDirectoryW(system, MAX_PATH), TRUE),
+            CSTR_EQUAL) << workingFolder;
   EXPECT_FALSE(Exists(batchMarker));
-  DeleteFileW(batch.c_str());
-  DeleteFileW(batchMarker.c_str());
+  for (const std::wstring& file : {dir + L"shutdown.bat", batchMarker}) DeleteFileW(file.c_str());
 }
 
 TEST(Win32Process, ABareNameMissingFromTheSystemFolderIsNotSearchedElsewhere) {
