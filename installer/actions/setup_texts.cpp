@@ -48,12 +48,12 @@ std::wstring DriverLibrariesMissingText(const std::vector<std::wstring>& missing
   if (Chinese()) {
     return L"安装程序所在的文件夹中没有主板厂商的驱动程序库（" + Listed(missing) +
            L"），VESK 已安装但无法访问主板。请将驱动程序库及其驱动文件复制到 " + programFolder +
-           L"，或放在安装程序旁边后重新安装。";
+           L"，或放在更新版本的安装程序旁边进行升级（修复安装不会复制驱动文件）。";
   }
   return L"The board maker's driver libraries (" + Listed(missing) +
          L") were not beside the installation package: VESK is installed but cannot reach the board. Copy the "
-         L"libraries and their driver files into " + programFolder + L", or put them beside the package and "
-         L"install again.";
+         L"libraries and their driver files into " + programFolder + L", or put them beside a newer package and "
+         L"upgrade (a repair copies no driver files).";
 }
 
 std::wstring LogonTaskFailedText(HRESULT error) {
