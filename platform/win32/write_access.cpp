@@ -27,6 +27,9 @@ constexpr DWORD kNtNonUniqueAuthority = SECURITY_NT_NON_UNIQUE;  // S-1-5-21-...
 
 class LocalMemory {
  public:
+  LocalMemory() = default;
+  LocalMemory(const LocalMemory&) = delete;
+  LocalMemory& operator=(const LocalMemory&) = delete;
   ~LocalMemory() {
     if (memory_ != nullptr) LocalFree(memory_);
   }
