@@ -17,9 +17,11 @@ namespace vesk::installer {
 
 namespace {
 
-// The libraries the program cannot start without; they load the kernel
-// drivers lying beside them.
+// The libraries the program cannot start without (they load the kernel
+// drivers lying beside them), and PawnIO's signed SMBus modules, one of
+// which serves the board's chipset.
 constexpr const wchar_t* kDriverLibraries[] = {kPortLibraryName, kMemoryLibraryName};
+constexpr const wchar_t* kSmbusModules[] = {kSmbusI801ModuleFile, kSmbusPiix4ModuleFile};
 
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/') return folder + name;
@@ -110,11 +112,17 @@ DriverCopy CopyDriverFiles(const std::wstring& sourceFolder, const std::wstring&
   return result;
 }
 
-std::vector<std::wstring> MissingDriverLibraries(const std::wstring& programFolder) {
+std::vector<std::wstring> MissingHardwareAccess(const std::wstring& programFolder, bool pawnIoInstalled) {
   std::vector<std::wstring> missing;
   for (const wchar_t* name : kDriverLibraries) {
     if (!Exists(Join(programFolder, name))) missing.push_back(name);
   }
+  if (missing.empty()) return missing;
+  bool smbusModule = false;
+  for (const wchar_t* name : kSmbusModules) smbusModule = smbusModule || Exists(Join(programFolder, name));
+  if (pawnIoInstalled && smbusModule) return {};
+  if (!pawnIoInstalled) missing.push_back(L"PawnIO");
+  if (!smbusModule) missing.push_back(std::wstring(kSmbusModules[0]) + L" / " + kSmbusModules[1]);
   return missing;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The files of an installed VESK that the package itself does not carry:
-// the board maker's driver libraries (copied from beside the package, not
-// ours to ship), the timetable and the other files the program writes, and
+// the board maker's driver libraries and PawnIO's module files (copied from
+// beside the package, not ours to ship), the timetable and the other files the program writes, and
 // the Run values it registers at every start.
 #include <windows.h>
 
@@ -28,8 +28,10 @@ std::wstring OpenDriverSource(const std::wstring& sourceFolder);
 // Creates the program's folder where it is missing and gives it the
 // protected access list of an installed program; the system's error code.
 DWORD SecureProgramFolder(const std::wstring& folder);
-// The two libraries the program cannot start without that `programFolder` lacks.
-std::vector<std::wstring> MissingDriverLibraries(const std::wstring& programFolder);
+// What keeps the program from reaching the board: empty when the two
+// driver libraries are in `programFolder`, or PawnIO is installed and an
+// SMBus module lies there; otherwise what each of the two ways lacks.
+std::vector<std::wstring> MissingHardwareAccess(const std::wstring& programFolder, bool pawnIoInstalled);
 // Deletes what CopyDriverFiles may have put there; returns the names deleted.
 std::vector<std::wstring> RemoveDriverFiles(const std::wstring& programFolder);
 // Deletes the timetable and the program's other data files; returns the names deleted.

@@ -14,6 +14,7 @@
 #include "installer/actions/action_data.h"
 #include "installer/actions/logon_task.h"
 #include "installer/actions/msi_session.h"
+#include "installer/actions/pawnio_setup.h"
 #include "installer/actions/program_closer.h"
 #include "installer/actions/program_files.h"
 #include "installer/actions/setup_texts.h"
@@ -42,6 +43,7 @@ const std::vector<std::pair<const wchar_t*, std::vector<const wchar_t*>>>& Defer
       {L"SecureProgramFolder", {L"INSTALLDIR"}},
       {L"RemoveLeftovers", {L"INSTALLDIR", L"PURGE"}},
       {L"CopyDriverFiles", {L"OriginalDatabase", L"INSTALLDIR"}},
+      {L"InstallPawnIo", {L"OriginalDatabase"}},
       {L"RegisterLogonTask", {L"INSTALLDIR"}},
   };
   return data;
@@ -199,6 +201,43 @@ __declspec(dllexport) UINT __stdcall CopyDriverFiles(MSIHANDLE install) {
   return ERROR_SUCCESS;
 }
 
+// PawnIO's own setup, when it lies beside the package and PawnIO is not
+// installed yet; the installation goes on whatever it answers (the driver
+// libraries may still serve).
+// CustomActionData: the package's path.
+__declspec(dllexport) UINT __stdcall InstallPawnIo(MSIHANDLE install) {
+  const MsiSession session{install};
+  const std::vector<std::wstring> data = session.ActionData();
+  if (data.empty()) return ERROR_SUCCESS;
+  if (PawnIoInstalled()) {
+    session.Log(L"PawnIO is installed already");
+    return ERROR_SUCCESS;
+  }
+  // It runs as the system account: not from where others could swap it.
+  const std::wstring source = FolderOf(data[0]);
+  const std::wstring setup = source + L"\\" + kPawnIoSetupName;
+  if (vesk::win32::CheckWriteAccess(setup).verdict != vesk::win32::WriteAccess::Verdict::kMissing) {
+    for (const std::wstring& path : {setup, source}) {
+      const vesk::win32::WriteAccess access = vesk::win32::CheckWriteAccess(path);
+      if (access.verdict == vesk::win32::WriteAccess::Verdict::kOthers) {
+        session.Log(L"PawnIO's setup not run: others than the administrators can change " + path + L": " + access.who);
+        return ERROR_SUCCESS;
+      }
+    }
+  }
+  const PawnIoSetupRun run = RunPawnIoSetup(source);
+  const std::wstring command = std::wstring(kPawnIoSetupName) + L" " + kPawnIoSetupArguments;
+  if (!run.found) {
+    session.Log(L"PawnIO is not installed and no " + std::wstring(kPawnIoSetupName) + L" is beside the package");
+  } else if (run.exitCode) {
+    session.Log(command + L" ended with " + std::to_wstring(*run.exitCode) +
+                (PawnIoInstalled() ? L"; PawnIO is installed" : L"; PawnIO is still not installed"));
+  } else {
+    session.Log(command + L" did not run to its end (error " + std::to_wstring(run.startError) + L")");
+  }
+  return ERROR_SUCCESS;
+}
+
 // CustomActionData: the program's folder.
 __declspec(dllexport) UINT __stdcall RegisterLogonTask(MSIHANDLE install) {
   const MsiSession session{install};
@@ -273,9 +312,9 @@ __declspec(dllexport) UINT __stdcall ReportDriverFiles(MSIHANDLE install) {
     session.Warn(DriverSourceRefusedText(refused, folder));
     return ERROR_SUCCESS;
   }
-  const std::vector<std::wstring> missing = MissingDriverLibraries(folder);
+  const std::vector<std::wstring> missing = MissingHardwareAccess(folder, PawnIoInstalled());
   if (missing.empty()) {
-    session.Log(L"driver libraries present in " + folder);
+    session.Log(L"the hardware can be reached from " + folder);
   } else {
     session.Warn(DriverLibrariesMissingText(missing, folder));
   }
