@@ -9,6 +9,7 @@
 #include "platform/win32/timed_message_box.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/write_access.h"
 
 namespace vesk::win32 {
 
@@ -301,13 +302,24 @@ bool Win32OsServices::RunHidden(const std::string& commandLine) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  const std::wstring systemDir = SystemDirectory();
+  if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      systemDir.empty() ? nullptr : systemDir.c_str(),
                       &startup, &process)) {
     return false;
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
+}
+
+std::vector<OsServices::OpenPath> Win32OsServices::ChangeableByOthers(const std::vector<std::string>& paths) {
+  std::vector<OpenPath> open;
+  for (const std::string& path : paths) {
+    const WriteAccess access = CheckWriteAccess(ToWide(path));
+    if (access.verdict == WriteAccess::Verdict::kOthers) open.push_back({path, ToUtf8(access.who)});
+  }
+  return open;
 }
 
 void Win32OsServices::DebugOutput(const std::string& text) { OutputDebugStringW(ToWide(text).c_str()); }

@@ -39,9 +39,11 @@ class Win32OsServices : public OsServices {
                           uint16_t langId, uint32_t timeoutMs) override;
   // Only programs of the system folder are run for a bare name such as
   // "Cmd.exe": never one of the same name in the program's own folder, the
-  // current folder or the search path. The command line itself is passed on
-  // unchanged.
+  // current folder or the search path. It runs in the system folder, where
+  // Cmd.exe finds "shutdown" before any "shutdown.bat" of the program's
+  // folder. The command line itself is passed on unchanged.
   bool RunHidden(const std::string& commandLine) override;
+  std::vector<OpenPath> ChangeableByOthers(const std::vector<std::string>& paths) override;
   void DebugOutput(const std::string& text) override;
   // The mutex stays held until the process ends, also past this object. A
   // mutex of that name that this process may not open (its holder runs

@@ -124,6 +124,15 @@ int SimulatedOs::ShowTimedMessageBox(const std::string& text, const std::string&
   return kIdTimeout;
 }
 
+std::vector<OsServices::OpenPath> SimulatedOs::ChangeableByOthers(const std::vector<std::string>& paths) {
+  std::vector<OpenPath> open;
+  for (const std::string& path : paths) {
+    const auto found = openPaths_.find(path);
+    if (found != openPaths_.end()) open.push_back({path, found->second});
+  }
+  return open;
+}
+
 bool SimulatedOs::RunHidden(const std::string& commandLine) {
   commands_.push_back({clock_.Now(), commandLine});
   if (commandHook_) commandHook_(commands_.back());

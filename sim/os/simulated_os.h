@@ -84,6 +84,7 @@ class SimulatedOs : public OsServices {
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
                           uint16_t langId, uint32_t timeoutMs) override;
   bool RunHidden(const std::string& commandLine) override;
+  std::vector<OpenPath> ChangeableByOthers(const std::vector<std::string>& paths) override;
   void DebugOutput(const std::string& text) override { debugOutput_.push_back(text); }
   bool CreateSingleInstanceMutex(const std::string& name) override;
   // A wait that runs out has kept the calling thread that long: the virtual
@@ -118,6 +119,8 @@ class SimulatedOs : public OsServices {
   // read-only file or folder.
   void FailFileWrites(bool fail) { failFileWrites_ = fail; }
   void FailFileRemovals(bool fail) { failFileRemovals_ = fail; }
+  // Someone other than an administrator may change this file or folder.
+  void OpenToOthers(const std::string& path, std::string who) { openPaths_[path] = std::move(who); }
   static constexpr const char* kAccessDenied = "Access is denied.";
   // Another program holds the file without sharing it until `until` (a copy
   // in progress): opening it to read, replace or remove fails meanwhile.
@@ -157,6 +160,7 @@ class SimulatedOs : public OsServices {
   uint16_t langId_ = 1033;
   std::string modulePath_ = "C:\\VESK\\VESK.exe";
   std::map<std::string, bool> heldMutexes_;
+  std::map<std::string, std::string> openPaths_;
   NamedLocks namedLocks_;
   bool failRegistry_ = false;
   bool failFileWrites_ = false;
