@@ -27,7 +27,7 @@ void StartDriversOrEnd(OsServices& os, DriverAccess& driver, uint16_t langId) {
   const StartupTexts failure = DriverFailureTexts(langId);
   for (int attempt = 0; attempt < kDriverStartAttempts; ++attempt) {
     if (StartDrivers(driver)) return;
-    history::Record("driver-failed", {{"attempt", std::to_string(attempt + 1)}}, history::Mirror::Error);
+    history::Record("driver-failed", {{"attempt", std::to_string(attempt + 1)}}, history::EventKind::DriverFailed);
     os.ShowTimedMessageBox(failure.text, failure.caption, kMbIconError, os.GetSystemDefaultLangID(),
                            kDriverFailureBoxMs);
   }
@@ -77,7 +77,7 @@ int RunVesk(AppHost& host) {
   if (os.CreateSingleInstanceMutex(kInstanceMutexName)) return 0;
   history::History history{os};
   const history::ScopedHistory installed{history};
-  history::Record("start", {{"path", os.GetModulePath()}});
+  history::Record("start", {{"path", os.GetModulePath()}}, history::EventKind::Start);
 
   LangID = os.GetSystemDefaultLangID();
   InfoCheckValid(os, host.firmware);  // returns only on an accepted board

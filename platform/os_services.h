@@ -112,8 +112,11 @@ class OsServices {
   virtual void DebugOutput(const std::string& text) = 0;
 
   // One entry in the system's event log (the Application log on Windows)
-  // under the program's source name; false when it was not written.
-  virtual bool ReportToEventLog(EventLogType /*type*/, const std::string& /*text*/) { return false; }
+  // under the program's source name, with the event ID of its kind; false
+  // when it was not written.
+  virtual bool ReportToEventLog(EventLogType /*type*/, uint16_t /*eventId*/, const std::string& /*text*/) {
+    return false;
+  }
 
   // Takes the named process-lifetime mutex; true when another process
   // already holds one of that name, also when that process runs with rights

@@ -1,5 +1,6 @@
 #include "schedule/holidays.h"
 
+#include "history/history.h"
 #include "schedule/schedule_file.h"
 
 #include <array>
@@ -305,6 +306,7 @@ bool HolidayFile::Refresh(OsServices& os, uint16_t langId) {
   // the timers, which must find this content already seen.
   if (error.fault != HolidayFault::kNone) {
     const RefusalMessage message = DescribeHolidayFileError(error, langId);
+    history::Record("holidays-refused", {{"reason", message.text}}, history::EventKind::HolidaysRefused);
     os.ShowMessageBox(message.text, message.caption, kRefusalBoxType);
   }
   return changed;

@@ -32,18 +32,22 @@ inline void RecordWakeUp(const LocalTime& powerOn) {
   if (RecordedWakeUp() == at + " " + day + " " + chip) return;
   RecordedWakeUp() = at + " " + day + " " + chip;
   if (chipDiffers) {
-    history::Record("wakeup", {{"at", at}, {"day", day}, {"chip", chip}}, history::Mirror::Information);
+    history::Record("wakeup", {{"at", at}, {"day", day}, {"chip", chip}}, history::EventKind::WakeUpProgrammed);
   } else {
-    history::Record("wakeup", {{"at", at}, {"day", day}}, history::Mirror::Information);
+    history::Record("wakeup", {{"at", at}, {"day", day}}, history::EventKind::WakeUpProgrammed);
   }
 }
 
-// What reading the wake-up back found; a chip that keeps the wrong time is
-// an error an administrator must see.
-inline void RecordWakeCheck(WakeCheck result) {
+// What reading the wake-up back found. A chip that keeps the wrong time is
+// an error an administrator must see, once when it starts (the check is
+// repeated every few seconds) and once more when it holds the wake-up again.
+inline void RecordWakeCheck(WakeCheck result, bool failingBefore) {
   const char* const names[] = {"ok", "rewritten", "failed"};
-  history::Record("wakeup-check", {{"result", names[static_cast<int>(result)]}},
-                  result == WakeCheck::Failed ? history::Mirror::Error : history::Mirror::None);
+  const bool failed = result == WakeCheck::Failed;
+  history::EventKind logged = history::EventKind::None;
+  if (failed && !failingBefore) logged = history::EventKind::WakeCheckFailed;
+  if (!failed && failingBefore) logged = history::EventKind::WakeCheckRecovered;
+  history::Record("wakeup-check", {{"result", names[static_cast<int>(result)]}}, logged);
 }
 
 inline void ForgetRecordedWakeUp() { RecordedWakeUp().clear(); }
@@ -54,7 +58,7 @@ inline void RecordWatchdog(const char* action) {
 
 // A system shutdown was counting down and has been called off.
 inline void RecordShutdownAborted(const char* reason) {
-  history::Record("shutdown-aborted", {{"reason", reason}}, history::Mirror::Information);
+  history::Record("shutdown-aborted", {{"reason", reason}}, history::EventKind::ShutdownAborted);
 }
 
 }  // namespace vesk::ui

@@ -26,7 +26,8 @@ void CDuiFrameWnd::OnTimeChange() {
 
 void CDuiFrameWnd::NoteWakeCheck(std::optional<WakeCheck> result) {
   if (!result) return;
-  RecordWakeCheck(*result);
+  // A failure not yet told, or told and not yet mended, is a run of failures.
+  RecordWakeCheck(*result, m_WakeNoticePending || m_WakeNoticeShown);
   if (*result == WakeCheck::Failed) {
     if (!m_WakeNoticeShown) m_WakeNoticePending = true;
     return;

@@ -188,6 +188,9 @@ TEST(StartupEnds, FiveFailedDriverStartsThenNoWindow) {
     EXPECT_FALSE(rig.WindowMade());
     // The Run values were written before the drivers were tried.
     EXPECT_EQ(rig.machine.os.RegistryWrites().size(), 2u);
+    std::vector<uint16_t> logged;
+    for (const auto& entry : rig.machine.os.EventLogEntries()) logged.push_back(entry.eventId);
+    EXPECT_THAT(logged, ElementsAre(100, 131, 131, 131, 131, 131));
   }
 }
 

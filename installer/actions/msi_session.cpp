@@ -13,6 +13,10 @@ std::wstring MsiSession::Property(const wchar_t* name) const {
   return value;
 }
 
+void MsiSession::SetProperty(const wchar_t* name, const std::wstring& value) const {
+  MsiSetPropertyW(install_, name, value.c_str());
+}
+
 std::vector<std::wstring> MsiSession::ActionData() const {
   std::vector<std::wstring> parts;
   const std::wstring data = Property(L"CustomActionData");

@@ -19,6 +19,7 @@ class MsiSession {
   explicit MsiSession(MSIHANDLE install) : install_(install) {}
 
   std::wstring Property(const wchar_t* name) const;
+  void SetProperty(const wchar_t* name, const std::wstring& value) const;
   // CustomActionData split at ';' (the folders the action works on).
   std::vector<std::wstring> ActionData() const;
 
