@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "history/history.h"
+#include "schedule/holidays.h"
 #include "schedule/schedule_file.h"
 
 namespace vesk::installer {
@@ -78,10 +79,10 @@ std::vector<std::wstring> RemoveDriverFiles(const std::wstring& programFolder) {
 
 std::vector<std::wstring> RemoveProgramData(const std::wstring& programFolder) {
   const std::wstring timetable = Wide(kScheduleFileName);
-  // The timetable and what a save interrupted by a power cut may leave, and
-  // the history with its older file.
-  return RemoveEach(programFolder, {timetable, timetable + L".new", Wide(history::kFileName),
-                                    Wide(history::kOlderFileName)});
+  // The timetable and what a save interrupted by a power cut may leave, the
+  // holidays, and the history with its older file.
+  return RemoveEach(programFolder, {timetable, timetable + L".new", Wide(kHolidaysFileName),
+                                    Wide(history::kFileName), Wide(history::kOlderFileName)});
 }
 
 std::vector<std::wstring> RemoveRunValues() {
