@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "hardware/bus_lock.h"
 #include "hardware/smbus_control.h"
 #include "history/history.h"
 #include "hardware/watchdog.h"
@@ -55,6 +56,16 @@ void RunExitSequence(AppHost& host, CSMBusControl& startupController, bool chipA
   window.reset();
 }
 
+// Another hardware tool held a bus longer than the program waits for it
+// (the access failed and is made again at the next tick), or the system
+// would not give the bus's lock at all (the bus is then used without it).
+// Once a run for each bus, not for every transfer.
+void RecordBusLockTrouble(SharedBus bus, OsServices::LockWait what) {
+  history::Record("bus-lock", {{"bus", std::string{BusWordOf(bus)}},
+                               {"result", what == OsServices::LockWait::kTimedOut ? "busy" : "unavailable"},
+                               {"name", LockNameOf(bus)}});
+}
+
 }  // namespace
 
 StartupTexts DriverFailureTexts(uint16_t langId) {
@@ -78,6 +89,7 @@ int RunVesk(AppHost& host) {
   history::History history{os};
   const history::ScopedHistory installed{history};
   history::Record("start", {{"path", os.GetModulePath()}}, history::EventKind::Start);
+  SetBusLockReporter(&RecordBusLockTrouble);
 
   LangID = os.GetSystemDefaultLangID();
   InfoCheckValid(os, host.firmware);  // returns only on an accepted board

@@ -1,5 +1,7 @@
 #include "hardware/driver_access.h"
 
+#include "hardware/bus_lock.h"
+
 namespace vesk {
 
 bool StartDrivers(DriverAccess& driver) {
@@ -22,7 +24,10 @@ void MmioWrite32(DriverAccess& driver, uint32_t physicalAddress, uint32_t value)
   driver.SetPhysLong(physicalAddress, value);
 }
 
-uint16_t ReadConfigLowWord(DriverAccess& driver, uint32_t configAddress, ConfigDataRead how) {
+uint16_t ReadConfigLowWord(DriverAccess& driver, OsServices& os, uint32_t configAddress,
+                           ConfigDataRead how) {
+  const BusLock lock(os, SharedBus::Pci);
+  if (!lock.Usable()) return 0xFFFF;
   driver.WriteIoPortDword(kPciConfigAddressPort, configAddress);
   if (how == ConfigDataRead::Word) {
     uint16_t word = 0xFFFF;

@@ -7,6 +7,8 @@
 // simulated board.
 #include <cstdint>
 
+#include "platform/os_services.h"
+
 namespace vesk {
 
 // PCI address as the port library's PCI operations take and return it:
@@ -70,8 +72,12 @@ void MmioWrite32(DriverAccess& driver, uint32_t physicalAddress, uint32_t value)
 
 // Reads a configuration register through the configuration ports: the
 // address goes to 0xCF8 (ordinal 56), the data comes from 0xCFC with either
-// of the library's two variable reads. Only the low 16 bits are kept.
+// of the library's two variable reads. Only the low 16 bits are kept. The
+// pair is made inside the PCI configuration lock that other hardware tools
+// share; when that stays taken, the read gives what an absent device gives,
+// all ones.
 enum class ConfigDataRead { Word /* ordinal 62 */, Dword /* ordinal 63 */ };
-uint16_t ReadConfigLowWord(DriverAccess& driver, uint32_t configAddress, ConfigDataRead how);
+uint16_t ReadConfigLowWord(DriverAccess& driver, OsServices& os, uint32_t configAddress,
+                           ConfigDataRead how);
 
 }  // namespace vesk

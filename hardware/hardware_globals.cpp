@@ -1,5 +1,7 @@
 #include "hardware/hardware_globals.h"
 
+#include "hardware/bus_lock.h"
+
 namespace vesk {
 
 CSMBusControl g_Bus;
@@ -16,6 +18,7 @@ void ResetHardwareGlobals() {
   g_ChipAddress = 0;
   g_ControllerMode = 0;
   CSMBusControl::mI2CBaseAddress = 0;
+  ResetBusLockReports();
 }
 
 }  // namespace vesk

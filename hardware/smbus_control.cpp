@@ -1,5 +1,7 @@
 #include "hardware/smbus_control.h"
 
+#include "hardware/bus_lock.h"
+
 namespace vesk {
 
 uint32_t CSMBusControl::mI2CBaseAddress = 0;
@@ -67,16 +69,19 @@ constexpr uint32_t kRxFifoDrainLimit = 256;
 int CSMBusControl::Init() {
   mMode = static_cast<uint32_t>(Probe());
   if (mMode == kControllerModeSmbus && SmbusReady()) {
-    WriteHost(kSmbHstSts, kStsClearAll);
-    WaitHostIdle();
+    const BusLock lock(*os_, SharedBus::Smbus);
+    if (lock.Usable()) {
+      WriteHost(kSmbHstSts, kStsClearAll);
+      WaitHostIdle();
+    }
   }
   mI2CBaseAddress = kI2cControllerBase;
   return static_cast<int>(mMode);
 }
 
 int CSMBusControl::Probe() {
-  if (driver_ == nullptr) return kControllerModeSmbus;
-  mHostVendor = ReadConfigLowWord(*driver_, ConfigMechanismAddress(0, 0, 0, kPciIdRegister),
+  if (driver_ == nullptr || os_ == nullptr) return kControllerModeSmbus;
+  mHostVendor = ReadConfigLowWord(*driver_, *os_, ConfigMechanismAddress(0, 0, 0, kPciIdRegister),
                                   ConfigDataRead::Word);
   switch (mHostVendor) {
     case kVendorAmd:
@@ -107,13 +112,16 @@ int CSMBusControl::Probe() {
   mSmbusLocation = SmbusPciLocation{ConfigMechanismAddress(mBus, mDevice, mFunction, 0),
                                     kSmbusBaseRegister, kSmbusBaseMask};
   const uint16_t base = ReadConfigLowWord(
-      *driver_, mSmbusLocation->configAddress + mSmbusLocation->baseRegister, ConfigDataRead::Dword);
+      *driver_, *os_, mSmbusLocation->configAddress + mSmbusLocation->baseRegister, ConfigDataRead::Dword);
   mSmbusBase = static_cast<uint16_t>(base & mSmbusLocation->baseMask);
   return kControllerModeSmbus;
 }
 
 bool CSMBusControl::SearchClass(uint8_t baseClass, uint8_t subClass, uint8_t programIf) {
-  const uint32_t found = driver_->FindPciDeviceByClass(baseClass, subClass, programIf, kSearchFirst);
+  const BusLock lock(*os_, SharedBus::Pci);
+  const uint32_t found = lock.Usable()
+                             ? driver_->FindPciDeviceByClass(baseClass, subClass, programIf, kSearchFirst)
+                             : kPciNoDevice;
   if (found == kPciNoDevice) return false;  // the previous bus/device/function stay
   mBus = PciBusOf(found);
   mDevice = PciDeviceOf(found);
@@ -122,6 +130,8 @@ bool CSMBusControl::SearchClass(uint8_t baseClass, uint8_t subClass, uint8_t pro
 }
 
 uint16_t CSMBusControl::StoredDeviceId() {
+  const BusLock lock(*os_, SharedBus::Pci);
+  if (!lock.Usable()) return 0xFFFF;  // what an absent device answers
   const uint32_t id =
       driver_->ReadPciConfigDword(LibraryPciAddress(mBus, mDevice, mFunction), kPciIdRegister);
   return static_cast<uint16_t>(id >> 16);
@@ -136,6 +146,8 @@ int CSMBusControl::WriteByteData(uint8_t address, uint8_t reg, uint8_t value) {
     if (I2CWriteByte(address7, reg, true, false) == 0) return 0;
     return I2CWriteByte(address7, value, false, true);
   }
+  const BusLock lock(*os_, SharedBus::Smbus);
+  if (!lock.Usable()) return 0;
   return SmbusWrite(address, reg, value);
 }
 
@@ -146,6 +158,8 @@ int CSMBusControl::ReadByteData(uint8_t address, uint8_t reg, uint8_t& value) {
     if (I2CWriteByte(address7, reg, true, false) == 0) return 0;
     return I2CReadByte(value);
   }
+  const BusLock lock(*os_, SharedBus::Smbus);
+  if (!lock.Usable()) return 0;
   return SmbusRead(address, reg, value);
 }
 

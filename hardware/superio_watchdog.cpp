@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "hardware/bus_lock.h"
+
 namespace vesk {
 
 namespace {
@@ -33,7 +35,9 @@ void WriteRegister(DriverAccess& driver, uint8_t reg, uint8_t value) {
 // Runs `body` between the entry into and the exit from configuration mode,
 // with the watchdog's logical device selected.
 template <typename Body>
-int InWatchdogDevice(DriverAccess& driver, Body body) {
+int InWatchdogDevice(DriverAccess& driver, OsServices& os, Body body) {
+  const BusLock lock(os, SharedBus::IsaBus);
+  if (!lock.Usable()) return 0;
   for (const uint8_t keyByte : kEntryKey) driver.WriteIoPortByte(kIndexPort, keyByte);
   WriteRegister(driver, kLogicalDeviceSelect, kWatchdogDevice);
   body();
@@ -43,21 +47,21 @@ int InWatchdogDevice(DriverAccess& driver, Body body) {
 
 }  // namespace
 
-int SetWatchdogTimeout(DriverAccess& driver) {
-  return InWatchdogDevice(driver, [&] {
+int SetWatchdogTimeout(DriverAccess& driver, OsServices& os) {
+  return InWatchdogDevice(driver, os, [&] {
     WriteRegister(driver, kWdtTimeoutLow, static_cast<uint8_t>(kWdtTimeoutSeconds & 0xFF));
     WriteRegister(driver, kWdtTimeoutHigh, static_cast<uint8_t>(kWdtTimeoutSeconds >> 8));
   });
 }
 
-int EnableWatchdogReset(DriverAccess& driver) {
-  return InWatchdogDevice(driver, [&] {
+int EnableWatchdogReset(DriverAccess& driver, OsServices& os) {
+  return InWatchdogDevice(driver, os, [&] {
     WriteRegister(driver, kWdtConfig, kWdtCountSeconds | kWdtResetOnKrst);
   });
 }
 
-int DisableWatchdogReset(DriverAccess& driver) {
-  return InWatchdogDevice(driver, [&] { WriteRegister(driver, kWdtConfig, kWdtOff); });
+int DisableWatchdogReset(DriverAccess& driver, OsServices& os) {
+  return InWatchdogDevice(driver, os, [&] { WriteRegister(driver, kWdtConfig, kWdtOff); });
 }
 
 }  // namespace vesk

@@ -1,5 +1,6 @@
 #include "hardware/watchdog.h"
 
+#include "hardware/bus_lock.h"
 #include "hardware/hardware_globals.h"
 #include "hardware/superio_watchdog.h"
 #include "hardware/wake_chip.h"
@@ -8,14 +9,33 @@ namespace vesk {
 
 namespace {
 
-void SuperIoArm(DriverAccess* driver) {
-  if (driver == nullptr) return;
-  SetWatchdogTimeout(*driver);
-  EnableWatchdogReset(*driver);
+// Another hardware tool holding the bus for longer than the bounded wait
+// keeps an access out. For the watchdog one lost access is too many: the next
+// feed comes 40 s later, past the 60 s time-out, and a lost stop leaves the
+// board to be reset after the program has gone. So an action the bus lock
+// kept out is made again at once, a few times (a bus error is not retried).
+constexpr int kBusyBusAttempts = 3;
+
+template <typename Action>
+void UntilBusFree(Action action) {
+  for (int attempt = 0; attempt < kBusyBusAttempts; ++attempt) {
+    const uint32_t before = BusLockTimeouts();
+    action();
+    if (BusLockTimeouts() == before) return;
+  }
 }
 
-void SuperIoDisarm(DriverAccess* driver) {
-  if (driver != nullptr) DisableWatchdogReset(*driver);
+void SuperIoArm(const CSMBusControl& bus) {
+  if (bus.Driver() == nullptr || bus.Os() == nullptr) return;
+  UntilBusFree([&] {
+    SetWatchdogTimeout(*bus.Driver(), *bus.Os());
+    EnableWatchdogReset(*bus.Driver(), *bus.Os());
+  });
+}
+
+void SuperIoDisarm(const CSMBusControl& bus) {
+  if (bus.Driver() == nullptr || bus.Os() == nullptr) return;
+  UntilBusFree([&] { DisableWatchdogReset(*bus.Driver(), *bus.Os()); });
 }
 
 }  // namespace
@@ -27,33 +47,33 @@ bool UsesMcuWatchdog() {
 
 void WatchdogStart() {
   if (UsesMcuWatchdog()) {
-    McuWatchdogStart(g_Bus);
+    UntilBusFree([] { McuWatchdogStart(g_Bus); });
   } else {
-    SuperIoArm(g_Bus.Driver());
+    SuperIoArm(g_Bus);
   }
 }
 
 void WatchdogKick() {
   if (UsesMcuWatchdog()) {
-    McuWatchdogKick(g_Bus);
+    UntilBusFree([] { McuWatchdogKick(g_Bus); });
   } else {
-    SuperIoArm(g_Bus.Driver());
+    SuperIoArm(g_Bus);
   }
 }
 
 void WatchdogStop() {
   if (UsesMcuWatchdog()) {
-    McuWatchdogStop(g_Bus);
+    UntilBusFree([] { McuWatchdogStop(g_Bus); });
   } else {
-    SuperIoDisarm(g_Bus.Driver());
+    SuperIoDisarm(g_Bus);
   }
 }
 
 void StartupWatchdogStop(CSMBusControl& startupController, bool chipAnswered) {
   if (chipAnswered) {
-    McuWatchdogStop(startupController);
+    UntilBusFree([&] { McuWatchdogStop(startupController); });
   } else {
-    SuperIoDisarm(startupController.Driver());
+    SuperIoDisarm(startupController);
   }
 }
 

@@ -118,6 +118,20 @@ class OsServices {
     return false;
   }
 
+  // Named locks that other programs on the machine agree on (the bus locks
+  // of hardware tools): created on first use, or opened when another
+  // program made them first, with rights that let other elevated and
+  // service processes open them too. The wait is bounded; a lock whose
+  // holder ended without releasing it counts as taken. kUnavailable: the
+  // lock cannot be had at all (the system has none, or it refuses to open
+  // it), so nobody can be waited for. Each kTaken is released once, on the
+  // thread that took it.
+  enum class LockWait { kTaken, kTimedOut, kUnavailable };
+  virtual LockWait AcquireNamedLock(const std::string& /*name*/, uint32_t /*timeoutMs*/) {
+    return LockWait::kUnavailable;
+  }
+  virtual void ReleaseNamedLock(const std::string& /*name*/) {}
+
   // Takes the named process-lifetime mutex; true when another process
   // already holds one of that name, also when that process runs with rights
   // that keep this one from opening it.

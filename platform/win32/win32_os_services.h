@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/os_services.h"
+#include "platform/win32/shared_mutexes.h"
 
 namespace vesk::win32 {
 
@@ -45,9 +46,18 @@ class Win32OsServices : public OsServices {
   // mutex of that name that this process may not open (its holder runs
   // elevated) counts as held.
   bool CreateSingleInstanceMutex(const std::string& name) override;
+  // Kernel mutexes in the machine-wide namespace when the name says
+  // "Global\"; the rights are those of kSharedMutexAccess.
+  LockWait AcquireNamedLock(const std::string& name, uint32_t timeoutMs) override {
+    return sharedMutexes_.Acquire(name, timeoutMs);
+  }
+  void ReleaseNamedLock(const std::string& name) override { sharedMutexes_.Release(name); }
   bool WriteRegistryString(RegistryRoot root, const std::string& subKey, const std::string& valueName,
                            const std::string& data) override;
   [[noreturn]] void EndProcess(int exitCode) override;
+
+ private:
+  SharedMutexes sharedMutexes_;
 };
 
 // The system's text for an error code (FormatMessage), without the line

@@ -40,6 +40,12 @@ class DemoOs final : public OsServices {
   bool RunHidden(const std::string& commandLine) override;
   void DebugOutput(const std::string& text) override { real_.DebugOutput(text); }
   bool CreateSingleInstanceMutex(const std::string& name) override { return real_.CreateSingleInstanceMutex(name); }
+  // The bus locks are the real ones: a demonstration shares the machine with
+  // the other hardware tools on it like the program does.
+  LockWait AcquireNamedLock(const std::string& name, uint32_t timeoutMs) override {
+    return real_.AcquireNamedLock(name, timeoutMs);
+  }
+  void ReleaseNamedLock(const std::string& name) override { real_.ReleaseNamedLock(name); }
   // Not written; reports failure, which the program ignores.
   bool WriteRegistryString(RegistryRoot root, const std::string& subKey, const std::string& valueName,
                            const std::string& data) override;

@@ -22,6 +22,12 @@ void SimulatedOs::DelayMicroseconds(uint32_t microseconds) {
   clock_.Advance(Microseconds{microseconds});
 }
 
+OsServices::LockWait SimulatedOs::AcquireNamedLock(const std::string& name, uint32_t timeoutMs) {
+  if (namedLocks_.Acquire(name, std::chrono::milliseconds{timeoutMs})) return LockWait::kTaken;
+  clock_.Advance(std::chrono::milliseconds{timeoutMs});
+  return LockWait::kTimedOut;
+}
+
 std::string SimulatedOs::GetModuleDirectory() {
   const auto cut = modulePath_.find_last_of("\\/");
   return cut == std::string::npos ? std::string{} : modulePath_.substr(0, cut + 1);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/os_services.h"
+#include "sim/os/named_locks.h"
 #include "sim/os/time_zone.h"
 #include "sim/os/virtual_clock.h"
 
@@ -85,6 +86,10 @@ class SimulatedOs : public OsServices {
   bool RunHidden(const std::string& commandLine) override;
   void DebugOutput(const std::string& text) override { debugOutput_.push_back(text); }
   bool CreateSingleInstanceMutex(const std::string& name) override;
+  // A wait that runs out has kept the calling thread that long: the virtual
+  // clock moves by it.
+  LockWait AcquireNamedLock(const std::string& name, uint32_t timeoutMs) override;
+  void ReleaseNamedLock(const std::string& name) override { namedLocks_.Release(name); }
   bool WriteRegistryString(RegistryRoot root, const std::string& subKey,
                            const std::string& valueName, const std::string& data) override;
   [[noreturn]] void EndProcess(int exitCode) override;
@@ -106,6 +111,8 @@ class SimulatedOs : public OsServices {
   // Another process holds the mutex of this name.
   void HoldMutexElsewhere(const std::string& name) { heldMutexes_[name] = true; }
   void ReleaseMutexes() { heldMutexes_.clear(); }
+  // The machine-wide locks that simulated neighbour tools share.
+  NamedLocks& Locks() { return namedLocks_; }
   void FailRegistryWrites(bool fail) { failRegistry_ = fail; }
   // Replacing or removing files fails with the system's reason, as on a
   // read-only file or folder.
@@ -145,6 +152,7 @@ class SimulatedOs : public OsServices {
   uint16_t langId_ = 1033;
   std::string modulePath_ = "C:\\VESK\\VESK.exe";
   std::map<std::string, bool> heldMutexes_;
+  NamedLocks namedLocks_;
   bool failRegistry_ = false;
   bool failFileWrites_ = false;
   bool failFileRemovals_ = false;
