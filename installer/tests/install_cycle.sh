@@ -4,7 +4,8 @@
 # the driver libraries beside the package and a fleet's timetable and
 # holidays from another folder, an upgrade without them while VESKSim.exe
 # runs from the program's folder, an uninstall while it runs again, and an
-# install without the driver libraries followed by an uninstall with PURGE=1. Each step's
+# install without the driver libraries over the kept files with new holidays,
+# followed by an uninstall with PURGE=1. Each step's
 # effects are checked; one JUnit-style report case per check.
 # Usage: install_cycle.sh VERSION BIN_DIR ACTIONS_DLL VESKSIM_EXE DRIVER_EXE WINRING0_DLL WINIO_DLL
 #                         TIMETABLE WORK_DIR REPORT_XML WINDRES
@@ -211,9 +212,13 @@ check UninstallKeepsTheTimetable "TimeSetting.bin changed or gone" cmp -s "$time
 settle
 rm -f "$program_dir/VESKSim.exe"
 
-echo "== install without the driver libraries, then uninstall with PURGE=1"
-msiexec "$work/bare.log" /i "$(windows_path "$work/bare/VESK-$next-x64.msi")"
+echo "== install without the driver libraries over the kept files, with new holidays; then uninstall with PURGE=1"
+printf '2027-01-01 off\n' >"$fleet/Holidays-2027.txt"
+msiexec "$work/bare.log" /i "$(windows_path "$work/bare/VESK-$next-x64.msi")" HOLIDAYS="$(windows_path "$fleet/Holidays-2027.txt")"
 check InstallWithoutDriversSucceeds "msiexec /i ended with $?" [ $? -eq 0 ]
+check GivenHolidaysReplaceTheKeptOnes "Holidays.txt not replaced, the timetable not kept, or the old copy left" \
+  eval 'cmp -s "$fleet/Holidays-2027.txt" "$program_dir/Holidays.txt" && cmp -s "$timetable" "$program_dir/TimeSetting.bin" &&
+        lacks "$program_dir/Holidays.txt.before-install"'
 check MissingDriverLibrariesAreLogged "the log does not name the missing driver libraries" \
   log_says "$work/bare.log" "WinRing0x64.dll, WinIo64.dll) were not beside"
 settle
