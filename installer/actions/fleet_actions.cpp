@@ -7,6 +7,7 @@
 // installation puts back the files that were there before.
 #include <windows.h>
 
+#include "installer/actions/action_data.h"
 #include "installer/actions/fleet_files.h"
 #include "installer/actions/msi_session.h"
 
@@ -15,9 +16,6 @@ namespace {
 using namespace vesk::installer;
 
 constexpr LANGID kChinese = 2052;
-// The private properties that carry the accepted content, one per file,
-// in the order of kFleetFiles.
-constexpr const wchar_t* kContentProperties[] = {L"VeskTimetableContent", L"VeskHolidaysContent"};
 
 bool Chinese() { return GetSystemDefaultLangID() == kChinese; }
 
@@ -40,12 +38,15 @@ std::wstring NotWrittenText(const FleetFile& file, const std::wstring& folder, c
 extern "C" {
 
 // Before anything is written: reads and judges each file named by its
-// property and hands its content on to InstallFleetFiles.
+// property and hands its content on to InstallFleetFiles, and the program's
+// folder to the rollback and the commit.
 __declspec(dllexport) UINT __stdcall CheckFleetFiles(MSIHANDLE install) {
   const MsiSession session{install};
-  for (std::size_t i = 0; i < std::size(kFleetFiles); ++i) {
-    const FleetFile& file = kFleetFiles[i];
+  const std::wstring folder = session.Property(L"INSTALLDIR");
+  std::vector<std::wstring> installData{folder};
+  for (const FleetFile& file : kFleetFiles) {
     const std::wstring path = session.Property(file.property);
+    installData.emplace_back();
     if (path.empty()) {
       session.Log(std::wstring(L"no ") + file.property + L" given: " + file.name + L" in place, if any, is kept.");
       continue;
@@ -55,10 +56,13 @@ __declspec(dllexport) UINT __stdcall CheckFleetFiles(MSIHANDLE install) {
       session.Error(RefusedText(file, path, source.refusal));
       return ERROR_INSTALL_FAILURE;
     }
-    session.SetProperty(kContentProperties[i], EncodeFleetContent(source.bytes));
+    installData.back() = EncodeFleetContent(source.bytes);
     session.Log(std::wstring(file.property) + L" " + path + L" accepted (" + std::to_wstring(source.bytes.size()) +
                 L" bytes), to be installed as " + file.name + L".");
   }
+  session.SetProperty(L"InstallFleetFiles", EncodeActionData(installData));
+  session.SetProperty(L"UndoFleetFiles", EncodeActionData({folder}));
+  session.SetProperty(L"ForgetFleetBackups", EncodeActionData({folder}));
   return ERROR_SUCCESS;
 }
 
@@ -67,6 +71,10 @@ __declspec(dllexport) UINT __stdcall CheckFleetFiles(MSIHANDLE install) {
 __declspec(dllexport) UINT __stdcall InstallFleetFiles(MSIHANDLE install) {
   const MsiSession session{install};
   const std::vector<std::wstring> data = session.ActionData();
+  if (data.empty() || data[0].empty()) {
+    session.Error(L"InstallFleetFiles: no folder in its data.");
+    return ERROR_INSTALL_FAILURE;
+  }
   const std::wstring& folder = data[0];
   for (std::size_t i = 0; i < std::size(kFleetFiles); ++i) {
     const FleetFile& file = kFleetFiles[i];
@@ -85,7 +93,9 @@ __declspec(dllexport) UINT __stdcall InstallFleetFiles(MSIHANDLE install) {
 // Rollback of InstallFleetFiles. CustomActionData: the program's folder.
 __declspec(dllexport) UINT __stdcall UndoFleetFiles(MSIHANDLE install) {
   const MsiSession session{install};
-  const std::wstring folder = session.ActionData()[0];
+  const std::vector<std::wstring> data = session.ActionData();
+  if (data.empty() || data[0].empty()) return ERROR_SUCCESS;
+  const std::wstring& folder = data[0];
   for (const FleetFile& file : kFleetFiles) {
     if (UndoFleetFile(folder, file.name)) session.Log(std::wstring(file.name) + L" put back as it was before.");
   }
@@ -95,8 +105,9 @@ __declspec(dllexport) UINT __stdcall UndoFleetFiles(MSIHANDLE install) {
 // Commit of InstallFleetFiles. CustomActionData: the program's folder.
 __declspec(dllexport) UINT __stdcall ForgetFleetBackups(MSIHANDLE install) {
   const MsiSession session{install};
-  const std::wstring folder = session.ActionData()[0];
-  for (const FleetFile& file : kFleetFiles) ForgetFleetBackup(folder, file.name);
+  const std::vector<std::wstring> data = session.ActionData();
+  if (data.empty() || data[0].empty()) return ERROR_SUCCESS;
+  for (const FleetFile& file : kFleetFiles) ForgetFleetBackup(data[0], file.name);
   return ERROR_SUCCESS;
 }
 

@@ -38,8 +38,9 @@ std::wstring JudgeTimetable(const std::vector<uint8_t>& bytes, LANGID langId);
 std::wstring JudgeHolidays(const std::vector<uint8_t>& bytes, LANGID langId);
 
 // The content as the deferred action gets it: "hex:" and two hexadecimal
-// digits a byte, which no encoding of the action's data can split. Empty
-// text stands for "no file given"; an empty file is "hex:".
+// digits a byte, which no encoding of the action's data can split, and
+// which a log shows as plain text. Empty text stands for "no file given";
+// an empty file is "hex:".
 std::wstring EncodeFleetContent(const std::vector<uint8_t>& bytes);
 std::optional<std::vector<uint8_t>> DecodeFleetContent(const std::wstring& text);
 
