@@ -169,7 +169,8 @@ check InstallSucceeds "msiexec /i ended with $?" [ $? -eq 0 ]
 check FleetFilesInstalledByteForByte "TimeSetting.bin or Holidays.txt differ from the fleet's" \
   eval 'cmp -s "$fleet/TimeSetting.bin" "$program_dir/TimeSetting.bin" && cmp -s "$fleet/Holidays.txt" "$program_dir/Holidays.txt" &&
         lacks "$program_dir/TimeSetting.bin.none-before-install"'
-check EventSourceRegistered "the event source VESK does not name VESK.exe with its message table" event_source_registered
+check EventSourceRegistered "the event source VESK does not name VESK.exe with its message table" \
+  eventually 20 event_source_registered
 check ProgramAndSkinsInstalled "VESK.exe or a skin file missing" eval 'has "$program_dir/VESK.exe" && all_skins_installed'
 check DriverLibrariesCopied "the driver libraries were not copied" \
   eval 'cmp -s "$winring" "$program_dir/WinRing0x64.dll" && cmp -s "$winio" "$program_dir/WinIo64.dll"'
