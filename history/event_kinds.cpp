@@ -11,6 +11,7 @@ EventLogType LevelOf(EventKind kind) {
     case EventKind::BoardRefused:
     case EventKind::SaveFailed:
     case EventKind::ClearFailed:
+    case EventKind::LoadFailed:
     case EventKind::HolidaysRefused:
       return EventLogType::Error;
     default:

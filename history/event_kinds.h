@@ -27,7 +27,7 @@ enum class EventKind : uint16_t {
   WakeCheckFailed = 121,     // wakeup-check result=failed, the first of a run of failures
   WakeCheckRecovered = 122,  // wakeup-check result=ok|rewritten after a failure
 
-  DriverPath = 130,          // drivers path=.. (where the driver libraries were loaded from)
+  DriverPath = 130,          // drivers path=pawnio|libraries (the way to the hardware in use)
   DriverFailed = 131,        // driver-failed attempt=N
   NoChip = 132,              // no-chip
 
@@ -35,6 +35,7 @@ enum class EventKind : uint16_t {
 
   SaveFailed = 150,          // save-failed reason=..
   ClearFailed = 151,         // clear-failed reason=..
+  LoadFailed = 152,          // load-failed reason=.. (the timetable file cannot be read)
 
   HolidaysRefused = 160,     // holidays-refused reason=..
 };
@@ -45,7 +46,8 @@ inline constexpr EventKind kLoggedEventKinds[] = {
     EventKind::ShutdownFailed,  EventKind::ShutdownAborted,    EventKind::WakeUpProgrammed,
     EventKind::WakeCheckFailed, EventKind::WakeCheckRecovered, EventKind::DriverPath,
     EventKind::DriverFailed,    EventKind::NoChip,             EventKind::BoardRefused,
-    EventKind::SaveFailed,      EventKind::ClearFailed,        EventKind::HolidaysRefused,
+    EventKind::SaveFailed,      EventKind::ClearFailed,        EventKind::LoadFailed,
+    EventKind::HolidaysRefused,
 };
 
 // Error for what an administrator must act on, information otherwise.

@@ -40,6 +40,12 @@ const Texts& TextsFor(uint16_t langId) { return IsChinese(langId) ? kChinese : k
 
 // "hh:mm  day" in the event labels' blue.
 constexpr const char* kEventLabelFormat = "{f 1}{c #1974F0}%02u:%02u  %s{/c}{/f}";
+// An event more than this many days ahead (a power-on after a closure)
+// would pass for the same weekday of the coming week: its date goes beside
+// the day, written as the clock label writes dates.
+constexpr int kDaysTheWeekdayTells = 6;
+constexpr const char* kDatedDayChinese = "%s %02u月%02u日";
+constexpr const char* kDatedDayEnglish = "%s %04u.%02u.%02u";
 
 }  // namespace
 
@@ -116,7 +122,7 @@ void CDuiFrameWnd::InitWindow() {
   m_ModuleDir = os_.GetModuleDirectory();
   ResetRunState();
   ClearWakeAlarm();
-  m_HolidayFile.Refresh(os_, LangID);
+  RefreshHolidays(HolidayTake::kWhenConfirmed);
   ForgetRecordedWakeUp();
   LoadSchedule();
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
@@ -164,7 +170,16 @@ void CDuiFrameWnd::LoadSchedule() {
     ReportFileFailure(FileTask::kLoad, FileResult::Failed({}));
     return;
   }
-  const auto loaded = ReadScheduleFile(os_);
+  FileResult unreadable;
+  const auto loaded = ReadScheduleFile(os_, &unreadable);
+  if (!unreadable) {
+    if (!m_ScheduleUnreadable) {
+      history::Record("load-failed", {{"reason", unreadable.reason}}, history::EventKind::LoadFailed);
+    }
+    m_ScheduleUnreadable = true;
+    return;
+  }
+  m_ScheduleUnreadable = false;
   if (!loaded || !loaded->AnyPhaseOn()) return;
   m_EditSchedule = *loaded;
   m_CurrentDay = static_cast<uint8_t>(os_.GetLocalTime().wDayOfWeek % kDaysPerWeek);
@@ -177,6 +192,17 @@ void CDuiFrameWnd::LoadSchedule() {
   m_ActiveSchedule = m_EditSchedule;
   ShowNextEvents();
   m_Armed = 1;
+}
+
+// A timetable file that another program held at the start (a copy, a
+// virus scanner) is loaded once it can be read, unless the user has begun
+// editing a timetable meanwhile, which is not replaced under their hands.
+void CDuiFrameWnd::RetryUnreadableSchedule() {
+  if (m_Armed == 1 || !m_ScheduleUnreadable || m_EditSchedule != m_ActiveSchedule) return;
+  LoadSchedule();
+  if (m_Armed == 1) {
+    for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
+  }
 }
 
 LRESULT CDuiFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -277,6 +303,18 @@ void CDuiFrameWnd::SetLabel(const char* name, const std::string& text) {
 void CDuiFrameWnd::SetEventLabel(const char* name, const LocalTime& time) {
   std::string day;
   GetDayText(day, DayTextKind::kShortName, time.wDayOfWeek, LangID);
+  const auto today = DateOf(os_.GetLocalTime());
+  const auto date = DateOf(time);
+  if (today && date && (*date - *today).count() > kDaysTheWeekdayTells) {
+    CDuiString dated;
+    if (IsChinese(LangID)) {
+      dated.Format(kDatedDayChinese, day.c_str(), static_cast<unsigned>(time.wMonth), static_cast<unsigned>(time.wDay));
+    } else {
+      dated.Format(kDatedDayEnglish, day.c_str(), static_cast<unsigned>(time.wYear), static_cast<unsigned>(time.wMonth),
+                   static_cast<unsigned>(time.wDay));
+    }
+    day = dated.str();
+  }
   CDuiString text;
   text.Format(kEventLabelFormat, static_cast<unsigned>(time.wHour), static_cast<unsigned>(time.wMinute),
               day.c_str());
@@ -287,8 +325,7 @@ void CDuiFrameWnd::ShowNextEvents() {
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  const auto check = ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
-                                      static_cast<uint8_t>(powerOn.wMinute));
+  const auto check = ProgramWakeAlarm(powerOn);
   RecordWakeUp(powerOn);
   NoteWakeCheck(check);
   SetEventLabel(main_skin::kLastPoweronTime, powerOn);
@@ -302,19 +339,42 @@ void CDuiFrameWnd::OpenHolidays() {
     return;
   }
   // A window closed earlier leaves its object behind until now.
-  m_HolidayWnd = std::make_unique<CHolidayWnd>(os_, InForceHolidays());
+  m_HolidayWnd = std::make_unique<CHolidayWnd>(os_, m_HolidayFile);
   if (m_HolidayWnd->Create(m_hWnd, TextsFor(LangID).holidaysTitle, kWindowStyle, kWindowExStyle) == nullptr) {
     m_HolidayWnd.reset();
     return;
   }
   m_HolidayWnd->CenterWindow();
   m_HolidayWnd->ShowWindow(true);
+  m_HolidayWnd->TellRefusal();
 }
 
-// A changed file may move the next shutdown and power-on; the wake-up
-// follows at once rather than at the next refresh.
+// The editor's own save is whole, so it counts at once. The next shutdown
+// and power-on, and the wake-up, follow at once rather than at the next
+// refresh.
 void CDuiFrameWnd::OnHolidaysChanged() {
-  if (m_HolidayFile.Refresh(os_, LangID) && m_Armed == 1) ShowNextEvents();
+  if (RefreshHolidays(HolidayTake::kAtOnce) && m_Armed == 1) ShowNextEvents();
+}
+
+// True when the holidays in force changed. A file that cannot be read keeps
+// them; that is worth one line in the history while it lasts.
+bool CDuiFrameWnd::RefreshHolidays(HolidayTake take) {
+  const bool changed = m_HolidayFile.Refresh(os_, LangID, take);
+  if (!m_HolidayFile.NewReadFailure().empty()) {
+    history::Record("holidays-unreadable", {{"reason", m_HolidayFile.NewReadFailure()}});
+  }
+  if (changed) CallOffShutdownIfPeriodRuns();
+  return changed;
+}
+
+// The holidays changed under a shutdown this program started (say a file
+// that was missing for a while is back): when a period runs now, the
+// machine must stay on, so the system's countdown is called off.
+void CDuiFrameWnd::CallOffShutdownIfPeriodRuns() {
+  if (m_ShutdownIssued == 0 || !PeriodRunningAt(m_ActiveSchedule, os_.GetLocalTime(), InForceHolidays())) return;
+  os_.RunHidden(kAbortShutdownCommand);
+  RecordShutdownAborted("holidays");
+  m_ShutdownIssued = 0;
 }
 
 }  // namespace vesk::ui

@@ -38,16 +38,21 @@ inline void RecordWakeUp(const LocalTime& powerOn) {
   }
 }
 
-// What reading the wake-up back found. A chip that keeps the wrong time is
-// an error an administrator must see, once when it starts (the check is
-// repeated every few seconds) and once more when it holds the wake-up again.
-inline void RecordWakeCheck(WakeCheck result, bool failingBefore) {
+// What reading the wake-up back found; a chip that keeps the wrong time is
+// an error an administrator must see. A good read-back that ends a spell of
+// failed ones says how many failed, and goes to the event log too, so that
+// the error there is seen to have ended.
+inline void RecordWakeCheck(WakeCheck result, uint32_t failedBefore = 0) {
   const char* const names[] = {"ok", "rewritten", "failed"};
-  const bool failed = result == WakeCheck::Failed;
-  history::EventKind logged = history::EventKind::None;
-  if (failed && !failingBefore) logged = history::EventKind::WakeCheckFailed;
-  if (!failed && failingBefore) logged = history::EventKind::WakeCheckRecovered;
-  history::Record("wakeup-check", {{"result", names[static_cast<int>(result)]}}, logged);
+  const char* const name = names[static_cast<int>(result)];
+  if (result == WakeCheck::Failed) {
+    history::Record("wakeup-check", {{"result", name}}, history::EventKind::WakeCheckFailed);
+  } else if (failedBefore > 0) {
+    history::Record("wakeup-check", {{"result", name}, {"failed-checks", std::to_string(failedBefore)}},
+                    history::EventKind::WakeCheckRecovered);
+  } else {
+    history::Record("wakeup-check", {{"result", name}});
+  }
 }
 
 inline void ForgetRecordedWakeUp() { RecordedWakeUp().clear(); }

@@ -247,7 +247,8 @@ TEST(MachineScript, LostWritesAreCaughtAndAClockSetByHandReprogramsTheChip) {
     if (line.find("text=\"wakeup-check") != std::string::npos) faults.push_back(line.substr(20));
   }
   EXPECT_THAT(faults, ElementsAre("eventlog id=121 level=error text=\"wakeup-check result=failed\"",
-                                  "eventlog id=122 level=information text=\"wakeup-check result=rewritten\""));
+                                  "eventlog id=122 level=information text=\"wakeup-check result=rewritten "
+                                  "failed-checks=2\""));
   // Windows' clock an hour ahead, outside the period: off, and on again at
   // the timetable's minute as Windows' clock shows it.
   EXPECT_THAT(run.Only({"on"}).back(), HasSubstr("2026-03-24 08:45:00 on cause=alarm"));
