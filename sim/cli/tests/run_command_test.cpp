@@ -182,7 +182,12 @@ TEST(RunCommand, ThePawnIoWayGivesTheWeekOfTheDriverLibraries) {
                                         samples + "/office-day.script", "--from", "2026-12-07 07:00:00", "--for", "7d",
                                         "--driver", driver, "--history", folder.PathOf("VESK.log")});
       ASSERT_EQ(run.exitCode, 0) << run.err;
-      outputs.push_back(run.out);
+      // The event log's entry of the way taken aside, the timelines match.
+      std::string timeline;
+      for (const auto& line : Lines(run.out)) {
+        if (line.find(" eventlog id=130 ") == std::string::npos) timeline += line + "\n";
+      }
+      outputs.push_back(timeline);
       std::ifstream file(folder.PathOf("VESK.log"));
       const std::string history{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
       const std::string path = std::string(" drivers path=") + driver;
