@@ -329,7 +329,8 @@ TEST(MachineScript, KilledProgramIsResetByTheWatchdog) {
                           at + " registry key=\"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\" "
                                "value=\"VESK\" data=\"C:\\VESK\\VESK.exe\"",
                           at + " registry key=\"HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\"
-                               "CurrentVersion\\Run\" value=\"VESK\" data=\"C:\\VESK\\VESK.exe\""));
+                               "CurrentVersion\\Run\" value=\"VESK\" data=\"C:\\VESK\\VESK.exe\"",
+                          at + " eventlog id=130 level=information text=\"drivers path=libraries\""));
   EXPECT_THAT(run.Only({"exit"}), IsEmpty());
 }
 
