@@ -29,7 +29,7 @@ void StartDriversOrEnd(OsServices& os, DriverAccess& driver, uint16_t langId) {
   const StartupTexts failure = DriverFailureTexts(langId);
   for (int attempt = 0; attempt < kDriverStartAttempts; ++attempt) {
     if (StartDrivers(driver)) return;
-    history::Record("driver-failed", {{"attempt", std::to_string(attempt + 1)}}, history::Mirror::Error);
+    history::Record("driver-failed", {{"attempt", std::to_string(attempt + 1)}}, history::EventKind::DriverFailed);
     os.ShowTimedMessageBox(failure.text, failure.caption, kMbIconError, os.GetSystemDefaultLangID(),
                            kDriverFailureBoxMs);
   }
@@ -63,7 +63,7 @@ bool RecordOpenProgramFolder(OsServices& os, const std::vector<std::string>& loa
   history::Record("folder-open",
                   {{"folder", os.GetModuleDirectory()}, {"path", open.front().path}, {"who", open.front().who},
                    {"paths", std::to_string(open.size())}},
-                  history::Mirror::Error);
+                  history::EventKind::FolderOpen);
   return true;
 }
 
@@ -77,14 +77,15 @@ bool StartHardware(OsServices& os, DriverPaths& driver, CSMBusControl& controlle
     const bool chipAnswered = ProbeMicroController(controller);
     if (chipAnswered || driver.OpenPawnIoSuperIo()) {
       driver.Choose(DriverPath::PawnIo);
-      history::Record("drivers", {{"path", "pawnio"}, {"module", driver.PawnIoSmbusModule()}});
+      history::Record("drivers", {{"path", "pawnio"}, {"module", driver.PawnIoSmbusModule()}},
+                      history::EventKind::DriverPath);
       return chipAnswered;
     }
     driver.ClosePawnIo();
   }
   driver.Choose(DriverPath::Libraries);
   StartDriversOrEnd(os, driver, langId);
-  history::Record("drivers", {{"path", "libraries"}});
+  history::Record("drivers", {{"path", "libraries"}}, history::EventKind::DriverPath);
   controller.Init();
   return ProbeMicroController(controller);
 }
@@ -151,7 +152,7 @@ int RunVesk(AppHost& host) {
   if (os.CreateSingleInstanceMutex(kInstanceMutexName)) return 0;
   history::History history{os};
   const history::ScopedHistory installed{history};
-  history::Record("start", {{"path", os.GetModulePath()}});
+  history::Record("start", {{"path", os.GetModulePath()}}, history::EventKind::Start);
   SetBusLockReporter(&RecordBusLockTrouble);
 
   LangID = os.GetSystemDefaultLangID();

@@ -141,8 +141,11 @@ class OsServices {
   virtual void DebugOutput(const std::string& text) = 0;
 
   // One entry in the system's event log (the Application log on Windows)
-  // under the program's source name; false when it was not written.
-  virtual bool ReportToEventLog(EventLogType /*type*/, const std::string& /*text*/) { return false; }
+  // under the program's source name, with the event ID of its kind; false
+  // when it was not written.
+  virtual bool ReportToEventLog(EventLogType /*type*/, uint16_t /*eventId*/, const std::string& /*text*/) {
+    return false;
+  }
 
   // Named locks that other programs on the machine agree on (the bus locks
   // of hardware tools): created on first use, or opened when another

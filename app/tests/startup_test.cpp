@@ -196,6 +196,9 @@ TEST(StartupEnds, FiveFailedDriverStartsThenNoWindow) {
     EXPECT_FALSE(rig.WindowMade());
     // The Run values were written before the drivers were tried.
     EXPECT_EQ(rig.machine.os.RegistryWrites().size(), 2u);
+    std::vector<uint16_t> logged;
+    for (const auto& entry : rig.machine.os.EventLogEntries()) logged.push_back(entry.eventId);
+    EXPECT_THAT(logged, ElementsAre(100, 131, 131, 131, 131, 131));
   }
 }
 
@@ -247,6 +250,7 @@ TEST(StartupOrder, AProgramFolderOthersCanChangeIsRecordedAndToldOnceTheWindowRu
     const auto& events = rig.machine.os.EventLogEntries();
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.front().type, EventLogType::Error);
+    EXPECT_EQ(events.front().eventId, history::EventIdOf(history::EventKind::FolderOpen));
     EXPECT_NE(events.front().text.find("folder-open folder=C:\\VESK\\ path=" + std::string(c.openPath)),
               std::string::npos) << events.front().text;
   }

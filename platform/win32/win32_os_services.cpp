@@ -270,14 +270,14 @@ bool Win32OsServices::OpenInViewer(const std::string& path) {
   return true;
 }
 
-bool Win32OsServices::ReportToEventLog(EventLogType type, const std::string& text) {
+bool Win32OsServices::ReportToEventLog(EventLogType type, uint16_t eventId, const std::string& text) {
   const HANDLE source = RegisterEventSourceW(nullptr, kEventSourceName);
   if (source == nullptr) return false;
   const std::wstring wide = ToWide(text);
   const wchar_t* strings[] = {wide.c_str()};
   const bool error = type == EventLogType::Error;
   const BOOL reported = ReportEventW(source, error ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, 0,
-                                     error ? kErrorEventId : kInformationEventId, nullptr, 1, 0, strings, nullptr);
+                                     eventId, nullptr, 1, 0, strings, nullptr);
   DeregisterEventSource(source);
   return reported != FALSE;
 }

@@ -105,8 +105,8 @@ bool SimulatedOs::OpenInViewer(const std::string& path) {
   return files_.count(path) > 0;
 }
 
-bool SimulatedOs::ReportToEventLog(EventLogType type, const std::string& text) {
-  eventLog_.push_back({type, text});
+bool SimulatedOs::ReportToEventLog(EventLogType type, uint16_t eventId, const std::string& text) {
+  eventLog_.push_back({type, eventId, text});
   return true;
 }
 

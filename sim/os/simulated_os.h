@@ -47,6 +47,7 @@ struct RegistryWrite {
 enum class FileOp { Read, Replace, Remove, Append, Rename };
 struct EventLogRecord {
   EventLogType type;
+  uint16_t eventId;
   std::string text;
 };
 
@@ -79,7 +80,7 @@ class SimulatedOs : public OsServices {
   bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes) override;
   bool RenameFileReplacing(const std::string& from, const std::string& to) override;
   bool OpenInViewer(const std::string& path) override;
-  bool ReportToEventLog(EventLogType type, const std::string& text) override;
+  bool ReportToEventLog(EventLogType type, uint16_t eventId, const std::string& text) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
                           uint16_t langId, uint32_t timeoutMs) override;
