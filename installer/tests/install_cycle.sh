@@ -8,9 +8,9 @@
 # the driver libraries over the kept files with new holidays followed by an
 # uninstall with PURGE=1, then an install with a stand-in of PawnIO's setup
 # and the module files beside the package instead of the driver libraries,
-# and last an install into a folder whose name has a ';', from a folder
-# anyone may write. Each step's effects are checked; one JUnit-style report
-# case per check.
+# a fleet's installation that fails halfway, and last an install into a
+# folder whose name has a ';', from a folder anyone may write. Each step's
+# effects are checked; one JUnit-style report case per check.
 # Usage: install_cycle.sh VERSION BIN_DIR ACTIONS_DLL VESKSIM_EXE DRIVER_EXE WINRING0_DLL WINIO_DLL
 #                         TIMETABLE WORK_DIR REPORT_XML WINDRES PAWNIO_SETUP_EXE PAWNIO_DLL MODULES_DIR
 #                         INSPECT_EXE
@@ -288,6 +288,19 @@ settle
 msiexec "$work/pawnio-purge.log" /x "$(windows_path "$work/pawnio/VESK-$next-x64.msi")" PURGE=1
 check UninstallRemovesTheModuleFiles "module files or the program's folder left" lacks "$program_dir"
 settle
+
+echo "== a fleet's installation that fails halfway puts the timetable in place back"
+# A folder where Holidays.txt should go makes its write fail after the
+# timetable was written; the rollback must bring the earlier timetable back.
+mkdir -p "$program_dir/Holidays.txt" && cp "$fleet/AllOff.bin" "$program_dir/TimeSetting.bin"
+msiexec "$work/rollback.log" /i "$(windows_path "$work/bare/VESK-$next-x64.msi")" \
+  TIMETABLE="$(windows_path "$fleet/TimeSetting.bin")" HOLIDAYS="$(windows_path "$fleet/Holidays.txt")"
+status=$?
+check AFailedFleetInstallationPutsTheTimetableBack "msiexec /i ended with $status, or TimeSetting.bin is not the one before" \
+  eval '[ $status -ne 0 ] && cmp -s "$fleet/AllOff.bin" "$program_dir/TimeSetting.bin" &&
+        lacks "$program_dir/TimeSetting.bin.before-install"'
+settle
+rm -rf "$program_dir"
 
 echo "== install into an open C:\\Apps;x\\VESK from a folder anyone may write, driver files beside it and in C:\\Apps"
 apps="$WINEPREFIX/drive_c/Apps" semicolon_dir="$WINEPREFIX/drive_c/Apps;x/VESK"
