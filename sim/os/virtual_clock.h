@@ -12,19 +12,21 @@
 #include <vector>
 
 #include "platform/os_services.h"
+#include "ui/framework/headless/desktop_clock.h"
 
 namespace vesk::sim {
 
 using Microseconds = std::chrono::microseconds;
 using SimTime = std::chrono::sys_time<Microseconds>;
 
-class VirtualClock {
+// The headless desktop's timers run on it too.
+class VirtualClock final : public ui::headless::DesktopClock {
  public:
   explicit VirtualClock(SimTime start = DefaultStart()) : now_(start) {}
 
-  SimTime Now() const { return now_; }
+  SimTime Now() const override { return now_; }
   void Set(SimTime t) { now_ = t; }
-  void Advance(Microseconds step);
+  void Advance(Microseconds step) override;
 
   LocalTime ToLocalTime() const { return ToLocalTime(now_); }
   static LocalTime ToLocalTime(SimTime t);

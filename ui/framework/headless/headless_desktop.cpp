@@ -58,17 +58,17 @@ struct HeadlessDesktop::Timer {
   HWND window = nullptr;
   UINT_PTR id = 0;
   UINT period = 0;
-  sim::SimTime due;
+  DesktopTime due;
   bool pending = false;  // expired while its window was busy; delivered next
-  sim::SimTime pendingAt;
+  DesktopTime pendingAt;
   uint64_t sequence = 0;  // order among timers due at the same moment
   uint64_t generation = 0;
 
-  sim::SimTime Effective() const { return pending ? pendingAt : due; }
+  DesktopTime Effective() const { return pending ? pendingAt : due; }
 };
 
-HeadlessDesktop::HeadlessDesktop(sim::SimulatedOs& os, std::string moduleDirectory)
-    : os_(os), moduleDirectory_(std::move(moduleDirectory)) {
+HeadlessDesktop::HeadlessDesktop(OsServices& os, DesktopClock& clock, std::string moduleDirectory)
+    : os_(os), clock_(clock), moduleDirectory_(std::move(moduleDirectory)) {
   // 102 x 49 dialog units in Windows' 8-point dialog font are 153 x 80
   // pixels at 96 dpi, plus the thin border.
   DialogTemplate notice;
@@ -537,8 +537,8 @@ int HeadlessDesktop::PumpMessages() {
   return count;
 }
 
-std::optional<sim::SimTime> HeadlessDesktop::NextTimerDue() const {
-  std::optional<sim::SimTime> next;
+std::optional<DesktopTime> HeadlessDesktop::NextTimerDue() const {
+  std::optional<DesktopTime> next;
   for (const auto& timer : timers_) {
     if (!next || timer->Effective() < *next) next = timer->Effective();
   }
@@ -552,7 +552,7 @@ std::optional<UINT> HeadlessDesktop::TimerPeriod(HWND window, UINT_PTR id) const
   return std::nullopt;
 }
 
-bool HeadlessDesktop::DeliverNextTimer(sim::SimTime limit) {
+bool HeadlessDesktop::DeliverNextTimer(DesktopTime limit) {
   Timer* next = nullptr;
   for (const auto& timer : timers_) {
     if (!next || timer->Effective() < next->Effective() ||
@@ -590,7 +590,7 @@ bool HeadlessDesktop::DeliverNextTimer(sim::SimTime limit) {
   return true;
 }
 
-void HeadlessDesktop::RunUntil(sim::SimTime t) {
+void HeadlessDesktop::RunUntil(DesktopTime t) {
   for (;;) {
     PumpMessages();
     if (!DeliverNextTimer(t)) break;
@@ -600,7 +600,7 @@ void HeadlessDesktop::RunUntil(sim::SimTime t) {
   PumpMessages();
 }
 
-void HeadlessDesktop::RunFor(sim::Microseconds duration) { RunUntil(Clock().Now() + duration); }
+void HeadlessDesktop::RunFor(Microseconds duration) { RunUntil(Clock().Now() + duration); }
 
 // ---------------------------------------------------------------- queries
 
