@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "app/run_values.h"
 #include "hardware/driver_access.h"
 #include "identity/smbios_source.h"
 #include "platform/os_services.h"
@@ -20,13 +21,6 @@
 namespace vesk {
 
 inline constexpr const char* kInstanceMutexName = "VESK";
-
-// The autostart value: named "VESK", the executable's path, under both Run
-// keys in this order. The machine's key is spelled with WOW6432Node so the
-// value lands in the 32-bit view of it.
-inline constexpr const char* kRunValueName = "VESK";
-inline constexpr const char* kUserRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr const char* kMachineRunKey = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // Driver start: attempts, and how long each failure's box stays up.
 inline constexpr int kDriverStartAttempts = 5;

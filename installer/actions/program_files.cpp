@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/startup.h"
+#include "app/run_values.h"
 #include "history/history.h"
 #include "schedule/schedule_file.h"
 
@@ -38,7 +38,7 @@ std::vector<std::wstring> RemoveEach(const std::wstring& folder, const std::vect
 bool DeleteRunValue(HKEY root, const std::wstring& subKey) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
-  const bool deleted = RegDeleteValueW(key, L"VESK") == ERROR_SUCCESS;
+  const bool deleted = RegDeleteValueW(key, Wide(kRunValueName).c_str()) == ERROR_SUCCESS;
   RegCloseKey(key);
   return deleted;
 }
