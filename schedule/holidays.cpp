@@ -1,5 +1,6 @@
 #include "schedule/holidays.h"
 
+#include "platform/calendar.h"
 #include "schedule/schedule_file.h"
 
 #include <array>
@@ -16,7 +17,6 @@ using std::chrono::month;
 using std::chrono::year;
 using std::chrono::year_month_day;
 
-constexpr uint16_t kMinutesPerHour = 60;
 constexpr uint16_t kLastHour = 23;
 constexpr uint16_t kLastMinute = 59;
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "platform/calendar.h"
+
 namespace vesk {
 
 namespace {
@@ -10,7 +12,6 @@ constexpr uint16_t kSunday = 0;
 constexpr uint16_t kMonday = 1;
 constexpr uint16_t kFriday = 5;
 constexpr uint16_t kSaturday = 6;
-constexpr uint16_t kMinutesPerHour = 60;
 
 bool IsWeekday(unsigned day) { return day < static_cast<unsigned>(kDaysPerWeek); }
 

@@ -4,6 +4,7 @@
 #include "hardware/hardware_globals.h"
 #include "hardware/wake_chip.h"
 #include "hardware/watchdog.h"
+#include "platform/calendar.h"
 #include "schedule/alarm/wake_alarm.h"
 #include "ui/chat_action.h"
 #include "ui/frame_wnd.h"
@@ -13,8 +14,6 @@
 
 namespace vesk::ui {
 namespace {
-
-constexpr unsigned kMinutesPerHour = 60;
 
 // The clock label: the date, the time and the day's short name in green;
 // three blanks between the groups.

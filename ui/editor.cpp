@@ -2,6 +2,7 @@
 // phases of the selected day, saving and clearing.
 #include <cstring>
 
+#include "platform/calendar.h"
 #include "schedule/alarm/wake_alarm.h"
 #include "schedule/schedule_file.h"
 #include "schedule/validation.h"
@@ -12,7 +13,6 @@
 namespace vesk::ui {
 namespace {
 
-constexpr uint16_t kMinutesPerHour = 60;
 constexpr uint16_t kEnableBit = 0x0001;
 
 // Day button texts: unsaved change, a phase in force, nothing in force.

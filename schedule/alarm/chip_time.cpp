@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "platform/calendar.h"
+
 namespace vesk {
 
 namespace {
@@ -12,7 +14,6 @@ using std::chrono::minutes;
 using std::chrono::sys_days;
 using Minutes = std::chrono::sys_time<minutes>;
 
-constexpr int kDaysPerWeek = 7;
 // A jump smaller than this is the ticks' own jitter, not a clock change.
 constexpr int64_t kJumpToleranceMs = 60'000;
 

@@ -2,6 +2,7 @@
 
 #include "hardware/hardware_globals.h"
 #include "hardware/wake_chip.h"
+#include "platform/calendar.h"
 #include "schedule/alarm/chip_time.h"
 
 namespace vesk {
@@ -11,9 +12,6 @@ uint8_t g_AlarmHour = 0;
 uint8_t g_AlarmMinute = 0;
 
 namespace {
-
-constexpr uint8_t kHoursPerDay = 24;
-constexpr uint8_t kMinutesPerHour = 60;
 
 // The power-on last asked for, in local time.
 struct Request {
