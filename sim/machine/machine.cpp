@@ -17,9 +17,9 @@
 #include "sim/machine/chip_watcher.h"
 #include "sim/machine/event_log.h"
 #include "sim/machine/machine_desktop.h"
+#include "sim/machine/window_actions.h"
 #include "sim/os/simulated_os.h"
 #include "ui/frame_wnd.h"
-#include "ui/framework/controls.h"
 #include "ui/ui_globals.h"
 
 namespace vesk::sim {
@@ -37,8 +37,6 @@ constexpr std::string_view kWatchdogFeed = "watchdog action=kick";
 
 // Windows' shutdown command waits this long when no "-t" is given.
 constexpr int kDefaultShutdownDelaySeconds = 30;
-
-const char* const kDayButtons[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 std::string Hex2(uint32_t value) {
   char text[8];
@@ -551,7 +549,7 @@ class Machine::Impl {
     if (!processRunning_ || !desktop_) return "the program is not running";
     const HWND main = desktop_->FindWindow(ui::kMainWindowClass);
     if (!main) return "the program has no main window";
-    return PerformInWindows(step, main);
+    return PerformInWindows(*desktop_, step, main);
   }
 
   // Windows' clock set while it runs; the system tells every top-level
@@ -567,115 +565,6 @@ class Machine::Impl {
       }
     }
     return {};
-  }
-
-  std::string PerformInWindows(const ScriptStep& step, HWND main) {
-    MachineDesktop& desktop = *desktop_;
-    const auto failedUnless = [](bool done, const char* why) { return done ? std::string{} : std::string(why); };
-    switch (step.action) {
-      case UserAction::Open:
-        return failedUnless(desktop.DoubleClickTrayIcon(main), "the program has no tray icon");
-      case UserAction::HotKey:
-        return failedUnless(desktop.PressHotKey(MOD_ALT, 'J'), "no program has registered Alt+J");
-      case UserAction::Hide:
-        return failedUnless(desktop.Click(main, "closebtn1"), "the window is not shown");
-      case UserAction::Close:
-        return failedUnless(desktop.CloseByUser(main), "the window is not shown");
-      case UserAction::Select:
-        return failedUnless(desktop.Click(main, kDayButtons[step.day]), "the window is not shown");
-      case UserAction::Phase: return SetPhase(step, main);
-      case UserAction::Save: return failedUnless(desktop.Click(main, "btnOk"), "the window is not shown");
-      case UserAction::Clear: return failedUnless(desktop.Click(main, "btnClear"), "the window is not shown");
-      case UserAction::Postpone:
-      case UserAction::Cancel: return InWarningWindow(step);
-      case UserAction::Exit:
-        if (!desktop.RightClickTrayIcon(main)) return "the program has no tray icon";
-        return failedUnless(desktop.ChooseMenuItem(ui::ID_TRAY_EXIT), "the menu has no exit");
-      case UserAction::Holidays: return failedUnless(desktop.Click(main, "btnHolidays"), "the window is not shown");
-      case UserAction::HolidayAdd:
-      case UserAction::HolidayRemove:
-      case UserAction::HolidaySave:
-      case UserAction::HolidayClose: return InHolidayWindow(step);
-      default: return "not a window action";
-    }
-  }
-
-  std::string SetPhase(const ScriptStep& step, HWND main) {
-    return SetPhaseControls(main, step.phase, step.on, step.startMinutes, step.endMinutes);
-  }
-
-  // A phase's box and lists, in the main window or the holidays window.
-  std::string SetPhaseControls(HWND window, int phase, bool on, int startMinutes, int endMinutes) {
-    MachineDesktop& desktop = *desktop_;
-    const std::string n = std::to_string(phase);
-    const std::string box = "EnablePhase" + n;
-    if (!SetCheck(window, box.c_str(), on)) return "the window has no " + box + " to click";
-    if (!on) return {};
-    const std::pair<std::string, int> lists[] = {{"StartHour" + n, startMinutes / 60},
-                                                 {"StartMinute" + n, startMinutes % 60},
-                                                 {"EndHour" + n, endMinutes / 60},
-                                                 {"EndMinute" + n, endMinutes % 60}};
-    for (const auto& [list, index] : lists) {
-      if (!desktop.SelectListItem(window, list.c_str(), index)) return "the window is not shown";
-    }
-    return {};
-  }
-
-  bool SetCheck(HWND window, const char* name, bool on) {
-    auto* check = desktop_->Control<ui::CCheckBoxUI>(window, name);
-    return check && ((check->GetCheck() != 0) == on || desktop_->Click(window, name));
-  }
-
-  // The list item whose text begins with `text`.
-  bool SelectItemStartingWith(HWND window, const char* list, const std::string& text) {
-    const auto* combo = desktop_->Control<ui::CComboUI>(window, list);
-    for (int i = 0; combo && i < combo->GetCount(); ++i) {
-      if (combo->GetItemText(i).str().starts_with(text)) return desktop_->SelectListItem(window, list, i);
-    }
-    return false;
-  }
-
-  std::string InHolidayWindow(const ScriptStep& step) {
-    MachineDesktop& desktop = *desktop_;
-    const HWND window = desktop.FindWindow(ui::kHolidayWindowClass);
-    if (!window || !desktop.IsWindowVisible(window)) return "the holidays window is not open";
-    const std::string date = FormatDate(step.holiday.date);
-    switch (step.action) {
-      case UserAction::HolidaySave: return desktop.Click(window, "btnSave") ? std::string{} : "no save button";
-      case UserAction::HolidayClose: return desktop.Click(window, "closebtn") ? std::string{} : "no close button";
-      case UserAction::HolidayRemove:
-        if (!SelectItemStartingWith(window, "HolidayList", date)) return "the list has no " + date;
-        return desktop.Click(window, "btnRemove") ? std::string{} : "no remove button";
-      default: break;
-    }
-    const std::chrono::year_month_day ymd{step.holiday.date};
-    if (!SelectItemStartingWith(window, "Year", std::to_string(static_cast<int>(ymd.year()))) ||
-        !desktop.SelectListItem(window, "Month", static_cast<int>(static_cast<unsigned>(ymd.month())) - 1) ||
-        !desktop.SelectListItem(window, "Day", static_cast<int>(static_cast<unsigned>(ymd.day())) - 1)) {
-      return "the date lists do not offer " + date;
-    }
-    const DaySchedule& periods = step.holiday.periods;
-    if (!SetCheck(window, "DayOff", !periods.AnyPhaseOn())) return "the window has no DayOff to click";
-    for (std::size_t n = 0; n < periods.Phases.size(); ++n) {
-      const Phase& phase = periods.Phases[n];
-      const std::string failure =
-          SetPhaseControls(window, static_cast<int>(n + 1), phase.IsOn(), phase.Start, phase.End);
-      if (!failure.empty()) return failure;
-    }
-    return desktop.Click(window, "btnAdd") ? std::string{} : "no add button";
-  }
-
-  std::string InWarningWindow(const ScriptStep& step) {
-    MachineDesktop& desktop = *desktop_;
-    const HWND warning = desktop.FindWindow(ui::kWarningWindowClass);
-    if (!warning) return "there is no warning";
-    if (!desktop.IsWindowVisible(warning) && !desktop.DoubleClickTrayIcon(warning)) return "the warning has no tray icon";
-    if (step.action == UserAction::Cancel) {
-      return desktop.Click(warning, "btnCancel") ? std::string{} : "the warning has no cancel button";
-    }
-    if (!desktop.SelectListItem(warning, "DelayHour", step.hours)) return "the warning's hour list has no such item";
-    if (!desktop.SelectListItem(warning, "DelayMinute", step.minutes)) return "the warning's minute list has no such item";
-    return desktop.Click(warning, "btnDelay") ? std::string{} : "the warning has no postpone button";
   }
 
   MachineOptions options_;
