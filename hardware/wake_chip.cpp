@@ -1,5 +1,6 @@
 #include "hardware/wake_chip.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "hardware/hardware_globals.h"
@@ -10,6 +11,10 @@ namespace {
 
 constexpr uint8_t kProbeRegister = 0x00;
 constexpr uint8_t kDaysPerWeek = 7;
+// The MCU's wake-up day codes: the current week's Sunday to the next week's
+// Saturday.
+constexpr int kFirstDayCode = 1;
+constexpr int kLastDayCode = 2 * kDaysPerWeek;
 
 bool ChipIsMcu() { return g_ChipAddress == kMcuAddress; }
 uint8_t ChipAddress() { return static_cast<uint8_t>(g_ChipAddress); }
@@ -29,6 +34,25 @@ int DaysBetween(const LocalTime& from, const LocalTime& to) {
   using namespace std::chrono;
   const auto date = [](const LocalTime& t) { return sys_days{year{t.wYear} / t.wMonth / t.wDay}; };
   return static_cast<int>((date(to) - date(from)).count());
+}
+
+// The day-of-month alarm matches the first time its day and time come round
+// after now. That is the wake-up's own date up to a month ahead; further
+// ahead, the latest date before it that the alarm still reaches first.
+unsigned ReachableDayOfMonth(const LocalTime& now, const LocalTime& wakeAt) {
+  using namespace std::chrono;
+  const sys_days today{year{now.wYear} / now.wMonth / now.wDay};
+  const bool laterToday = wakeAt.wHour * 60 + wakeAt.wMinute > now.wHour * 60 + now.wMinute;
+  const sys_days firstDay = laterToday ? today : today + days{1};
+  const auto dayOf = [](sys_days date) { return static_cast<unsigned>(year_month_day{date}.day()); };
+  const auto firstMatch = [&](unsigned dayOfMonth) {
+    sys_days date = firstDay;
+    while (dayOf(date) != dayOfMonth) date += days{1};
+    return date;
+  };
+  sys_days candidate = today + days{DaysBetween(now, wakeAt)};
+  while (candidate > firstDay && firstMatch(dayOf(candidate)) != candidate) candidate -= days{1};
+  return dayOf(candidate);
 }
 
 uint8_t ProgramMcu(uint8_t dayCode, uint8_t hour, uint8_t minute, const LocalTime& now) {
@@ -133,15 +157,16 @@ uint8_t ProgramWakeTime(const LocalTime& wakeAt) {
   const int daysAhead = DaysBetween(now, wakeAt);
   if (ChipIsMcu()) {
     const int dayCode = now.wDayOfWeek + daysAhead + 1;
-    const bool inReach = dayCode >= 1 && dayCode <= 2 * kDaysPerWeek;
-    return ProgramMcu(inReach ? static_cast<uint8_t>(dayCode) : McuDayCode(weekday, hour, minute, now), hour, minute,
-                      now);
+    if (dayCode < kFirstDayCode) return ProgramMcu(McuDayCode(weekday, hour, minute, now), hour, minute, now);
+    // Beyond the second week the board starts on its last day and goes
+    // again; any earlier day would only start it sooner for nothing.
+    return ProgramMcu(static_cast<uint8_t>(std::min(dayCode, kLastDayCode)), hour, minute, now);
   }
   // The weekday alarm matches the first such weekday and time after now.
   const bool laterToday = hour * 60 + minute > now.wHour * 60 + now.wMinute;
   RtcDayAlarm day;
   if (daysAhead > kDaysPerWeek || (daysAhead == kDaysPerWeek && laterToday)) {
-    day.dayOfMonth = ToBcd(wakeAt.wDay);
+    day.dayOfMonth = ToBcd(ReachableDayOfMonth(now, wakeAt));
   } else {
     day.weekday = weekday;
   }
@@ -149,6 +174,11 @@ uint8_t ProgramWakeTime(const LocalTime& wakeAt) {
 }
 
 WakeImage LastWakeImage() { return g_LastWakeImage; }
+
+bool WakeChipAnswers() {
+  uint8_t ignored = 0;
+  return g_ChipAddress != kNoWakeChip && g_Bus.ReadByteData(ChipAddress(), kProbeRegister, ignored) != 0;
+}
 
 bool ReadBackWakeImage(const WakeImage& image) {
   for (std::size_t i = 0; i < image.count; ++i) {

@@ -103,6 +103,10 @@ WakeImage LastWakeImage();
 // difference.
 bool ReadBackWakeImage(const WakeImage& image);
 
+// One read of the chip's first register: whether it still answers (the
+// SMBus host does not report a write nobody acknowledged).
+bool WakeChipAnswers();
+
 // Switches the wake-up off.
 void ClearWakeTime();
 // True when the real-time clock's alarm flag is set: its wake-up fired and

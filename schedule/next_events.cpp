@@ -1,5 +1,6 @@
 #include "schedule/next_events.h"
 
+#include <chrono>
 #include <optional>
 
 #include "platform/calendar.h"
@@ -140,6 +141,39 @@ uint16_t MinuteOfDay(const LocalTime& time) {
   return static_cast<uint16_t>(time.wHour * kMinutesPerHour + time.wMinute);
 }
 
+namespace {
+
+using UtcMinute = std::chrono::sys_time<std::chrono::minutes>;
+
+LocalTime RecordOf(UtcMinute at) {
+  const Date date = std::chrono::floor<std::chrono::days>(at);
+  const std::chrono::year_month_day ymd{date};
+  LocalTime record;
+  record.wYear = static_cast<uint16_t>(static_cast<int>(ymd.year()));
+  record.wMonth = static_cast<uint16_t>(static_cast<unsigned>(ymd.month()));
+  record.wDay = static_cast<uint16_t>(static_cast<unsigned>(ymd.day()));
+  record.wDayOfWeek = WeekdayOf(date);
+  const auto minuteOfDay = static_cast<uint16_t>((at - date).count());
+  return At(record, 0, minuteOfDay);
+}
+
+}  // namespace
+
+LocalClockAhead::LocalClockAhead(const LocalTime& nowLocal) : now_(nowLocal) {}
+
+LocalClockAhead::LocalClockAhead(const LocalTime& nowUtc, OffsetRule offsetAt)
+    : now_(nowUtc), offsetAt_(std::move(offsetAt)) {}
+
+LocalClockAhead::LocalClockAhead(OsServices& os)
+    : LocalClockAhead(os.GetSystemTime(), [&os](const LocalTime& utc) { return os.GetUtcOffsetMinutes(utc); }) {}
+
+LocalTime LocalClockAhead::After(int minutes) const {
+  const auto date = DateOf(now_);
+  if (!offsetAt_ || !date) return MinutesLater(now_, minutes);
+  const UtcMinute utc = *date + std::chrono::minutes{MinuteOfDay(now_) + minutes};
+  return RecordOf(utc + std::chrono::minutes{offsetAt_(RecordOf(utc))});
+}
+
 LocalTime NextShutdownAt(const WeekSchedule& schedule, const Postponement& postponement,
                          const LocalTime& now, const Holidays& holidays) {
   if (postponement.IsActive() && !PostponementSpentAt(schedule, postponement, now, holidays)) {
@@ -200,20 +234,22 @@ bool ShutdownDueAt(const WeekSchedule& schedule, const Postponement& postponemen
 }
 
 std::optional<LocalTime> ComingShutdownAt(const WeekSchedule& schedule, const Postponement& postponement,
-                                          bool armed, const LocalTime& now, const Holidays& holidays) {
+                                          bool armed, const LocalClockAhead& clock, const Holidays& holidays) {
   if (!armed) return std::nullopt;
   // The clock tick decides minute by minute, so the same decision is asked
-  // of each minute ahead; a postponement spends itself on the way.
+  // of each minute ahead; a postponement spends itself on the way. The
+  // minutes are real ones: a period that ends inside the hour springing
+  // forward skips is shut down at the jump, and warned of before it.
   for (int ahead = 0; ahead <= kWarningLeadMinutes; ++ahead) {
-    const LocalTime minute = MinutesLater(now, ahead);
+    const LocalTime minute = clock.After(ahead);
     if (ShutdownDueAt(schedule, postponement, armed, minute, holidays)) return minute;
   }
   return std::nullopt;
 }
 
 bool WarningDueAt(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
-                  const LocalTime& now, const Holidays& holidays) {
-  return ComingShutdownAt(schedule, postponement, armed, now, holidays).has_value();
+                  const LocalClockAhead& clock, const Holidays& holidays) {
+  return ComingShutdownAt(schedule, postponement, armed, clock, holidays).has_value();
 }
 
 LocalTime GetNextShutdown(const WeekSchedule& schedule, const Postponement& postponement,
@@ -227,10 +263,15 @@ bool IsShutdownDue(const WeekSchedule& schedule, const Postponement& postponemen
   return ShutdownDueAt(schedule, postponement, armed, os.GetLocalTime(), holidays);
 }
 
+std::optional<LocalTime> ComingShutdown(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
+                                        OsServices& os, const Holidays& holidays) {
+  if (!armed) return std::nullopt;
+  return ComingShutdownAt(schedule, postponement, armed, LocalClockAhead{os}, holidays);
+}
+
 bool IsWarningDue(const WeekSchedule& schedule, const Postponement& postponement, bool armed,
                   OsServices& os, const Holidays& holidays) {
-  if (!armed) return false;
-  return WarningDueAt(schedule, postponement, armed, os.GetLocalTime(), holidays);
+  return ComingShutdown(schedule, postponement, armed, os, holidays).has_value();
 }
 
 }  // namespace vesk

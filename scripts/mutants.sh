@@ -179,6 +179,8 @@ mutant next-power-on-grace native schedule/next_events.cpp \
   'return minutesAway > kPowerOnGraceMinutes;' 's/> kPowerOnGraceMinutes/>= kPowerOnGraceMinutes/' "$schedule_tests"
 mutant next-warning-lead native schedule/next_events.cpp \
   'for (int ahead = 0; ahead <= kWarningLeadMinutes; ++ahead) {' 's/ahead <= kWarningLeadMinutes/ahead < kWarningLeadMinutes/' "$schedule_tests"
+mutant next-warning-wall-clock native schedule/next_events.cpp \
+  'if (!offsetAt_ || !date) return MinutesLater(now_, minutes);' 's/!offsetAt_ || !date/true/' "$schedule_tests"
 
 # ------------------------------------------------------------------ the bus
 mutant smbus-read-errors native hardware/smbus_control.cpp \
@@ -193,6 +195,12 @@ mutant i2c-read-no-byte native hardware/smbus_control.cpp \
 # --------------------------------------------------- wake chip and watchdog
 mutant mcu-day-code-same-minute native hardware/wake_chip.cpp \
   'return static_cast<uint8_t>(wakeMinuteOfDay > nowMinuteOfDay' 's/> nowMinuteOfDay/>= nowMinuteOfDay/' "$hardware_tests"
+mutant mcu-day-code-far-end native hardware/wake_chip.cpp \
+  'return ProgramMcu(static_cast<uint8_t>(std::min(dayCode, kLastDayCode)), hour, minute, now);' 's/kLastDayCode)/kLastDayCode - 1)/' "$hardware_tests"
+mutant rtc-day-of-month-reach native hardware/wake_chip.cpp \
+  'while (candidate > firstDay && firstMatch(dayOf(candidate)) != candidate) candidate -= days{1};' 's/candidate -= days{1}/break/' "$hardware_tests"
+mutant wake-check-silent-chip native schedule/alarm/wake_alarm.cpp \
+  'if (g_Confirmed && *g_Confirmed == LastWakeImage() && WakeChipAnswers()) return std::nullopt;' 's/ \&\& WakeChipAnswers()//' "$hardware_tests"
 mutant rtc-clock-left-stopped native hardware/wake_chip.cpp \
   'WriteChip(rtc::kControl1, rtc::kClockRuns);' 's/.*//' "$hardware_tests"
 mutant watchdog-choice native hardware/watchdog.cpp \

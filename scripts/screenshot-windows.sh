@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Photographs the program's real windows under Wine, inside Wine's virtual
 # desktop on Xvfb, on a simulated board: the main window after a timetable
-# was saved, and the warning window with the sliding notice, in English and
-# in Chinese. One PNG per scene and language.
+# was saved, the warning window with the sliding notice, and the main window
+# before a closure (the next power-on with its date), in English and in
+# Chinese. One PNG per scene and language.
 # Usage: scripts/screenshot-windows.sh [OUTPUT_DIR]   (default build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,3 +51,5 @@ shoot saved 1033 12 "$out/window-saved-en.png"
 shoot saved 2052 12 "$out/window-saved-zh.png"
 shoot warning 1033 14 "$out/window-warning-en.png"
 shoot warning 2052 14 "$out/window-warning-zh.png"
+shoot closure 1033 10 "$out/window-closure-en.png"
+shoot closure 2052 10 "$out/window-closure-zh.png"

@@ -93,8 +93,7 @@ void CDuiFrameWnd::FollowTheClock(const LocalTime& now) {
 // One warning for each shutdown that will take place, none for one that a
 // power-on within three minutes skips.
 void CDuiFrameWnd::WarnOfComingShutdown() {
-  const auto coming = ComingShutdownAt(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_.GetLocalTime(),
-                                       InForceHolidays());
+  const auto coming = ComingShutdown(m_ActiveSchedule, CurrentPostponement(), m_Armed != 0, os_, InForceHolidays());
   if (!coming) {
     m_WarningShown = 0;
     return;
@@ -120,8 +119,9 @@ void CDuiFrameWnd::RaiseWarning() {
     delete warning;
   }
   m_WarningShown = 1;
-  history::Record("warning",
-                  {{"shutdown", history::WeekTime(GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_))}});
+  // The shutdown warned of, which a power-on within three minutes may have
+  // put beyond the next one.
+  history::Record("warning", {{"shutdown", history::WeekTime(m_WarnedShutdown)}});
   ShowShutdownNotice(IsChinese(LangID) ? kNoticeChinese : kNoticeEnglish);
 }
 
@@ -136,11 +136,8 @@ void CDuiFrameWnd::RefreshNextEvents() {
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  const auto weekday = static_cast<uint8_t>(powerOn.wDayOfWeek);
-  const auto hour = static_cast<uint8_t>(powerOn.wHour);
-  const auto minute = static_cast<uint8_t>(powerOn.wMinute);
-  if (WakeAlarmNeedsWrite(weekday, hour, minute)) {
-    const auto check = ProgramWakeAlarm(weekday, hour, minute);
+  if (WakeAlarmNeedsWrite(powerOn)) {
+    const auto check = ProgramWakeAlarm(powerOn);
     RecordWakeUp(powerOn);
     NoteWakeCheck(check);
     SetEventLabel(main_skin::kLastPoweronTime, powerOn);

@@ -40,6 +40,12 @@ const Texts& TextsFor(uint16_t langId) { return IsChinese(langId) ? kChinese : k
 
 // "hh:mm  day" in the event labels' blue.
 constexpr const char* kEventLabelFormat = "{f 1}{c #1974F0}%02u:%02u  %s{/c}{/f}";
+// An event more than this many days ahead (a power-on after a closure)
+// would pass for the same weekday of the coming week: its date goes beside
+// the day, written as the clock label writes dates.
+constexpr int kDaysTheWeekdayTells = 6;
+constexpr const char* kDatedDayChinese = "%s %02u月%02u日";
+constexpr const char* kDatedDayEnglish = "%s %04u.%02u.%02u";
 
 }  // namespace
 
@@ -277,6 +283,18 @@ void CDuiFrameWnd::SetLabel(const char* name, const std::string& text) {
 void CDuiFrameWnd::SetEventLabel(const char* name, const LocalTime& time) {
   std::string day;
   GetDayText(day, DayTextKind::kShortName, time.wDayOfWeek, LangID);
+  const auto today = DateOf(os_.GetLocalTime());
+  const auto date = DateOf(time);
+  if (today && date && (*date - *today).count() > kDaysTheWeekdayTells) {
+    CDuiString dated;
+    if (IsChinese(LangID)) {
+      dated.Format(kDatedDayChinese, day.c_str(), static_cast<unsigned>(time.wMonth), static_cast<unsigned>(time.wDay));
+    } else {
+      dated.Format(kDatedDayEnglish, day.c_str(), static_cast<unsigned>(time.wYear), static_cast<unsigned>(time.wMonth),
+                   static_cast<unsigned>(time.wDay));
+    }
+    day = dated.str();
+  }
   CDuiString text;
   text.Format(kEventLabelFormat, static_cast<unsigned>(time.wHour), static_cast<unsigned>(time.wMinute),
               day.c_str());
@@ -287,8 +305,7 @@ void CDuiFrameWnd::ShowNextEvents() {
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  const auto check = ProgramWakeAlarm(static_cast<uint8_t>(powerOn.wDayOfWeek), static_cast<uint8_t>(powerOn.wHour),
-                                      static_cast<uint8_t>(powerOn.wMinute));
+  const auto check = ProgramWakeAlarm(powerOn);
   RecordWakeUp(powerOn);
   NoteWakeCheck(check);
   SetEventLabel(main_skin::kLastPoweronTime, powerOn);

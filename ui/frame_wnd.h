@@ -85,6 +85,8 @@ class CDuiFrameWnd : public WindowImplBase {
   bool Armed() const { return m_Armed != 0; }
   bool ShutdownIssued() const { return m_ShutdownIssued != 0; }
   bool WarningShown() const { return m_WarningShown != 0; }
+  // The shutdown the last warning was raised for.
+  const LocalTime& WarnedShutdown() const { return m_WarnedShutdown; }
   uint8_t CurrentDay() const { return m_CurrentDay; }
   const WeekSchedule& ActiveSchedule() const { return m_ActiveSchedule; }
   const WeekSchedule& EditSchedule() const { return m_EditSchedule; }

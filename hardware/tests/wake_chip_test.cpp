@@ -136,20 +136,33 @@ TEST(WakeChipOperations, WithoutADetectedChipNothingIsWritten) {
   EXPECT_TRUE(program.rig.board.Log().empty());
 }
 
-TEST(ProgramWakeTime, AWakeUpMoreThanAWeekAheadComesOnItsOwnDay) {
-  // Sunday 10:00 to the next Sunday 10:30: the RTC's weekday alarm would
-  // match in half an hour, the MCU's first-week day code likewise.
-  LocalTime wakeAt = Local(0, 10, 30);
-  wakeAt.wYear = 2026;
-  wakeAt.wMonth = 10;
-  wakeAt.wDay = 25;
-  for (const char* profile : {"mcu-amd", "rtc-a2-intel-i2c"}) {
-    ProgramOnBoard program(profile, At("2026-10-18 10:00:00"));
-    ProgramWakeTime(wakeAt);
+// Where the chip can hold the date the board starts on it; beyond its reach
+// at the latest start it can hold, never sooner. A day of month is BCD.
+TEST(ProgramWakeTime, AWakeUpWeeksAheadComesOnItsDateOrTheLatestTheChipReaches) {
+  struct Case {
+    const char *profile, *now, *wakeAt, *on;
+    int day;  // the day value written
+  } cases[] = {
+      // A week on: the weekday alarm, or the first-week day code, would
+      // match in half an hour. From a Saturday: the far end of the codes.
+      {"mcu-amd", "2026-10-18 10:00", "2026-10-25 10:30", "2026-10-25 10:30", 8},
+      {"rtc-a2-intel-i2c", "2026-10-18 10:00", "2026-10-25 10:30", "2026-10-25 10:30", 0x25},
+      {"mcu-amd", "2026-10-24 10:00", "2026-10-31 10:30", "2026-10-31 10:30", 14},
+      // Friday to Monday ten days on: past the codes, so their last day.
+      {"mcu-intel-smbus", "2026-12-18 17:30", "2026-12-28 08:00", "2026-12-26 08:00", 14},
+      {"rtc-a2-amd", "2026-12-18 17:30", "2027-01-04 08:00", "2027-01-04 08:00", 0x04},
+      // 40 days on the 27th comes round in December already; the 18th of
+      // January is the latest date that comes round first.
+      {"rtc-d0-amd", "2026-12-18 17:30", "2027-01-27 08:00", "2027-01-18 08:00", 0x18},
+  };
+  const auto at = [](const char* minute) { return At((std::string(minute) + ":00").c_str()); };
+  for (const Case& c : cases) {
+    ProgramOnBoard program(c.profile, at(c.now));
+    EXPECT_EQ(ProgramWakeTime(sim::VirtualClock::ToLocalTime(at(c.wakeAt))), c.day) << c.profile << c.wakeAt;
     program.rig.board.SwitchOff();
     const auto on = program.rig.board.NextAlarmPowerOn();
-    ASSERT_TRUE(on) << profile;
-    EXPECT_EQ(std::chrono::floor<std::chrono::minutes>(*on), At("2026-10-25 10:30:00")) << profile;
+    ASSERT_TRUE(on) << c.profile;
+    EXPECT_EQ(std::chrono::floor<std::chrono::minutes>(*on), at(c.on)) << c.profile << c.wakeAt;
   }
 }
 

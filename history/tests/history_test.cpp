@@ -25,13 +25,17 @@ struct Disk {
   void Put(const std::string& text) { os.Files()[path].assign(text.begin(), text.end()); }
 };
 
+// Each value quoted for one reason of its own: a blank, a quote, an equals
+// sign, nothing at all, a line break.
 TEST(HistoryLine, TimeWithOffsetAndQuotedValues) {
   const LocalTime at{2026, 3, 0, 29, 3, 0, 5, 0};
-  const Field fields[] = {{"reason", "Shutdown Time"}, {"path", "C:\\VESK"}, {"said", "a \"b\"\nc"}, {"n", ""}};
+  const Field fields[] = {{"reason", "Shutdown Time"}, {"path", "C:\\VESK"}, {"said", "\"b\""},
+                          {"line", "days=5"},          {"n", ""},            {"text", "a\nc"}};
   for (const auto& [offset, stamp] : {std::pair{120, "2026-03-29T03:00:05+02:00"}, {-30, "2026-03-29T03:00:05-00:30"},
                                       {345, "2026-03-29T03:00:05+05:45"}}) {
     EXPECT_EQ(FormatLine(at, offset, "refused", fields),
-              std::string(stamp) + " refused reason=\"Shutdown Time\" path=C:\\VESK said=\"a \\\"b\\\"\\nc\" n=\"\"");
+              std::string(stamp) +
+                  " refused reason=\"Shutdown Time\" path=C:\\VESK said=\"\\\"b\\\"\" line=\"days=5\" n=\"\" text=\"a\\nc\"");
   }
 }
 

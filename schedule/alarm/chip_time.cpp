@@ -21,6 +21,12 @@ sys_days DateOf(const LocalTime& time) {
   return sys_days{std::chrono::year{time.wYear} / time.wMonth / time.wDay};
 }
 
+bool HasDate(const LocalTime& time) {
+  return std::chrono::year_month_day{std::chrono::year{time.wYear}, std::chrono::month{time.wMonth},
+                                     std::chrono::day{time.wDay}}
+      .ok();
+}
+
 Minutes MinuteOf(const LocalTime& time) {
   return Minutes{DateOf(time) + std::chrono::hours{time.wHour} + minutes{time.wMinute}};
 }
@@ -68,13 +74,17 @@ int DaysBetween(const LocalTime& from, const LocalTime& to) {
   return static_cast<int>((DateOf(to) - DateOf(from)).count());
 }
 
-LocalTime WakeInChipTime(const LocalTime& nowLocal, const LocalTime& nowUtc, uint8_t weekday, uint8_t hour,
-                         uint8_t minute, const UtcOffsetRule& offsetAt) {
-  const int nowMinuteOfDay = nowLocal.wHour * 60 + nowLocal.wMinute;
-  const int wakeMinuteOfDay = hour * 60 + minute;
-  int daysAhead = (weekday - nowLocal.wDayOfWeek + kDaysPerWeek) % kDaysPerWeek;
-  if (daysAhead == 0 && wakeMinuteOfDay <= nowMinuteOfDay) daysAhead = kDaysPerWeek;
-  const Minutes wakeLocal{DateOf(nowLocal) + days{daysAhead} + minutes{wakeMinuteOfDay}};
+LocalTime WakeInChipTime(const LocalTime& nowLocal, const LocalTime& nowUtc, const LocalTime& powerOn,
+                         const UtcOffsetRule& offsetAt) {
+  const minutes wakeMinuteOfDay{powerOn.wHour * 60 + powerOn.wMinute};
+  Minutes wakeLocal{DateOf(nowLocal) + wakeMinuteOfDay};
+  if (HasDate(powerOn) && MinuteOf(powerOn) > MinuteOf(nowLocal)) {
+    wakeLocal = Minutes{DateOf(powerOn) + wakeMinuteOfDay};
+  } else {
+    int daysAhead = (powerOn.wDayOfWeek - nowLocal.wDayOfWeek + kDaysPerWeek) % kDaysPerWeek;
+    if (daysAhead == 0 && wakeLocal <= MinuteOf(nowLocal)) daysAhead = kDaysPerWeek;
+    wakeLocal += days{daysAhead};
+  }
 
   const minutes offsetNow = MinuteOf(nowLocal) - MinuteOf(nowUtc);
   const Minutes wakeUtc = FirstReached(wakeLocal, offsetNow, offsetAt);
@@ -82,13 +92,13 @@ LocalTime WakeInChipTime(const LocalTime& nowLocal, const LocalTime& nowUtc, uin
   return ToRecord(wakeUtc + offsetNow);
 }
 
-LocalTime WakeInChipTime(OsServices& os, uint8_t weekday, uint8_t hour, uint8_t minute) {
+LocalTime WakeInChipTime(OsServices& os, const LocalTime& powerOn) {
   const LocalTime nowUtc = os.GetSystemTime();
   const UtcOffsetRule rule = [&os](const LocalTime& utc) { return os.GetUtcOffsetMinutes(utc); };
   // Local time from the same reading, so that both name one moment.
   LocalTime nowLocal = ToRecord(MinuteOf(nowUtc) + minutes{rule(nowUtc)});
   nowLocal.wSecond = nowUtc.wSecond;
-  return WakeInChipTime(nowLocal, nowUtc, weekday, hour, minute, rule);
+  return WakeInChipTime(nowLocal, nowUtc, powerOn, rule);
 }
 
 bool ClockJumpWatch::Jumped(const LocalTime& local, uint64_t tickMs) {

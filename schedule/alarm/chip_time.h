@@ -18,17 +18,19 @@ namespace vesk {
 // GetUtcOffsetMinutes).
 using UtcOffsetRule = std::function<int32_t(const LocalTime& utc)>;
 
-// The next power-on (weekday 0..6, hour 0..23, minute 0..59) as the chip's clock will
-// show it, for a chip set to `nowLocal` (which is `nowUtc` in local time).
-// The power-on is the first time the local clock reaches that weekday and
-// minute after now (the very current minute counts as a week away); in an
-// hour that falling back repeats that is its first pass, in an hour that
-// springing forward skips it is the moment of the jump. Only the date and
-// the hour and minute of the result carry meaning; its weekday is filled in.
-LocalTime WakeInChipTime(const LocalTime& nowLocal, const LocalTime& nowUtc, uint8_t weekday, uint8_t hour,
-                         uint8_t minute, const UtcOffsetRule& offsetAt);
+// The next power-on, a local time, as the chip's clock will show it, for a
+// chip set to `nowLocal` (which is `nowUtc` in local time). A power-on that
+// carries a date later than now is that date (across holidays it may lie
+// weeks ahead); otherwise it is the first time the local clock reaches its
+// weekday, hour and minute after now (the very current minute counts as a
+// week away). In an hour that falling back repeats that is its first pass,
+// in an hour that springing forward skips it is the moment of the jump.
+// Only the date and the hour and minute of the result carry meaning; its
+// weekday is filled in.
+LocalTime WakeInChipTime(const LocalTime& nowLocal, const LocalTime& nowUtc, const LocalTime& powerOn,
+                         const UtcOffsetRule& offsetAt);
 // The same on the clocks and zone rules of the OS.
-LocalTime WakeInChipTime(OsServices& os, uint8_t weekday, uint8_t hour, uint8_t minute);
+LocalTime WakeInChipTime(OsServices& os, const LocalTime& powerOn);
 
 // Whole days from one date to another (the time of day is not read).
 int DaysBetween(const LocalTime& from, const LocalTime& to);

@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 
+#include "platform/os_services.h"
+
 namespace vesk {
 
 // The wake-up last programmed: the day value written into the chip (RTC:
@@ -22,16 +24,17 @@ extern uint8_t g_AlarmMinute;
 // after a second write, or it still did not.
 enum class WakeCheck { Ok, Rewritten, Failed };
 
-// Programs the next power-on (local weekday 0..6, hour, minute) into the
-// chip, in the chip's own time when a change of daylight saving lies before
-// it, and records it. Gives back what the read-back found, or nothing when
+// Programs the next power-on (a local time: weekday 0..6, hour, minute, and
+// the date where the record carries one) into the chip, on its date where
+// the chip can hold it, in the chip's own time when a change of daylight
+// saving lies before it, and records it. Gives back what the read-back found, or nothing when
 // the chip got the same wake-up registers as at the last good read-back (the
 // micro-controller's clock kept in step) and none was made.
-std::optional<WakeCheck> ProgramWakeAlarm(uint8_t weekday, uint8_t hour, uint8_t minute);
+std::optional<WakeCheck> ProgramWakeAlarm(const LocalTime& powerOn);
 // Whether the periodic refresh must program this next power-on: it differs
 // from the one last programmed, the last read-back failed, or the chip is
 // the micro-controller, whose clock every refresh sets again.
-bool WakeAlarmNeedsWrite(uint8_t weekday, uint8_t hour, uint8_t minute);
+bool WakeAlarmNeedsWrite(const LocalTime& powerOn);
 // Switches the chip's wake-up off; the record stays.
 void ClearWakeAlarm();
 // Back to the record of a freshly started process.

@@ -26,6 +26,7 @@ class NextEvents : public ::testing::Test {
   sim::SimulatedOs os{clock};
   WeekSchedule schedule;
   Postponement postponement;
+  const Holidays none;
 
   void On(int day, int phase, uint16_t start, uint16_t end, uint16_t enable = 1) {
     schedule.Days[static_cast<std::size_t>(day)].Phases[static_cast<std::size_t>(phase - 1)] = {enable, start, end};
@@ -40,25 +41,25 @@ class NextEvents : public ::testing::Test {
     char text[40];
     std::snprintf(text, sizeof text, "2026-12-%02d %s", 6 + weekday, time);
     clock.Set(*sim::ParseSimTime(text));
-    const LocalTime shutdown = GetNextShutdown(schedule, postponement, os);
-    return Dhm(shutdown) + " | " + Dhm(GetNextPowerOn(schedule, shutdown)) + " | " +
-           (IsShutdownDue(schedule, postponement, true, os) ? "due" : "-") + " | " +
-           (IsWarningDue(schedule, postponement, true, os) ? "warn" : "-");
+    const LocalTime shutdown = GetNextShutdown(schedule, postponement, os, none);
+    return Dhm(shutdown) + " | " + Dhm(GetNextPowerOn(schedule, shutdown, none)) + " | " +
+           (IsShutdownDue(schedule, postponement, true, os, none) ? "due" : "-") + " | " +
+           (IsWarningDue(schedule, postponement, true, os, none) ? "warn" : "-");
   }
 };
 
 TEST_F(NextEvents, PhaseStartIsInclusiveEndExclusiveAndWarningFiveMinutesBefore) {
   On(kMon, 1, Hm(8, 0), Hm(17, 30));
   EXPECT_EQ(At(kMon, "10:00:42"), "1 17:30 | 1 08:00 | - | -");  // power-on a week later
-  const LocalTime s = GetNextShutdown(schedule, postponement, os);  // only weekday, hour, minute replaced
+  const LocalTime s = GetNextShutdown(schedule, postponement, os, none);  // only weekday, hour, minute replaced
   EXPECT_EQ(s.wDay, 7);
   EXPECT_EQ(s.wSecond, 42);
   EXPECT_EQ(At(kMon, "08:00"), "1 17:30 | 1 08:00 | - | -");
   EXPECT_EQ(At(kMon, "17:24:59"), "1 17:30 | 1 08:00 | - | -");
   EXPECT_EQ(At(kMon, "17:25"), "1 17:30 | 1 08:00 | - | warn");
   EXPECT_EQ(At(kMon, "17:30"), "1 17:30 | 1 08:00 | due | warn");  // the current minute now
-  EXPECT_FALSE(IsShutdownDue(schedule, postponement, false, os));  // nothing is due while not armed
-  EXPECT_FALSE(IsWarningDue(schedule, postponement, false, os));
+  EXPECT_FALSE(IsShutdownDue(schedule, postponement, false, os, none));  // nothing is due while not armed
+  EXPECT_FALSE(IsWarningDue(schedule, postponement, false, os, none));
 }
 
 TEST_F(NextEvents, OutsideThePhasesTheShutdownIsNowUnlessAPowerOnIsAtMostThreeMinutesAway) {
@@ -98,11 +99,11 @@ TEST_F(NextEvents, PowerOnIsTheSmallestStartStrictlyAfterWrappingOverTheWeek) {
   On(kTue, 1, Hm(7, 0), Hm(8, 0));
   On(kTue, 3, Hm(6, 0), Hm(6, 30));  // earlier than phase 1: the smallest counts
   LocalTime after{0, 0, kMon, 0, 8, 0, 0, 0};
-  EXPECT_EQ(Dhm(GetNextPowerOn(schedule, after)), "2 06:00");  // 08:00 itself is not after 08:00
+  EXPECT_EQ(Dhm(GetNextPowerOn(schedule, after, none)), "2 06:00");  // 08:00 itself is not after 08:00
   after.wDayOfWeek = kSat;
-  EXPECT_EQ(Dhm(GetNextPowerOn(schedule, after)), "1 08:00");
+  EXPECT_EQ(Dhm(GetNextPowerOn(schedule, after, none)), "1 08:00");
   after.wDayOfWeek = 9;  // no such weekday: nothing is looked up
-  EXPECT_EQ(Dhm(GetNextPowerOn(schedule, after)), "9 08:00");
+  EXPECT_EQ(Dhm(GetNextPowerOn(schedule, after, none)), "9 08:00");
 }
 
 TEST_F(NextEvents, TouchingPhasesFromAFileHandOverAndTimesOf1440AndMoreTakePartAsTheyAre) {

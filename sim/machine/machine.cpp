@@ -483,14 +483,10 @@ class Machine::Impl {
                                    frame->InForceHolidays()));
   }
 
-  // The shutdown a warning is about: the one that will take place, which a
-  // power-on within three minutes may have put beyond the next one.
+  // The shutdown a warning is about, as the program raised it.
   std::string WarnedShutdownText() {
     const auto* frame = MainFrame();
-    if (!frame) return "?";
-    const auto coming =
-        ComingShutdownAt(frame->ActiveSchedule(), frame->CurrentPostponement(), frame->Armed(), os_.GetLocalTime());
-    return coming ? WeekTime(*coming) : NextShutdownText();
+    return frame ? WeekTime(frame->WarnedShutdown()) : "?";
   }
 
   // -------------------------------------------------------- the user

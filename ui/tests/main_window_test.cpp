@@ -95,6 +95,11 @@ TEST(MainWindowStart, ChineseTextsAndSkin) {
   rig.Start();
   EXPECT_EQ(rig.Text("Monday"), "{f 1}{c #FFFFFF}周一{/c}{/f}");
   EXPECT_EQ(rig.Text("LastPoweronTime"), Blue("08:00  周二"));
+  const std::string closed = "2026-12-08 off\n2026-12-09 off\n2026-12-10 off\n2026-12-11 off\n2026-12-12 off\n"
+                             "2026-12-13 off\n2026-12-14 off\n";  // the power-on 8 days ahead: with its date
+  rig.machine.os.Files()[HolidaysFilePath(rig.machine.os)].assign(closed.begin(), closed.end());
+  rig.RunFor(11);  // a refresh or two reads it
+  EXPECT_EQ(rig.Text("LastPoweronTime"), Blue("08:00  周二 12月15日"));
   EXPECT_EQ(rig.desktop.TrayIcon(rig.main)->data.szTip, "VESK定时开关机软件");
 }
 
@@ -172,7 +177,7 @@ TEST(SaveAndClear, SaveWritesTheFileProgramsTheChipAndArms) {
 
   EXPECT_TRUE(rig.HasFile());  // what it holds survives a power cycle in the whole-machine runs
   EXPECT_EQ(rig.Text("Monday"), kWhiteMon);
-  EXPECT_EQ(rig.Text("LastPoweronTime"), Blue("00:00  Mon"));  // a week later
+  EXPECT_EQ(rig.Text("LastPoweronTime"), Blue("00:00  Mon 2026.12.14"));  // a week later: dated
   EXPECT_EQ(rig.Writes(0xC2, from).size(), 10u);
 
   // The same timetable again still programs the chip.

@@ -3,7 +3,7 @@
 // looked at and photographed (scripts/screenshot-windows.sh) without a
 // board. The simulated clock follows the clock ticks of the window.
 //
-//   vesk-window-demo.exe --scene saved|warning|holidays [--lang ID] [--seconds N]
+//   vesk-window-demo.exe --scene saved|warning|holidays|closure [--lang ID] [--seconds N]
 //
 // saved:   Monday 10:00 without a timetable; the window is opened from its
 //          icon, Monday to Friday get 08:00-17:30, and the timetable is saved.
@@ -12,6 +12,9 @@
 // holidays: Monday 10:00 with that timetable and three coming holidays; the
 //          window is opened and its Holidays button pressed, and Christmas
 //          Eve is chosen in the list.
+// closure: Friday 18 December 10:00 with that timetable, closed from the
+//          21st to the 31st; the window is opened: the next power-on is
+//          two weeks ahead and shows its date.
 #include <windows.h>
 
 #include <cstdio>
@@ -73,12 +76,14 @@ int main(int argc, char** argv) {
       break;
     }
   }
-  if (scene != "saved" && scene != "warning" && scene != "holidays") {
-    std::fputs("usage: vesk-window-demo --scene saved|warning|holidays [--lang ID] [--seconds N]\n", stderr);
+  if (scene != "saved" && scene != "warning" && scene != "holidays" && scene != "closure") {
+    std::fputs("usage: vesk-window-demo --scene saved|warning|holidays|closure [--lang ID] [--seconds N]\n", stderr);
     return 2;
   }
 
-  const char* start = scene == "warning" ? "2026-12-07 17:24:57" : "2026-12-07 10:00:00";
+  const char* start = scene == "warning"   ? "2026-12-07 17:24:57"
+                      : scene == "closure" ? "2026-12-18 10:00:00"
+                                           : "2026-12-07 10:00:00";
   sim::BoardRig machine("mcu-amd", sim::ParseSimTime(start).value());
   machine.os.SetLangId(langId);
   if (scene != "saved") {
@@ -87,6 +92,11 @@ int main(int argc, char** argv) {
   }
   if (scene == "holidays") {
     const std::string text = "2026-12-24 08:00-12:00\n2026-12-25 off\n2026-12-31 09:00-11:30,13:00-15:00\n";
+    machine.os.Files()[HolidaysFilePath(machine.os)].assign(text.begin(), text.end());
+  }
+  if (scene == "closure") {
+    std::string text;
+    for (int day = 21; day <= 31; ++day) text += "2026-12-" + std::to_string(day) + " off\n";
     machine.os.Files()[HolidaysFilePath(machine.os)].assign(text.begin(), text.end());
   }
   win32::Win32Desktop desktop(GetModuleHandleW(nullptr), machine.os);
@@ -113,6 +123,7 @@ int main(int argc, char** argv) {
           SendMessageW(main, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
           EditAndSave(frame.GetPaintManager());
         }
+        if (scene == "closure" && elapsed == 2) SendMessageW(main, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
         if (scene == "holidays" && elapsed == 2) {
           SendMessageW(main, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
           CPaintManagerUI& controls = frame.GetPaintManager();

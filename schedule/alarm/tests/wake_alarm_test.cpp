@@ -10,6 +10,9 @@ namespace {
 using testing::At;
 using testing::ProgramOnBoard;
 
+// A power-on by weekday, hour and minute alone.
+LocalTime PowerOn(uint16_t weekday, uint16_t hour, uint16_t minute) { return {0, 0, weekday, 0, hour, minute}; }
+
 struct AlarmProgram : ProgramOnBoard {
   AlarmProgram(std::string_view profile, sim::SimTime start) : ProgramOnBoard(profile, start) {
     ResetWakeAlarmRecord();
@@ -21,7 +24,7 @@ TEST(WakeAlarmRecord, KeepsTheDayValueWrittenAndSurvivesAClear) {
   // The MCU's day code (Monday from Wednesday: next week), the RTC's weekday.
   for (const auto& [profile, day] : {std::pair{"mcu-amd", 9}, std::pair{"rtc-a2-amd", 1}}) {
     AlarmProgram program(profile, At("2026-12-09 08:00:00"));
-    ProgramWakeAlarm(1, 6, 30);
+    ProgramWakeAlarm(PowerOn(1, 6, 30));
     ClearWakeAlarm();
     EXPECT_EQ(g_AlarmDay, day) << profile;
     EXPECT_EQ(g_AlarmHour, 6);
@@ -44,13 +47,26 @@ TEST(WakeAlarm, ReadsAChangedWakeUpBackAndWritesALostOneOnce) {
     auto& board = program.rig.board;
     if (board.Mcu()) board.Mcu()->LoseWakeWrites(c.lost);
     if (board.Rtc()) board.Rtc()->LoseWakeWrites(c.lost);
-    EXPECT_EQ(ProgramWakeAlarm(4, 8, 0), c.found) << c.profile;
+    EXPECT_EQ(ProgramWakeAlarm(PowerOn(4, 8, 0)), c.found) << c.profile;
     const bool failed = c.found == WakeCheck::Failed;
     // A failure is tried again at the next refresh; a wake-up that took is
     // not read back when the same registers are written again.
-    EXPECT_EQ(WakeAlarmNeedsWrite(4, 8, 0), failed || board.Mcu() != nullptr) << c.profile;
-    const auto again = ProgramWakeAlarm(4, 8, 0);
+    EXPECT_EQ(WakeAlarmNeedsWrite(PowerOn(4, 8, 0)), failed || board.Mcu() != nullptr) << c.profile;
+    const auto again = ProgramWakeAlarm(PowerOn(4, 8, 0));
     EXPECT_EQ(again, failed ? std::optional(WakeCheck::Ok) : std::nullopt) << c.profile;
+  }
+}
+
+// A chip that stops answering once found: a read-back that fails, also for
+// the very wake-up it held before, never one that passes or none at all.
+TEST(WakeAlarm, AChipThatStopsAnsweringFailsItsCheck) {
+  for (const char* profile : {"mcu-amd", "rtc-a2-intel-i2c"}) {
+    AlarmProgram program(profile, At("2026-12-09 17:30:00"));
+    ASSERT_EQ(ProgramWakeAlarm(PowerOn(4, 8, 0)), WakeCheck::Ok) << profile;
+    program.rig.board.SetNoAcknowledge(static_cast<uint8_t>(g_ChipAddress), true);
+    EXPECT_EQ(ProgramWakeAlarm(PowerOn(4, 8, 0)), WakeCheck::Failed) << profile;
+    EXPECT_EQ(ProgramWakeAlarm(PowerOn(5, 8, 0)), WakeCheck::Failed) << profile;
+    EXPECT_TRUE(WakeAlarmNeedsWrite(PowerOn(5, 8, 0))) << profile;
   }
 }
 
