@@ -235,12 +235,12 @@ mutant markup-colour-run native ui/framework/markup.cpp \
   's/ && runs.back().colour == run.colour//' "$framework_tests"
 mutant skin-duplicate-name native ui/framework/skin.cpp \
   'if (!control.name.empty() && !names.insert(control.name).second) {' 's/if (/if (false \&\& /' "$framework_tests"
-mutant headless-timer-minimum native ui/framework/headless/headless_desktop.cpp \
+mutant headless-timer-minimum native ui/framework/headless/headless_messages.cpp \
   'const UINT period = std::max(elapseMs, kMinTimerPeriodMs);' 's/std::max(elapseMs, kMinTimerPeriodMs)/elapseMs/' "$framework_tests"
 
 # ------------------------------------------------- Win32 services (Wine)
 mutant atomic-temp-left windows platform/win32/atomic_file.cpp \
-  'if (!WriteTempFile(temp, bytes, failAt)) return FailAndRemove(temp);' 's/return FailAndRemove(temp);/return false;/' "$wine_platform"
+  'if (!WriteTempFile(temp, bytes, calls)) return FailAndRemove(temp);' 's/return FailAndRemove(temp);/return false;/' "$wine_platform"
 mutant timed-box-answer windows platform/win32/timed_message_box.cpp \
   'return pending.timedOut ? kTimedOutAnswer : answer;' 's/pending.timedOut ? kTimedOutAnswer : answer/answer/' "$wine_platform"
 mutant modal-close-code windows ui/framework/win32/win32_desktop.cpp \
