@@ -158,12 +158,6 @@ std::string TimeText(uint16_t minutes) {
 
 }  // namespace
 
-std::optional<Date> DateOf(const LocalTime& time) {
-  const year_month_day ymd{year{time.wYear}, month{time.wMonth}, day{time.wDay}};
-  if (!ymd.ok()) return std::nullopt;
-  return Date{ymd};
-}
-
 uint16_t WeekdayOf(Date date) { return static_cast<uint16_t>(std::chrono::weekday{date}.c_encoding()); }
 
 std::string FormatDate(Date date) {

@@ -137,10 +137,6 @@ bool Postponement::IsActive() const {
          Minute[kTarget] != Minute[kOrigin];
 }
 
-uint16_t MinuteOfDay(const LocalTime& time) {
-  return static_cast<uint16_t>(time.wHour * kMinutesPerHour + time.wMinute);
-}
-
 namespace {
 
 using UtcMinute = std::chrono::sys_time<std::chrono::minutes>;
