@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "hardware/bus_lock.h"
+#include "hardware/driver_paths.h"
 #include "hardware/smbus_control.h"
 #include "history/history.h"
 #include "hardware/watchdog.h"
@@ -43,7 +44,29 @@ bool ProbeMicroController(CSMBusControl& controller) {
   return controller.ReadByteData(kProbeAddress, kProbeRegister, ignored) != 0;
 }
 
-void RunExitSequence(AppHost& host, CSMBusControl& startupController, bool chipAnswered,
+// PawnIO when it has a module for this board's SMBus, and LpcIO as well
+// where the watchdog is the Super I/O's (no micro-controller answers);
+// otherwise the two libraries with their retries. Returns whether the
+// micro-controller answered start-up's controller.
+bool StartHardware(OsServices& os, DriverPaths& driver, CSMBusControl& controller, uint16_t langId) {
+  if (driver.OpenPawnIoSmbus()) {
+    controller.Init();
+    const bool chipAnswered = ProbeMicroController(controller);
+    if (chipAnswered || driver.OpenPawnIoSuperIo()) {
+      driver.Choose(DriverPath::PawnIo);
+      history::Record("drivers", {{"path", "pawnio"}, {"module", driver.PawnIoSmbusModule()}});
+      return chipAnswered;
+    }
+    driver.ClosePawnIo();
+  }
+  driver.Choose(DriverPath::Libraries);
+  StartDriversOrEnd(os, driver, langId);
+  history::Record("drivers", {{"path", "libraries"}});
+  controller.Init();
+  return ProbeMicroController(controller);
+}
+
+void RunExitSequence(AppHost& host, DriverAccess& driver, CSMBusControl& startupController, bool chipAnswered,
                      std::unique_ptr<MainWindow>& window) {
   history::Record("exit", {{"how", "window-closed"}});
   host.com.Uninitialize();
@@ -51,8 +74,8 @@ void RunExitSequence(AppHost& host, CSMBusControl& startupController, bool chipA
   history::Record("watchdog", {{"action", "stop"}, {"kind", chipAnswered ? "mcu" : "superio"}});
   // A shutdown still counting down must not follow the program's end.
   host.os.RunHidden(ui::kAbortShutdownCommand);
-  host.driver.DeinitializeOls();
-  host.driver.ShutdownWinIo();
+  driver.DeinitializeOls();
+  driver.ShutdownWinIo();
   window.reset();
 }
 
@@ -69,8 +92,15 @@ void RecordBusLockTrouble(SharedBus bus, OsServices::LockWait what) {
 }  // namespace
 
 StartupTexts DriverFailureTexts(uint16_t langId) {
-  if (ui::IsChinese(langId)) return {"提示", "驱动加载失败！"};
-  return {"Notice", "Notice that VESK driver cannot be loaded !"};
+  // Neither way to the hardware worked: say what would make one work.
+  if (ui::IsChinese(langId)) {
+    return {"提示",
+            "驱动加载失败！请安装 PawnIO 并把 SmbusI801.bin、SmbusPIIX4.bin 和 LpcIO.bin 放在 VESK.exe 旁边，"
+            "或把 WinRing0x64.dll 和 WinIo64.dll 放在 VESK.exe 旁边。"};
+  }
+  return {"Notice",
+          "Notice that VESK driver cannot be loaded ! Install PawnIO and put SmbusI801.bin, SmbusPIIX4.bin and "
+          "LpcIO.bin beside VESK.exe, or put WinRing0x64.dll and WinIo64.dll beside VESK.exe."};
 }
 
 const char* MainWindowTitle(uint16_t langId) {
@@ -95,15 +125,13 @@ int RunVesk(AppHost& host) {
   InfoCheckValid(os, host.firmware);  // returns only on an accepted board
 
   RegisterAutostart(os, os.GetModulePath());
-  StartDriversOrEnd(os, host.driver, LangID);
-
-  CSMBusControl startupController{host.driver, os};
-  startupController.Init();
-  const bool chipAnswered = ProbeMicroController(startupController);
+  DriverPaths driver{host.driver, host.pawnio, os};
+  CSMBusControl startupController{driver, os};
+  const bool chipAnswered = StartHardware(os, driver, startupController, LangID);
 
   host.com.Initialize();
   ui::CPaintManagerUI::SetInstance(host.instance);
-  std::unique_ptr<MainWindow> window = host.makeMainWindow();
+  std::unique_ptr<MainWindow> window = host.makeMainWindow(driver);
   // Without a window there is nothing for the user in the notification
   // area and no loop to wait in: the program ends in order at once.
   if (window->Create(MainWindowTitle(LangID), ui::kWindowStyle, ui::kWindowExStyle)) {
@@ -112,7 +140,7 @@ int RunVesk(AppHost& host) {
     window->ShowModal();
   }
 
-  RunExitSequence(host, startupController, chipAnswered, window);
+  RunExitSequence(host, driver, startupController, chipAnswered, window);
   return 0;
 }
 

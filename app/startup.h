@@ -14,6 +14,7 @@
 
 #include "app/run_values.h"
 #include "hardware/driver_access.h"
+#include "hardware/pawnio/pawnio_library.h"
 #include "identity/smbios_source.h"
 #include "platform/os_services.h"
 #include "ui/framework/win_types.h"
@@ -72,8 +73,12 @@ struct AppHost {
   SmbiosTableSource& firmware;    // the firmware table for the board check
   ComApartment& com;
   HINSTANCE instance = nullptr;   // the module whose resources the windows use
-  // Makes the main window object; called once, after COM is up.
-  std::function<std::unique_ptr<MainWindow>()> makeMainWindow;
+  // Makes the main window object on the way to the hardware chosen at
+  // start; called once, after COM is up.
+  std::function<std::unique_ptr<MainWindow>(DriverAccess&)> makeMainWindow;
+  // PawnIO's library, tried before the two libraries; null when there is
+  // none to try.
+  PawnIoLibrary* pawnio = nullptr;
 };
 
 // The program's main window, CDuiFrameWnd, on the installed window backend.

@@ -7,6 +7,7 @@
 // simulated board.
 #include <cstdint>
 
+#include "hardware/bus_transfers.h"
 #include "platform/os_services.h"
 
 namespace vesk {
@@ -56,6 +57,10 @@ class DriverAccess {
   virtual void ShutdownWinIo() = 0;
   virtual bool GetPhysLong(uint32_t physicalAddress, uint32_t& value) = 0;
   virtual bool SetPhysLong(uint32_t physicalAddress, uint32_t value) = 0;
+
+  // Whole transfers, when the hardware is reached through a driver that
+  // makes them itself; null while the operations above are the way in.
+  virtual BusTransfers* Transfers() { return nullptr; }
 };
 
 // One start attempt: the port library first, the memory library only when

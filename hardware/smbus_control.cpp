@@ -38,6 +38,9 @@ constexpr uint8_t kStsClearAll = 0xFE; // every status bit but host busy
 constexpr uint8_t kCntStart = 0x40;
 constexpr uint8_t kCntByteData = 0x08; // command bits 4..2 = 010b
 constexpr uint8_t kAddressRead = 0x01;
+// The devices get the same 10 ms after every transfer on either way to the
+// host: the micro-controller's firmware is not ours, and its pace is the
+// one it has always been given.
 constexpr uint32_t kSmbusSettleMs = 10;
 
 // DesignWare DW_apb_i2c registers (offsets from mI2CBaseAddress).
@@ -67,6 +70,13 @@ constexpr uint32_t kRxFifoDrainLimit = 256;
 // --- probe and Init ---
 
 int CSMBusControl::Init() {
+  if (Transfers() != nullptr) {
+    // The module that carries the transfers found its controller itself:
+    // an SMBus host, and no ports of ours to probe or ready.
+    mMode = kControllerModeSmbus;
+    mI2CBaseAddress = kI2cControllerBase;
+    return static_cast<int>(mMode);
+  }
   mMode = static_cast<uint32_t>(Probe());
   if (mMode == kControllerModeSmbus && SmbusReady()) {
     const BusLock lock(*os_, SharedBus::Smbus);
@@ -139,6 +149,8 @@ uint16_t CSMBusControl::StoredDeviceId() {
 
 // --- the two byte operations ---
 
+BusTransfers* CSMBusControl::Transfers() const { return driver_ != nullptr ? driver_->Transfers() : nullptr; }
+
 int CSMBusControl::WriteByteData(uint8_t address, uint8_t reg, uint8_t value) {
   if (driver_ == nullptr || os_ == nullptr) return 0;
   if (mMode == kControllerModeI2c) {
@@ -148,6 +160,11 @@ int CSMBusControl::WriteByteData(uint8_t address, uint8_t reg, uint8_t value) {
   }
   const BusLock lock(*os_, SharedBus::Smbus);
   if (!lock.Usable()) return 0;
+  if (BusTransfers* transfers = Transfers()) {
+    const bool done = transfers->SmbusWriteByteData(static_cast<uint8_t>(address >> 1), reg, value);
+    os_->Sleep(kSmbusSettleMs);
+    return done ? 1 : 0;
+  }
   return SmbusWrite(address, reg, value);
 }
 
@@ -160,6 +177,11 @@ int CSMBusControl::ReadByteData(uint8_t address, uint8_t reg, uint8_t& value) {
   }
   const BusLock lock(*os_, SharedBus::Smbus);
   if (!lock.Usable()) return 0;
+  if (BusTransfers* transfers = Transfers()) {
+    const bool done = transfers->SmbusReadByteData(static_cast<uint8_t>(address >> 1), reg, value);
+    os_->Sleep(kSmbusSettleMs);
+    return done ? 1 : 0;
+  }
   return SmbusRead(address, reg, value);
 }
 
@@ -197,8 +219,11 @@ int CSMBusControl::SmbusWrite(uint8_t address, uint8_t reg, uint8_t value) {
   if (!WaitHostIdle()) return 0;
   WriteHost(kSmbHstCnt, kCntStart | kCntByteData);
   if (!WaitHostIdle()) return 0;
+  // A device that did not acknowledge (or a lost bus) shows only here: the
+  // write did not happen and must not be reported as done.
+  const bool failed = (ReadHost(kSmbHstSts) & kStsErrors) != 0;
   os_->Sleep(kSmbusSettleMs);
-  return 1;
+  return failed ? 0 : 1;
 }
 
 int CSMBusControl::SmbusRead(uint8_t address, uint8_t reg, uint8_t& value) {
@@ -210,8 +235,11 @@ int CSMBusControl::SmbusRead(uint8_t address, uint8_t reg, uint8_t& value) {
   WriteHost(kSmbHstCnt, kCntStart | kCntByteData);
   if (!WaitHostIdle()) return 0;
   os_->Sleep(kSmbusSettleMs);
+  // The status first: after a failed transfer the data register still holds
+  // an earlier transfer's byte, which must not reach the caller.
+  if ((ReadHost(kSmbHstSts) & kStsErrors) != 0) return 0;
   value = ReadHost(kSmbHstDat0);
-  return (ReadHost(kSmbHstSts) & kStsErrors) == 0 ? 1 : 0;
+  return 1;
 }
 
 // --- I2C mode ---

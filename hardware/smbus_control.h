@@ -74,6 +74,8 @@ class CSMBusControl {
   OsServices* Os() const { return os_; }
 
  private:
+  // The driver's whole transfers, when it offers them.
+  BusTransfers* Transfers() const;
   int Probe();
   bool SearchClass(uint8_t baseClass, uint8_t subClass, uint8_t programIf);
   uint16_t StoredDeviceId();

@@ -27,7 +27,22 @@ constexpr uint8_t kWdtResetOnKrst = 0x40;
 constexpr uint8_t kWdtOff = 0x00;
 constexpr uint16_t kWdtTimeoutSeconds = 60;
 
+// The index port and a register, through the module that owns the chip
+// when the driver has one, else through our own port writes; the chip sees
+// the same bytes on its ports either way.
+void WriteIndexPort(DriverAccess& driver, uint8_t value) {
+  if (BusTransfers* transfers = driver.Transfers()) {
+    transfers->SuperIoWriteIndexPort(value);
+  } else {
+    driver.WriteIoPortByte(kIndexPort, value);
+  }
+}
+
 void WriteRegister(DriverAccess& driver, uint8_t reg, uint8_t value) {
+  if (BusTransfers* transfers = driver.Transfers()) {
+    transfers->SuperIoWriteRegister(reg, value);
+    return;
+  }
   driver.WriteIoPortByte(kIndexPort, reg);
   driver.WriteIoPortByte(kDataPort, value);
 }
@@ -38,7 +53,7 @@ template <typename Body>
 int InWatchdogDevice(DriverAccess& driver, OsServices& os, Body body) {
   const BusLock lock(os, SharedBus::IsaBus);
   if (!lock.Usable()) return 0;
-  for (const uint8_t keyByte : kEntryKey) driver.WriteIoPortByte(kIndexPort, keyByte);
+  for (const uint8_t keyByte : kEntryKey) WriteIndexPort(driver, keyByte);
   WriteRegister(driver, kLogicalDeviceSelect, kWatchdogDevice);
   body();
   WriteRegister(driver, kConfigControl, kReturnToWaitForKey);

@@ -28,8 +28,8 @@ void UntilBusFree(Action action) {
 void SuperIoArm(const CSMBusControl& bus) {
   if (bus.Driver() == nullptr || bus.Os() == nullptr) return;
   UntilBusFree([&] {
-    SetWatchdogTimeout(*bus.Driver(), *bus.Os());
-    EnableWatchdogReset(*bus.Driver(), *bus.Os());
+    // Returns 0 only when the bus was busy: then the second would wait too.
+    if (SetWatchdogTimeout(*bus.Driver(), *bus.Os()) != 0) EnableWatchdogReset(*bus.Driver(), *bus.Os());
   });
 }
 

@@ -48,6 +48,14 @@ struct FileResult {
   static FileResult Failed(std::string why) { return {Status::kFailed, std::move(why)}; }
   explicit operator bool() const { return status == Status::kDone; }
 };
+// What reading a whole small file found: its bytes (kDone), no such file
+// (kMissing), or a file that is there but could not be read now, with the
+// system's reason (kFailed: busy in another program's copy, access denied).
+struct FileContent {
+  FileResult result;
+  std::vector<uint8_t> bytes;
+};
+
 // The kinds of entry the system's event log keeps, as the program uses them.
 enum class EventLogType { Information, Error };
 
@@ -86,6 +94,15 @@ class OsServices {
   // there was no such file.
   virtual std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path,
                                                             std::size_t maxBytes) = 0;
+  // As ReadFileBytes, telling a missing file from one that could not be
+  // read. The file is opened so that others may go on reading, writing and
+  // deleting it, so a copy or an editor that has it open is not disturbed.
+  // The default stands for a system that can only tell "read" from "not".
+  virtual FileContent ReadFileContent(const std::string& path, std::size_t maxBytes) {
+    auto bytes = ReadFileBytes(path, maxBytes);
+    if (!bytes) return {FileResult::Missing(), {}};
+    return {FileResult::Done(), std::move(*bytes)};
+  }
   virtual FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) = 0;
   virtual FileResult RemoveFile(const std::string& path) = 0;
   // Adds the bytes at the end of the file (created when missing) and has

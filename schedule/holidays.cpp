@@ -251,13 +251,18 @@ std::string FormatHolidays(const Holidays& holidays) {
   return text;
 }
 
-RefusalMessage DescribeHolidayFileError(const HolidayError& error, uint16_t langId) {
+std::string HolidayFileFaultText(const HolidayError& error, uint16_t langId) {
   const bool chinese = langId == kLangIdChinese;
   const std::string where = error.fault == HolidayFault::kFileTooLong ? std::string(kHolidaysFileName) + ": "
                             : chinese ? std::string(kHolidaysFileName) + " 第" + std::to_string(error.line) + "行："
                                       : std::string(kHolidaysFileName) + ", line " + std::to_string(error.line) + ": ";
-  if (chinese) return Refusal(true, where + FaultText(error, true) + "。\n" + kFileIgnoredChinese);
-  return Refusal(false, where + FaultText(error, false) + "." + kFileIgnoredEnglish);
+  return where + FaultText(error, chinese) + (chinese ? "。" : ".");
+}
+
+RefusalMessage DescribeHolidayFileError(const HolidayError& error, uint16_t langId) {
+  const bool chinese = langId == kLangIdChinese;
+  if (chinese) return Refusal(true, HolidayFileFaultText(error, langId) + "\n" + kFileIgnoredChinese);
+  return Refusal(false, HolidayFileFaultText(error, langId) + kFileIgnoredEnglish);
 }
 
 RefusalMessage DescribeHolidayEntryError(const HolidayError& error, const std::string& dateText, uint16_t langId) {
@@ -278,13 +283,41 @@ FileResult WriteHolidaysFile(OsServices& os, const Holidays& holidays) {
   return os.ReplaceFileAtomically(path, bytes);
 }
 
-bool HolidayFile::Refresh(OsServices& os, uint16_t langId) {
+bool HolidayFile::Refresh(OsServices& os, uint16_t langId, HolidayTake take) {
+  const bool first = !everTried_;
+  everTried_ = true;
+  newReadFailure_.clear();
   const std::string path = HolidaysFilePath(os);
-  auto content = path.empty() ? std::nullopt : os.ReadFileBytes(path, kHolidaysFileMaxBytes + 1);
-  if (everRead_ && content == content_) return false;
-  everRead_ = true;
-  content_ = std::move(content);
+  FileContent read = path.empty() ? FileContent{FileResult::Missing(), {}}
+                                  : os.ReadFileContent(path, kHolidaysFileMaxBytes + 1);
+  if (read.result.status == FileResult::Status::kFailed) {
+    if (!unreadable_) newReadFailure_ = read.result.reason.empty() ? "unknown" : read.result.reason;
+    unreadable_ = true;
+    candidate_.reset();
+    return false;
+  }
+  unreadable_ = false;
+  std::optional<std::vector<uint8_t>> content;
+  if (read.result) content = std::move(read.bytes);
+  if (!first && content == content_) {
+    candidate_.reset();
+    return false;
+  }
+  // Spelled out: the optional of an optional would compare "no candidate"
+  // equal to "no file".
+  const bool agrees = candidate_.has_value() && *candidate_ == content;
+  if (!first && take == HolidayTake::kWhenConfirmed && !agrees) {
+    candidate_ = std::move(content);
+    return false;
+  }
+  candidate_.reset();
+  const Holidays before = inForce_;
+  Take(std::move(content), langId, os);
+  return inForce_ != before;
+}
 
+void HolidayFile::Take(std::optional<std::vector<uint8_t>> content, uint16_t langId, OsServices& os) {
+  content_ = std::move(content);
   Holidays next;
   HolidayError error;
   if (content_ && content_->size() > kHolidaysFileMaxBytes) {
@@ -293,15 +326,14 @@ bool HolidayFile::Refresh(OsServices& os, uint16_t langId) {
     const std::string_view text(reinterpret_cast<const char*>(content_->data()), content_->size());
     if (auto parsed = ParseHolidays(text, error)) next = std::move(*parsed);
   }
-  const bool changed = next != inForce_;
   inForce_ = std::move(next);
+  refusal_ = error;
   // Told only after the state is settled: the box's own message loop runs
   // the timers, which must find this content already seen.
   if (error.fault != HolidayFault::kNone) {
     const RefusalMessage message = DescribeHolidayFileError(error, langId);
     os.ShowMessageBox(message.text, message.caption, kRefusalBoxType);
   }
-  return changed;
 }
 
 }  // namespace vesk

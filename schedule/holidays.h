@@ -74,6 +74,9 @@ std::string FormatHolidayPeriods(const DaySchedule& periods);
 // The file's text: a header comment, then one date a line in date order.
 std::string FormatHolidays(const Holidays& holidays);
 
+// Where and why a file is refused: "Holidays.txt, line 3: the periods
+// overlap." (Chinese for 2052).
+std::string HolidayFileFaultText(const HolidayError& error, uint16_t langId);
 // The refusal of a file line ("Holidays.txt, line 3: ..."), or of an entry
 // the editor was given ("2026-12-24: ...", the date as the user chose it,
 // which need not exist); Chinese for 2052, else English.
@@ -90,19 +93,47 @@ std::string HolidaysFilePath(OsServices& os);
 // Replaces the file atomically, as the timetable is saved.
 FileResult WriteHolidaysFile(OsServices& os, const Holidays& holidays);
 
-// The holidays in force, following the file. Each Refresh reads it again;
-// only a changed content is parsed, so a file that cannot be read is
-// reported once (one message box), not at every refresh, and then counts as
-// no holidays at all. No file is no holidays, without a word.
+// How a refresh takes a content that differs from the one in force.
+enum class HolidayTake {
+  kWhenConfirmed,  // only once the next refresh reads it alike
+  kAtOnce,         // the program's own save, known to be whole
+};
+
+// The holidays in force, following the file. The first Refresh of a run
+// takes what it reads at once; after that a changed content is taken only
+// when two refreshes in a row read it alike, so a file caught half-way
+// through a copy never counts. Only a missing file means no holidays; a
+// file that is there but cannot be read now (another program holds it)
+// keeps the holidays in force. A content that is refused is reported once
+// (one message box) and then counts as no holidays at all.
 class HolidayFile {
  public:
   // True when the holidays in force changed.
-  bool Refresh(OsServices& os, uint16_t langId);
+  bool Refresh(OsServices& os, uint16_t langId, HolidayTake take = HolidayTake::kWhenConfirmed);
   const Holidays& InForce() const { return inForce_; }
+  // The bytes the holidays in force come from; nothing for no file, and
+  // before the file could be read for the first time.
+  const std::optional<std::vector<uint8_t>>& Content() const { return content_; }
+  // Why that content was refused; kNone when it was taken.
+  const HolidayError& Refusal() const { return refusal_; }
+  // The system's reason when the last Refresh found the file unreadable
+  // after it had been readable; empty otherwise, so that each spell is told
+  // once.
+  const std::string& NewReadFailure() const { return newReadFailure_; }
+  // Neither a changed content waiting for the next read to agree nor a file
+  // that cannot be read: the next refresh finds what this one found.
+  bool Settled() const { return !candidate_ && !unreadable_; }
 
  private:
-  bool everRead_ = false;
+  void Take(std::optional<std::vector<uint8_t>> content, uint16_t langId, OsServices& os);
+
+  bool everTried_ = false;
+  bool unreadable_ = false;
+  std::string newReadFailure_;
+  // A changed content seen once, waiting for the next read to agree.
+  std::optional<std::optional<std::vector<uint8_t>>> candidate_;
   std::optional<std::vector<uint8_t>> content_;
+  HolidayError refusal_;
   Holidays inForce_;
 };
 

@@ -19,12 +19,13 @@ std::string FileBesideProgram(OsServices& os, const char* name) {
 
 std::string ScheduleFilePath(OsServices& os) { return FileBesideProgram(os, kScheduleFileName); }
 
-std::optional<WeekSchedule> ReadScheduleFile(OsServices& os) {
+std::optional<WeekSchedule> ReadScheduleFile(OsServices& os, FileResult* unreadable) {
   const std::string path = ScheduleFilePath(os);
   if (path.empty()) return std::nullopt;
-  const auto bytes = os.ReadFileBytes(path, kWeekScheduleBytes);
-  if (!bytes) return std::nullopt;
-  return ScheduleFromBytes(*bytes);
+  const FileContent content = os.ReadFileContent(path, kWeekScheduleBytes);
+  if (content.result.status == FileResult::Status::kFailed && unreadable != nullptr) *unreadable = content.result;
+  if (!content.result) return std::nullopt;
+  return ScheduleFromBytes(content.bytes);
 }
 
 FileResult WriteScheduleFile(OsServices& os, const WeekSchedule& schedule) {

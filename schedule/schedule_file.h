@@ -24,8 +24,10 @@ std::string ScheduleFilePath(OsServices& os);
 // The timetable in the file, or nothing when the file does not open or its
 // folder is unknown (the caller keeps its own record then). A file of any
 // length loads: a short one leaves the rest of the record zero, a long one
-// gives its first 126 bytes. Values are taken as they are, unchecked.
-std::optional<WeekSchedule> ReadScheduleFile(OsServices& os);
+// gives its first 126 bytes. Values are taken as they are, unchecked. A file
+// that is there but cannot be read now (another program holds it) sets
+// `unreadable` to the failure, when given.
+std::optional<WeekSchedule> ReadScheduleFile(OsServices& os, FileResult* unreadable = nullptr);
 
 // Replaces the file with the whole 126-byte image. The old file stays whole
 // when that fails; the result says why.

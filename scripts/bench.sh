@@ -11,6 +11,8 @@
 #   blocked ms/h     the time the window thread spends in the bus delays in
 #                    that hour (the 10 ms settle of each SMBus transfer, the
 #                    I2C controller's waits)
+# Boards whose SMBus PawnIO's modules serve (Intel SMBus, AMD) get a second
+# row through PawnIO (vesk-sim run --driver pawnio) beside the libraries'.
 # Beside the bus figures: the least the timer periods allow, and the ratio.
 # The clock tick (1 s) must read the chip's alarm flag once; the watchdog
 # (40 s) costs one transfer a feed when it is the MCU's and none when it is
@@ -58,10 +60,13 @@ bus_totals() {
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "-" }'; }
 
-printf '%-24s %7s %7s %7s  %-24s %-26s\n' profile "week s" "year s" "peak MB" \
+printf '%-24s %-9s %7s %7s %7s  %-24s %-26s\n' profile driver "week s" "year s" "peak MB" \
   "transfers/h (least, x)" "blocked ms/h (least, x)"
 for profile in "${profiles[@]}"; do
-  common=(--board "$profile" --schedule "$sample")
+ drivers=(libraries)
+ if [[ "$profile" == *-amd || "$profile" == *-intel-smbus ]]; then drivers+=(pawnio); fi
+ for driver in "${drivers[@]}"; do
+  common=(--board "$profile" --schedule "$sample" --driver "$driver")
   read -r week _ < <(measure "${common[@]}" --from "2026-12-07 08:00:00" --for 7d)
   read -r year peak_kb < <(measure "${common[@]}" --from "2026-12-07 08:00:00" --for 365d)
 
@@ -80,7 +85,9 @@ for profile in "${profiles[@]}"; do
     least_us=$((least * 10000))
   fi
 
-  printf '%-24s %7s %7s %7.1f  %-24s %-26s\n' "$profile" "$week" "$year" "$(awk -v k="$peak_kb" 'BEGIN { print k / 1024 }')" \
+  printf '%-24s %-9s %7s %7s %7.1f  %-24s %-26s\n' "$profile" "$driver" "$week" "$year" \
+    "$(awk -v k="$peak_kb" 'BEGIN { print k / 1024 }')" \
     "$transfers ($least, $(ratio "$transfers" "$least"))" \
     "$((blocked_us / 1000)) ($((least_us / 1000)), $(ratio "$blocked_us" "$least_us"))"
+ done
 done

@@ -35,9 +35,10 @@ void CDuiFrameWnd::OnTimer(UINT /*uMsg*/, WPARAM wParam, LPARAM /*lParam*/) {
       break;
     case TIMER_WATCHDOG: WatchdogKick(); break;
     case TIMER_ALARM:
+      RetryUnreadableSchedule();
       if (m_Armed == 1) {
         // An administrator may copy a new "Holidays.txt" in at any time.
-        m_HolidayFile.Refresh(os_, LangID);
+        RefreshHolidays(HolidayTake::kWhenConfirmed);
         RefreshNextEvents();
       }
       break;

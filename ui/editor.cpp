@@ -195,6 +195,7 @@ void CDuiFrameWnd::SaveSchedule() {
     return;
   }
   history::Record("save");
+  m_ScheduleUnreadable = false;
   m_ActiveSchedule = m_EditSchedule;
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
 
@@ -222,6 +223,7 @@ void CDuiFrameWnd::ClearSchedule() {
     return;
   }
   history::Record("clear");
+  m_ScheduleUnreadable = false;
   if (m_ShutdownIssued != 0) RecordShutdownAborted("cleared");
   m_Armed = 0;
   m_ShutdownIssued = 0;

@@ -122,7 +122,7 @@ void CDuiFrameWnd::InitWindow() {
   m_ModuleDir = os_.GetModuleDirectory();
   ResetRunState();
   ClearWakeAlarm();
-  m_HolidayFile.Refresh(os_, LangID);
+  RefreshHolidays(HolidayTake::kWhenConfirmed);
   ForgetRecordedWakeUp();
   LoadSchedule();
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
@@ -170,7 +170,16 @@ void CDuiFrameWnd::LoadSchedule() {
     ReportFileFailure(FileTask::kLoad, FileResult::Failed({}));
     return;
   }
-  const auto loaded = ReadScheduleFile(os_);
+  FileResult unreadable;
+  const auto loaded = ReadScheduleFile(os_, &unreadable);
+  if (!unreadable) {
+    if (!m_ScheduleUnreadable) {
+      history::Record("load-failed", {{"reason", unreadable.reason}}, history::Mirror::Error);
+    }
+    m_ScheduleUnreadable = true;
+    return;
+  }
+  m_ScheduleUnreadable = false;
   if (!loaded || !loaded->AnyPhaseOn()) return;
   m_EditSchedule = *loaded;
   m_CurrentDay = static_cast<uint8_t>(os_.GetLocalTime().wDayOfWeek % kDaysPerWeek);
@@ -183,6 +192,17 @@ void CDuiFrameWnd::LoadSchedule() {
   m_ActiveSchedule = m_EditSchedule;
   ShowNextEvents();
   m_Armed = 1;
+}
+
+// A timetable file that another program held at the start (a copy, a
+// virus scanner) is loaded once it can be read, unless the user has begun
+// editing a timetable meanwhile, which is not replaced under their hands.
+void CDuiFrameWnd::RetryUnreadableSchedule() {
+  if (m_Armed == 1 || !m_ScheduleUnreadable || m_EditSchedule != m_ActiveSchedule) return;
+  LoadSchedule();
+  if (m_Armed == 1) {
+    for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
+  }
 }
 
 LRESULT CDuiFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -319,19 +339,42 @@ void CDuiFrameWnd::OpenHolidays() {
     return;
   }
   // A window closed earlier leaves its object behind until now.
-  m_HolidayWnd = std::make_unique<CHolidayWnd>(os_, InForceHolidays());
+  m_HolidayWnd = std::make_unique<CHolidayWnd>(os_, m_HolidayFile);
   if (m_HolidayWnd->Create(m_hWnd, TextsFor(LangID).holidaysTitle, kWindowStyle, kWindowExStyle) == nullptr) {
     m_HolidayWnd.reset();
     return;
   }
   m_HolidayWnd->CenterWindow();
   m_HolidayWnd->ShowWindow(true);
+  m_HolidayWnd->TellRefusal();
 }
 
-// A changed file may move the next shutdown and power-on; the wake-up
-// follows at once rather than at the next refresh.
+// The editor's own save is whole, so it counts at once. The next shutdown
+// and power-on, and the wake-up, follow at once rather than at the next
+// refresh.
 void CDuiFrameWnd::OnHolidaysChanged() {
-  if (m_HolidayFile.Refresh(os_, LangID) && m_Armed == 1) ShowNextEvents();
+  if (RefreshHolidays(HolidayTake::kAtOnce) && m_Armed == 1) ShowNextEvents();
+}
+
+// True when the holidays in force changed. A file that cannot be read keeps
+// them; that is worth one line in the history while it lasts.
+bool CDuiFrameWnd::RefreshHolidays(HolidayTake take) {
+  const bool changed = m_HolidayFile.Refresh(os_, LangID, take);
+  if (!m_HolidayFile.NewReadFailure().empty()) {
+    history::Record("holidays-unreadable", {{"reason", m_HolidayFile.NewReadFailure()}});
+  }
+  if (changed) CallOffShutdownIfPeriodRuns();
+  return changed;
+}
+
+// The holidays changed under a shutdown this program started (say a file
+// that was missing for a while is back): when a period runs now, the
+// machine must stay on, so the system's countdown is called off.
+void CDuiFrameWnd::CallOffShutdownIfPeriodRuns() {
+  if (m_ShutdownIssued == 0 || !PeriodRunningAt(m_ActiveSchedule, os_.GetLocalTime(), InForceHolidays())) return;
+  os_.RunHidden(kAbortShutdownCommand);
+  RecordShutdownAborted("holidays");
+  m_ShutdownIssued = 0;
 }
 
 }  // namespace vesk::ui

@@ -91,6 +91,9 @@ class CDuiFrameWnd : public WindowImplBase {
   const WeekSchedule& ActiveSchedule() const { return m_ActiveSchedule; }
   const WeekSchedule& EditSchedule() const { return m_EditSchedule; }
   const Holidays& InForceHolidays() const { return m_HolidayFile.InForce(); }
+  // No file is waiting to be read again: a refresh in a minute in which
+  // nothing happens would find what the last one found.
+  bool FilesSettled() const { return m_HolidayFile.Settled() && !m_ScheduleUnreadable; }
   CHolidayWnd* HolidayWindow() const { return m_HolidayWnd.get(); }
   Postponement CurrentPostponement() const;
   uint16_t HotKeyId() const { return m_HotKeyId; }
@@ -106,7 +109,10 @@ class CDuiFrameWnd : public WindowImplBase {
   void RestoreFromTray();
   void ShowTrayMenu();
   void ShowHistory();
+  bool RefreshHolidays(HolidayTake take);
+  void CallOffShutdownIfPeriodRuns();
   void LoadSchedule();
+  void RetryUnreadableSchedule();
   enum class FileTask { kLoad, kSave, kClear };
   void ReportFileFailure(FileTask task, const FileResult& result);
   void ResetRunState();
@@ -145,6 +151,12 @@ class CDuiFrameWnd : public WindowImplBase {
   // read-back succeeds again.
   bool m_WakeNoticePending = false;
   bool m_WakeNoticeShown = false;
+  // "TimeSetting.bin" was there but could not be read; tried again at each
+  // refresh until it can.
+  bool m_ScheduleUnreadable = false;
+  // Read-backs failed in a row; the history tells when a spell begins and
+  // ends, not each one.
+  uint32_t m_WakeChecksFailed = 0;
 };
 
 }  // namespace vesk::ui

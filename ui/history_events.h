@@ -39,11 +39,20 @@ inline void RecordWakeUp(const LocalTime& powerOn) {
 }
 
 // What reading the wake-up back found; a chip that keeps the wrong time is
-// an error an administrator must see.
-inline void RecordWakeCheck(WakeCheck result) {
+// an error an administrator must see. A good read-back that ends a spell of
+// failed ones says how many failed, and goes to the event log too, so that
+// the error there is seen to have ended.
+inline void RecordWakeCheck(WakeCheck result, uint32_t failedBefore = 0) {
   const char* const names[] = {"ok", "rewritten", "failed"};
-  history::Record("wakeup-check", {{"result", names[static_cast<int>(result)]}},
-                  result == WakeCheck::Failed ? history::Mirror::Error : history::Mirror::None);
+  const char* const name = names[static_cast<int>(result)];
+  if (result == WakeCheck::Failed) {
+    history::Record("wakeup-check", {{"result", name}}, history::Mirror::Error);
+  } else if (failedBefore > 0) {
+    history::Record("wakeup-check", {{"result", name}, {"failed-checks", std::to_string(failedBefore)}},
+                    history::Mirror::Information);
+  } else {
+    history::Record("wakeup-check", {{"result", name}});
+  }
 }
 
 inline void ForgetRecordedWakeUp() { RecordedWakeUp().clear(); }

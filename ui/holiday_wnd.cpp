@@ -22,6 +22,7 @@ constexpr const char* kAddButton = "btnAdd";
 constexpr const char* kRemoveButton = "btnRemove";
 constexpr const char* kSaveButton = "btnSave";
 constexpr const char* kCloseButton = "closebtn";
+constexpr const char* kFileState = "FileState";
 
 // The year list runs from this year on, and further when a coming date
 // lies beyond.
@@ -32,11 +33,23 @@ struct Texts {
   const char* off;
   const char* chooseFromList;
   const char* saveFailed;
+  const char* notSavedOver;   // after the refusal of the file
+  const char* refusedState;   // in the window, in red
+  const char* changedBehind;
 };
-constexpr Texts kChinese{"提醒", "全天关机", "请先在列表中选择一个日期。",
-                         "无法保存Holidays.txt，现行的节假日保持不变。"};
-constexpr Texts kEnglish{"Notice", "off", "Choose a date in the list first.",
-                         "Holidays.txt could not be saved; the holidays in force stay as they were."};
+constexpr Texts kChinese{
+    "提醒", "全天关机", "请先在列表中选择一个日期。", "无法保存Holidays.txt，现行的节假日保持不变。",
+    "本窗口不会覆盖该文件；请手工修改或删除该文件后重新打开本窗口。",
+    "{c #B23B2E}Holidays.txt有被拒绝的内容（见提示），本窗口不会覆盖该文件。{/c}",
+    "此窗口打开期间Holidays.txt已被他人修改，因此未覆盖该文件。您的修改仍保留在本窗口中；"
+    "关闭并重新打开本窗口即可从文件的当前内容开始。"};
+constexpr Texts kEnglish{
+    "Notice", "off", "Choose a date in the list first.",
+    "Holidays.txt could not be saved; the holidays in force stay as they were.",
+    "This window does not save over the file; mend it by hand or remove it, then open the window again.",
+    "{c #B23B2E}Holidays.txt has a refused line (see the message); this window does not save over it.{/c}",
+    "Holidays.txt was changed by someone else while this window was open, so it is not saved over. Your changes "
+    "stay in this window; close it and open it again to start from the file as it is now."};
 const Texts& TextsFor(uint16_t langId) { return IsChinese(langId) ? kChinese : kEnglish; }
 
 int YearOf(Date date) { return static_cast<int>(std::chrono::year_month_day{date}.year()); }
@@ -51,7 +64,8 @@ std::string ListText(Date date, const DaySchedule& periods) {
 
 }  // namespace
 
-CHolidayWnd::CHolidayWnd(OsServices& os, Holidays holidays) : os_(os), edited_(std::move(holidays)) {}
+CHolidayWnd::CHolidayWnd(OsServices& os, const HolidayFile& file)
+    : os_(os), edited_(file.InForce()), loaded_(file.Content()), refusal_(file.Refusal()) {}
 
 CHolidayWnd::~CHolidayWnd() { DetachFromSystem(); }
 
@@ -91,6 +105,15 @@ void CHolidayWnd::InitWindow() {
   }
   ShowEntry(today, DaySchedule{});
   ShowList(std::nullopt);
+  if (refusal_.fault == HolidayFault::kNone) return;
+  if (auto* state = m_PaintManager.FindControl(kFileState)) state->SetText(TextsFor(LangID).refusedState);
+  if (auto* save = m_PaintManager.FindControl(kSaveButton)) save->SetEnabled(false);
+}
+
+void CHolidayWnd::TellRefusal() {
+  if (refusal_.fault == HolidayFault::kNone) return;
+  const char* const separator = IsChinese(LangID) ? "\n" : " ";
+  Tell({TextsFor(LangID).caption, HolidayFileFaultText(refusal_, LangID) + separator + TextsFor(LangID).notSavedOver});
 }
 
 void CHolidayWnd::Notify(TNotifyUI& msg) {
@@ -229,13 +252,41 @@ void CHolidayWnd::RemoveDate() {
   ShowList(std::nullopt);
 }
 
+// The file is read again just before it is replaced: whatever changed it
+// meanwhile (a hand edit, a fleet tool's copy) is kept, and so are the edits
+// in this window.
+bool CHolidayWnd::FileUnchanged() {
+  const Texts& texts = TextsFor(LangID);
+  const std::string path = HolidaysFilePath(os_);
+  FileContent now = path.empty() ? FileContent{FileResult::Failed({}), {}}
+                                 : os_.ReadFileContent(path, kHolidaysFileMaxBytes + 1);
+  if (now.result.status == FileResult::Status::kFailed) {
+    const std::string reason = now.result.reason.empty() ? std::string{} : " " + now.result.reason;
+    Tell({texts.caption, texts.saveFailed + reason});
+    return false;
+  }
+  std::optional<std::vector<uint8_t>> onDisk;
+  if (now.result) onDisk = std::move(now.bytes);
+  if (onDisk == loaded_) return true;
+  Tell({texts.caption, texts.changedBehind});
+  return false;
+}
+
 void CHolidayWnd::SaveHolidays() {
+  // The button is off then; this keeps a file that was refused whole.
+  if (refusal_.fault != HolidayFault::kNone) {
+    TellRefusal();
+    return;
+  }
+  if (!FileUnchanged()) return;
   if (const FileResult written = WriteHolidaysFile(os_, edited_); !written) {
     const Texts& texts = TextsFor(LangID);
     const std::string reason = written.reason.empty() ? std::string{} : " " + written.reason;
     Tell({texts.caption, texts.saveFailed + reason});
     return;
   }
+  const std::string text = FormatHolidays(edited_);
+  loaded_.emplace(text.begin(), text.end());
   if (const HWND main = GetShell().FindWindow(kMainWindowClass, nullptr)) {
     GetShell().SendMessage(main, WM_HOLIDAYSCHANGED, 0, 0);
   }

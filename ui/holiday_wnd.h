@@ -5,6 +5,10 @@
 // "Holidays.txt". Refused input gets its reason in a message box. After a
 // save it tells the main window, which reads the file again and brings the
 // next events and the wake-up up to date.
+//
+// It never destroys a file: over a file that was refused it says why and
+// does not save, and a file changed by someone else while it was open is
+// not saved over either.
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,9 +22,9 @@ namespace vesk::ui {
 
 class CHolidayWnd : public WindowImplBase {
  public:
-  // Starts from `holidays`, the exceptions in force; the past ones are not
-  // listed but are saved again as they were.
-  CHolidayWnd(OsServices& os, Holidays holidays);
+  // Starts from the exceptions in force; the past ones are not listed but
+  // are saved again as they were.
+  CHolidayWnd(OsServices& os, const HolidayFile& file);
   ~CHolidayWnd() override;
 
   const char* GetWindowClassName() const override { return kHolidayWindowClass; }
@@ -34,6 +38,9 @@ class CHolidayWnd : public WindowImplBase {
   void AddDate();
   void RemoveDate();
   void SaveHolidays();
+  // Over a refused file: the message with its line and reason, once the
+  // window is shown.
+  void TellRefusal();
 
   const Holidays& EditedHolidays() const { return edited_; }
 
@@ -46,9 +53,14 @@ class CHolidayWnd : public WindowImplBase {
   std::optional<Date> ChosenDate(std::string& text);
   DaySchedule ChosenPeriods();
   void Tell(const RefusalMessage& message);
+  // Whether the file is still what the window started from; tells the user
+  // when it is not.
+  bool FileUnchanged();
 
   OsServices& os_;
   Holidays edited_;
+  std::optional<std::vector<uint8_t>> loaded_;  // the file's bytes; nothing for no file
+  HolidayError refusal_;                         // why the file was refused, if it was
   std::vector<Date> listed_;  // the dates of the list's items, in order
   int firstYear_ = 0;         // the year of the year list's first item
   bool loading_ = false;      // the program is filling the controls

@@ -24,13 +24,17 @@ void CDuiFrameWnd::OnTimeChange() {
   if (m_Armed == 1) ShowNextEvents();
 }
 
+// A chip that keeps failing is tried at every refresh; the history and the
+// event log get the spell's start and its end, not every try.
 void CDuiFrameWnd::NoteWakeCheck(std::optional<WakeCheck> result) {
   if (!result) return;
-  RecordWakeCheck(*result);
   if (*result == WakeCheck::Failed) {
+    if (m_WakeChecksFailed++ == 0) RecordWakeCheck(*result);
     if (!m_WakeNoticeShown) m_WakeNoticePending = true;
     return;
   }
+  RecordWakeCheck(*result, m_WakeChecksFailed);
+  m_WakeChecksFailed = 0;
   m_WakeNoticePending = false;
   m_WakeNoticeShown = false;
 }

@@ -10,7 +10,10 @@
 
 #include "app/startup.h"
 #include "hardware/hardware_globals.h"
+#include "hardware/pawnio/pawnio_path.h"
+#include "history/history.h"
 #include "sim/board/board_rig.h"
+#include "sim/board/simulated_pawnio.h"
 #include "sim/firmware/firmware_tables.h"
 #include "ui/framework/paint_manager.h"
 #include "ui/ui_globals.h"
@@ -94,7 +97,7 @@ struct StartupRig {
         firmware(sim::NamedFirmwareTable(table).value()),
         notes(machine.driver, journal),
         com(notes),
-        host{machine.os, machine.driver, firmware, com, kInstance, [this] {
+        host{machine.os, machine.driver, firmware, com, kInstance, [this](DriverAccess&) {
                return std::make_unique<RecordingWindow>(notes, window, whileModal, windowCreates);
              }} {
     machine.os.SetModulePath("C:\\VESK\\VESK.exe");
@@ -170,8 +173,13 @@ TEST(StartupEnds, FiveFailedDriverStartsThenNoWindow) {
     uint16_t langId;
     const char* box;
   };
-  for (const Case& c : {Case{1033, "Notice: Notice that VESK driver cannot be loaded !"},
-                        Case{2052, "提示: 驱动加载失败！"}}) {
+  // The box names both ways to the hardware: what to install, what to put
+  // beside the program.
+  for (const Case& c : {Case{1033, "Notice: Notice that VESK driver cannot be loaded ! Install PawnIO and put "
+                                   "SmbusI801.bin, SmbusPIIX4.bin and LpcIO.bin beside VESK.exe, or put "
+                                   "WinRing0x64.dll and WinIo64.dll beside VESK.exe."},
+                        Case{2052, "提示: 驱动加载失败！请安装 PawnIO 并把 SmbusI801.bin、SmbusPIIX4.bin 和 LpcIO.bin "
+                                   "放在 VESK.exe 旁边，或把 WinRing0x64.dll 和 WinIo64.dll 放在 VESK.exe 旁边。"}}) {
     StartupRig rig;
     rig.machine.os.SetLangId(c.langId);
     rig.machine.driver.FailPortLibraryInit();
@@ -247,6 +255,42 @@ TEST(StartupExit, RunsInOrderAndStopsTheWatchdogStartupsOwnProbeFound) {
     expected.insert(expected.end(), c.stop.begin(), c.stop.end());
     expected.insert(expected.end(), {"Cmd.exe /C shutdown -a", "DeinitializeOls", "ShutdownWinIo", "window destroyed"});
     EXPECT_THAT(rig.From("modal loop ended"), ElementsAreArray(expected)) << c.profile;
+  }
+}
+
+// PawnIO where its modules serve the board (and LpcIO is there when the
+// watchdog is the Super I/O's), the libraries otherwise; the history names
+// the way taken, and the exit releases that way only.
+TEST(StartupDrivers, PawnIoWhereItsModulesServeTheBoardOtherwiseTheLibraries) {
+  struct Case {
+    const char* profile;
+    std::vector<const char*> modules;
+    const char* line;
+  };
+  const std::vector<const char*> all{kSmbusI801Module, kSmbusPiix4Module, kLpcIoModule};
+  for (const Case& c : {Case{"mcu-intel-smbus", {kSmbusI801Module}, "drivers path=pawnio module=SmbusI801"},
+                        Case{"rtc-a2-amd", all, "drivers path=pawnio module=SmbusPIIX4"},
+                        Case{"rtc-a2-amd", {kSmbusPiix4Module}, "drivers path=libraries"},
+                        Case{"mcu-nvidia", all, "drivers path=libraries"}}) {
+    StartupRig rig{c.profile};
+    sim::SimulatedPawnIo pawnio{rig.machine.board, [&](sim::Microseconds wait) {
+                                  rig.machine.os.DelayMicroseconds(static_cast<uint32_t>(wait.count()));
+                                }};
+    rig.host.pawnio = &pawnio;
+    for (const char* name : c.modules) {
+      rig.machine.os.Files()[std::string("C:\\VESK\\") + name + kModuleFileExtension] = sim::TestModuleImage(name);
+    }
+    std::size_t handlesWhileRunning = 0;
+    rig.whileModal = [&] { handlesWhileRunning = pawnio.OpenHandles(); };
+    EXPECT_EQ(rig.Run(), 0);
+    const auto& log = rig.machine.os.Files()["C:\\VESK\\" + std::string(history::kFileName)];
+    EXPECT_THAT(std::string(log.begin(), log.end()), ::testing::HasSubstr(std::string(" ") + c.line + "\n"));
+    const bool pawnioUsed = std::string(c.line).find("pawnio") != std::string::npos;
+    EXPECT_EQ(handlesWhileRunning, pawnioUsed ? c.modules.size() == 1 ? 1u : 2u : 0u) << c.profile;
+    EXPECT_EQ(pawnio.OpenHandles(), 0u) << "nothing left open";
+    const bool librariesTouched = !rig.machine.driver.LibraryCalls().empty();
+    EXPECT_EQ(librariesTouched, !pawnioUsed) << c.profile;
+    EXPECT_EQ(rig.machine.driver.UnreadyAccesses(), 0u);
   }
 }
 

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "hardware/win32/loaded_module.h"
+
 namespace vesk {
 
 namespace {
@@ -37,45 +39,11 @@ using ShutdownWinIoFn = void(WINAPI*)();
 using GetPhysLongFn = bool(WINAPI*)(PBYTE, PDWORD);
 using SetPhysLongFn = bool(WINAPI*)(PBYTE, DWORD);
 
-// Unloads on destruction; empty when the load failed.
-class Module {
- public:
-  explicit Module(const std::wstring& path)
-      : handle_(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {}
-  ~Module() {
-    if (handle_ != nullptr) FreeLibrary(handle_);
-  }
-  Module(const Module&) = delete;
-  Module& operator=(const Module&) = delete;
-  bool Loaded() const { return handle_ != nullptr; }
-
-  // Resolves an entry point; false (and the pointer null) when it is absent.
-  template <typename Fn>
-  bool Resolve(const char* nameOrOrdinal, Fn& fn) const {
-    const FARPROC proc = GetProcAddress(handle_, nameOrOrdinal);
-    fn = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
-    return fn != nullptr;
-  }
-  template <typename Fn>
-  bool Resolve(WORD ordinal, Fn& fn) const {
-    return Resolve(MAKEINTRESOURCEA(ordinal), fn);
-  }
-
- private:
-  HMODULE handle_;
-};
-
 std::wstring WithSeparator(std::wstring folder) {
   if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
   return folder;
 }
 
-// Only an absolute path keeps the loader from searching.
-bool IsAbsolute(const std::wstring& folder) {
-  const bool drive = folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/');
-  const bool unc = folder.size() >= 2 && folder[0] == L'\\' && folder[1] == L'\\';
-  return drive || unc;
-}
 
 }  // namespace
 
@@ -89,7 +57,7 @@ struct WinDriverLibraries::PortLibrary {
            module.Resolve(kOrdReadPciConfigDword, readPciConfig) &&
            module.Resolve(kOrdFindPciDeviceByClass, findByClass);
   }
-  Module module;
+  LoadedModule module;
   InitializeOlsFn initialize = nullptr;
   DeinitializeOlsFn release = nullptr;
   WriteIoPortByteFn writeByte = nullptr;
@@ -108,7 +76,7 @@ struct WinDriverLibraries::MemoryLibrary {
            module.Resolve("ShutdownWinIo", shutdown) && module.Resolve("GetPhysLong", getPhysLong) &&
            module.Resolve("SetPhysLong", setPhysLong);
   }
-  Module module;
+  LoadedModule module;
   InitializeWinIoFn initialize = nullptr;
   ShutdownWinIoFn shutdown = nullptr;
   GetPhysLongFn getPhysLong = nullptr;
@@ -140,7 +108,7 @@ std::wstring WinDriverLibraries::ExecutableFolder() {
 
 bool WinDriverLibraries::LoadPortLibrary() {
   if (port_) return true;
-  if (!IsAbsolute(folder_)) return false;
+  if (!IsAbsolutePath(folder_)) return false;
   auto library = std::make_unique<PortLibrary>(folder_ + kPortLibraryName);
   if (!library->ResolveAll()) return false;
   port_ = std::move(library);
@@ -149,7 +117,7 @@ bool WinDriverLibraries::LoadPortLibrary() {
 
 bool WinDriverLibraries::LoadMemoryLibrary() {
   if (memory_) return true;
-  if (!IsAbsolute(folder_)) return false;
+  if (!IsAbsolutePath(folder_)) return false;
   auto library = std::make_unique<MemoryLibrary>(folder_ + kMemoryLibraryName);
   if (!library->ResolveAll()) return false;
   memory_ = std::move(library);

@@ -11,9 +11,12 @@ namespace vesk::installer {
 namespace {
 
 // WinRing0x64.dll (ports, PCI) and WinIo64.dll (physical memory) load the
-// kernel drivers lying beside them.
+// kernel drivers lying beside them. PawnIO's signed modules lie beside the
+// program too: one of the two SMBus ones serves the board's chipset.
 constexpr const wchar_t* kDriverLibraries[] = {L"WinRing0x64.dll", L"WinIo64.dll"};
-constexpr const wchar_t* kDriverFiles[] = {L"WinRing0x64.dll", L"WinRing0x64.sys", L"WinIo64.dll", L"WinIo64.sys"};
+constexpr const wchar_t* kSmbusModules[] = {L"SmbusI801.bin", L"SmbusPIIX4.bin"};
+constexpr const wchar_t* kDriverFiles[] = {L"WinRing0x64.dll", L"WinRing0x64.sys", L"WinIo64.dll", L"WinIo64.sys",
+                                           L"SmbusI801.bin",   L"SmbusPIIX4.bin",   L"LpcIO.bin"};
 
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/') return folder + name;
@@ -64,11 +67,17 @@ DriverCopy CopyDriverFiles(const std::wstring& sourceFolder, const std::wstring&
   return result;
 }
 
-std::vector<std::wstring> MissingDriverLibraries(const std::wstring& programFolder) {
+std::vector<std::wstring> MissingHardwareAccess(const std::wstring& programFolder, bool pawnIoInstalled) {
   std::vector<std::wstring> missing;
   for (const wchar_t* name : kDriverLibraries) {
     if (!Exists(Join(programFolder, name))) missing.push_back(name);
   }
+  if (missing.empty()) return missing;
+  bool smbusModule = false;
+  for (const wchar_t* name : kSmbusModules) smbusModule = smbusModule || Exists(Join(programFolder, name));
+  if (pawnIoInstalled && smbusModule) return {};
+  if (!pawnIoInstalled) missing.push_back(L"PawnIO");
+  if (!smbusModule) missing.push_back(std::wstring(kSmbusModules[0]) + L" / " + kSmbusModules[1]);
   return missing;
 }
 

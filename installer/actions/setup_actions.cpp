@@ -11,6 +11,7 @@
 
 #include "installer/actions/logon_task.h"
 #include "installer/actions/msi_session.h"
+#include "installer/actions/pawnio_setup.h"
 #include "installer/actions/program_closer.h"
 #include "installer/actions/program_files.h"
 #include "installer/actions/setup_texts.h"
@@ -135,6 +136,31 @@ __declspec(dllexport) UINT __stdcall CopyDriverFiles(MSIHANDLE install) {
   return ERROR_SUCCESS;
 }
 
+// PawnIO's own setup, when it lies beside the package and PawnIO is not
+// installed yet; the installation goes on whatever it answers (the driver
+// libraries may still serve).
+// CustomActionData: the package's path.
+__declspec(dllexport) UINT __stdcall InstallPawnIo(MSIHANDLE install) {
+  const MsiSession session{install};
+  const std::vector<std::wstring> data = session.ActionData();
+  if (data.empty()) return ERROR_SUCCESS;
+  if (PawnIoInstalled()) {
+    session.Log(L"PawnIO is installed already");
+    return ERROR_SUCCESS;
+  }
+  const PawnIoSetupRun run = RunPawnIoSetup(FolderOf(data[0]));
+  const std::wstring command = std::wstring(kPawnIoSetupName) + L" " + kPawnIoSetupArguments;
+  if (!run.found) {
+    session.Log(L"PawnIO is not installed and no " + std::wstring(kPawnIoSetupName) + L" is beside the package");
+  } else if (run.exitCode) {
+    session.Log(command + L" ended with " + std::to_wstring(*run.exitCode) +
+                (PawnIoInstalled() ? L"; PawnIO is installed" : L"; PawnIO is still not installed"));
+  } else {
+    session.Log(command + L" did not run to its end (error " + std::to_wstring(run.startError) + L")");
+  }
+  return ERROR_SUCCESS;
+}
+
 // CustomActionData: the program's folder.
 __declspec(dllexport) UINT __stdcall RegisterLogonTask(MSIHANDLE install) {
   const MsiSession session{install};
@@ -193,9 +219,9 @@ __declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
 __declspec(dllexport) UINT __stdcall ReportDriverFiles(MSIHANDLE install) {
   const MsiSession session{install};
   const std::wstring folder = session.Property(L"INSTALLDIR");
-  const std::vector<std::wstring> missing = MissingDriverLibraries(folder);
+  const std::vector<std::wstring> missing = MissingHardwareAccess(folder, PawnIoInstalled());
   if (missing.empty()) {
-    session.Log(L"driver libraries present in " + folder);
+    session.Log(L"the hardware can be reached from " + folder);
   } else {
     session.Warn(DriverLibrariesMissingText(missing, folder));
   }

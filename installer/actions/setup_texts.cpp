@@ -46,14 +46,14 @@ std::wstring ProgramUnreachableText(const std::wstring& detail) {
 std::wstring DriverLibrariesMissingText(const std::vector<std::wstring>& missing,
                                        const std::wstring& programFolder) {
   if (Chinese()) {
-    return L"安装程序所在的文件夹中没有主板厂商的驱动程序库（" + Listed(missing) +
-           L"），VESK 已安装但无法访问主板。请将驱动程序库及其驱动文件复制到 " + programFolder +
-           L"，或放在安装程序旁边后重新安装。";
+    return L"VESK 已安装，但无法访问主板：两种硬件访问方式都不完整（缺少：" + Listed(missing) +
+           L"）。请把 PawnIO_setup.exe 和模块文件 SmbusI801.bin、SmbusPIIX4.bin、LpcIO.bin，或主板厂商的驱动程序库"
+           L" WinRing0x64.dll、WinIo64.dll 及其驱动文件放在安装程序旁边后重新安装，或复制到 " + programFolder + L"。";
   }
-  return L"The board maker's driver libraries (" + Listed(missing) +
-         L") were not beside the installation package: VESK is installed but cannot reach the board. Copy the "
-         L"libraries and their driver files into " + programFolder + L", or put them beside the package and "
-         L"install again.";
+  return L"VESK is installed but cannot reach the board: neither way to the hardware is complete (missing: " +
+         Listed(missing) + L"). Put PawnIO_setup.exe and the module files SmbusI801.bin, SmbusPIIX4.bin and "
+         L"LpcIO.bin, or the board maker's driver libraries WinRing0x64.dll and WinIo64.dll with their driver files, "
+         L"beside the package and install again, or copy them into " + programFolder + L".";
 }
 
 std::wstring LogonTaskFailedText(HRESULT error) {

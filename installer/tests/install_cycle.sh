@@ -3,20 +3,23 @@
 # (msiexec /qn): install with the driver libraries beside the package, an
 # upgrade while VESKSim.exe runs from the program's folder with a saved
 # timetable, an uninstall while it runs again, and an install without the
-# driver libraries followed by an uninstall with PURGE=1. Each step's
-# effects are checked; one JUnit-style report case per check.
+# driver libraries followed by an uninstall with PURGE=1, and last an install
+# with a stand-in of PawnIO's setup and the module files beside the package
+# instead of the driver libraries. Each step's effects are checked; one
+# JUnit-style report case per check.
 # Usage: install_cycle.sh VERSION BIN_DIR ACTIONS_DLL VESKSIM_EXE DRIVER_EXE WINRING0_DLL WINIO_DLL
-#                         TIMETABLE WORK_DIR REPORT_XML WINDRES
+#                         TIMETABLE WORK_DIR REPORT_XML WINDRES PAWNIO_SETUP_EXE PAWNIO_DLL MODULES_DIR
 set -uo pipefail
 if [[ -z "${DISPLAY:-}" ]]; then exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; fi
 
 here=$(cd "$(dirname "$0")" && pwd)
 version=$1 bin=$2 actions=$3 vesksim=$4 driver=$5 winring=$6 winio=$7 timetable=$8 work=$9 report=${10} windres=${11}
+pawnio_setup=${12} pawnio_dll=${13} modules=${14}
 IFS=. read -r major minor patch <<<"$version"
 next="$major.$minor.$((patch + 1))"
 
 rm -rf "$work"
-mkdir -p "$work/with-drivers" "$work/bare" "$(dirname "$report")"
+mkdir -p "$work/with-drivers" "$work/bare" "$work/pawnio" "$(dirname "$report")"
 export WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all WINEARCH=win64
 wine=$(command -v wine || command -v wine64)
 program_dir="$WINEPREFIX/drive_c/Program Files/VESK"
@@ -110,6 +113,10 @@ carries_manifest_and_version() {  # EXE
     grep -Fq -- "$expected" "$work/resources.rc" || { echo "missing: $expected"; return 1; }
   done
 }
+modules_copied() {
+  local m
+  for m in SmbusI801 SmbusPIIX4 LpcIO; do cmp -s "$modules/$m.bin" "$program_dir/$m.bin" || return 1; done
+}
 ended_through_exit() {  # VESKSIM_OUTPUT
   log_says "$1" "watchdog action=stop" && log_says "$1" "shutdown -a" && eventually 10 not_running VESKSim.exe
 }
@@ -121,6 +128,7 @@ for v in "$version" "$next"; do
     { echo "building the package $v failed"; exit 1; }
 done
 cp "$work/with-drivers/VESK-$next-x64.msi" "$work/bare/"
+cp "$work/with-drivers/VESK-$next-x64.msi" "$modules"/*.bin "$pawnio_setup" "$pawnio_dll" "$work/pawnio/"
 cp "$winring" "$winio" "$work/with-drivers/"
 cp "$driver" "$work/vesk_window_driver.exe"
 "$wine" wineboot -i >/dev/null 2>&1
@@ -139,7 +147,7 @@ check DemonstrationCarriesManifestAndVersion "VESKSim.exe lacks its manifest or 
 # Wine's task service writes the task file a moment after the call returns.
 check LogonTaskRegistered "no logon task VESK with the highest privileges" eventually 20 task_defined "$work/install.log"
 check ProgramStarted "VESK.exe did not start" eventually 30 running VESK.exe
-check NoMissingDriverWarning "warned about driver libraries that were there" eval '! log_says "$work/install.log" "were not beside"'
+check NoMissingDriverWarning "warned about driver libraries that were there" eval '! log_says "$work/install.log" "cannot reach the board"'
 settle
 
 echo "== upgrade to $next while VESKSim.exe runs with a saved timetable"
@@ -173,11 +181,27 @@ rm -f "$program_dir/VESKSim.exe"
 echo "== install without the driver libraries, then uninstall with PURGE=1"
 msiexec "$work/bare.log" /i "$(windows_path "$work/bare/VESK-$next-x64.msi")"
 check InstallWithoutDriversSucceeds "msiexec /i ended with $?" [ $? -eq 0 ]
-check MissingDriverLibrariesAreLogged "the log does not name the missing driver libraries" \
-  log_says "$work/bare.log" "WinRing0x64.dll, WinIo64.dll) were not beside"
+check MissingDriverLibrariesAreLogged "the log does not name what both ways to the hardware lack" \
+  log_says "$work/bare.log" "(missing: WinRing0x64.dll, WinIo64.dll, PawnIO, SmbusI801.bin / SmbusPIIX4.bin)"
 settle
 msiexec "$work/purge.log" /x "$(windows_path "$work/bare/VESK-$next-x64.msi")" PURGE=1
 check PurgeSucceeds "msiexec /x PURGE=1 ended with $?" [ $? -eq 0 ]
 check PurgeLeavesNothing "the program's folder is left" lacks "$program_dir"
+settle
+
+echo "== install with PawnIO's setup and its module files beside the package, without the driver libraries"
+msiexec "$work/pawnio.log" /i "$(windows_path "$work/pawnio/VESK-$next-x64.msi")"
+check InstallWithPawnIoSucceeds "msiexec /i ended with $?" [ $? -eq 0 ]
+check PawnIoSetupRunsSilentlyOnce "PawnIO_setup.exe ran as: $(tr '\n' '|' <"$work/pawnio/PawnIO_setup.runs" 2>/dev/null)" \
+  eval '[[ "$(tr -d "\r" <"$work/pawnio/PawnIO_setup.runs")" == "-install -silent" ]]'
+# Wine's msiexec may return before the deferred actions' lines reach the log.
+check PawnIoSetupResultIsLogged "the log does not give the setup's result" \
+  eventually 20 log_says "$work/pawnio.log" "PawnIO_setup.exe -install -silent ended with 0; PawnIO is installed"
+check ModuleFilesCopied "a module file was not copied" modules_copied
+check NoWarningWhenPawnIoCanServe "warned although PawnIO and its modules are there" \
+  eval '! log_says "$work/pawnio.log" "cannot reach the board"'
+settle
+msiexec "$work/pawnio-purge.log" /x "$(windows_path "$work/pawnio/VESK-$next-x64.msi")" PURGE=1
+check UninstallRemovesTheModuleFiles "module files or the program's folder left" lacks "$program_dir"
 
 write_report

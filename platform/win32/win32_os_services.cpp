@@ -188,9 +188,22 @@ std::string Win32OsServices::GetModuleDirectory() {
 }
 
 std::optional<std::vector<uint8_t>> Win32OsServices::ReadFileBytes(const std::string& path, std::size_t maxBytes) {
-  const UniqueHandle file{CreateFileW(ToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  FileContent content = ReadFileContent(path, maxBytes);
+  if (!content.result) return std::nullopt;
+  return std::move(content.bytes);
+}
+
+// A copy in progress, a fleet tool or a virus scanner may hold the file; with
+// every sharing allowed the open fails only where they refuse readers.
+FileContent Win32OsServices::ReadFileContent(const std::string& path, std::size_t maxBytes) {
+  const UniqueHandle file{CreateFileW(ToWide(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (!file) return std::nullopt;
+  if (!file) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {FileResult::Missing(), {}};
+    return {FileResult::Failed(SystemErrorText(error)), {}};
+  }
   // What could be read is kept even when a later read fails.
   std::vector<uint8_t> content;
   while (content.size() < maxBytes) {
@@ -200,9 +213,10 @@ std::optional<std::vector<uint8_t>> Win32OsServices::ReadFileBytes(const std::st
     DWORD got = 0;
     const BOOL ok = ReadFile(file.Get(), content.data() + at, static_cast<DWORD>(want), &got, nullptr);
     content.resize(at + got);
-    if (!ok || got == 0) break;
+    if (!ok) return {FailedWithLastError(), {}};
+    if (got == 0) break;
   }
-  return content;
+  return {FileResult::Done(), std::move(content)};
 }
 
 FileResult Win32OsServices::ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {

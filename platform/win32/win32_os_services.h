@@ -24,6 +24,7 @@ class Win32OsServices : public OsServices {
   std::string GetModulePath() override;
   std::string GetModuleDirectory() override;
   std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, std::size_t maxBytes) override;
+  FileContent ReadFileContent(const std::string& path, std::size_t maxBytes) override;
   FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
   FileResult RemoveFile(const std::string& path) override;
   bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes) override;

@@ -29,6 +29,9 @@ TEST(Holidays, FileLinesAndTheirFaults) {
       {"\xEF\xBB\xBF# closed\r\n\n2026-12-25 OFF  # Christmas\r\n 2026-12-24\t8:00-12:00 , 13:00-14:00\n",
        "2026-12-24 08:00-12:00,13:00-14:00;2026-12-25 off;"},
       {"2026-12-24 13:01-23:59,08:00-12:00,12:01-13:00", "2026-12-24 13:01-23:59,08:00-12:00,12:01-13:00;"},
+      // As Notepad writes it: every line ends in CR LF.
+      {"2026-12-24 08:00-12:00\r\n2026-12-25 off\r\n2026-12-26 09:00-10:00,11:00-12:00\r\n",
+       "2026-12-24 08:00-12:00;2026-12-25 off;2026-12-26 09:00-10:00,11:00-12:00;"},
       {"2026-12-25 off\n2026-12-24", "Holidays.txt, line 2: " + bad + ignored},
       {"2026-12-24 08:00-12:00,", "Holidays.txt, line 1: " + bad + ignored},
       {"2026-02-29 off", "Holidays.txt, line 1: there is no such date" + ignored},
@@ -44,25 +47,41 @@ TEST(Holidays, FileLinesAndTheirFaults) {
   for (const auto& [text, expected] : cases) EXPECT_EQ(Parsed(text), expected) << text;
 }
 
-TEST(Holidays, FileIsReportedOncePerContentAndThenIgnoredWhole) {
+// What is in force changes only for what two reads in a row agree on, and
+// never for a file that merely cannot be read now.
+TEST(Holidays, FileCountsWhenTwoReadsAgreeAndABusyFileKeepsWhatIsInForce) {
   sim::VirtualClock clock;
   sim::SimulatedOs os{clock};
   HolidayFile file;
-  const auto put = [&](const std::string& text) { os.Files()[HolidaysFilePath(os)].assign(text.begin(), text.end()); };
-  EXPECT_FALSE(file.Refresh(os, 1033));  // no file: no holidays, no message
-  put("2026-12-25 off\n");
-  EXPECT_TRUE(file.Refresh(os, 1033));
-  EXPECT_EQ(file.InForce().size(), 1u);
-  put("2026-12-25 off\n2026-12-31 of\n");
-  EXPECT_TRUE(file.Refresh(os, 1033));
+  const std::string path = HolidaysFilePath(os);
+  const auto read = [&](const std::string& text, HolidayTake take = HolidayTake::kWhenConfirmed) {
+    os.Files()[path].assign(text.begin(), text.end());
+    if (text.empty()) os.Files().erase(path);  // no file
+    return file.Refresh(os, 1033, take);
+  };
+  EXPECT_TRUE(read("2026-12-25 off\n"));  // the run's first read counts at once
+  EXPECT_FALSE(read("2026-12-25 off\n2026-12-3"));  // a copy caught half-way
+  EXPECT_FALSE(read("2026-12-25 off\n2026-12-31 off\n"));
+  EXPECT_TRUE(read("2026-12-25 off\n2026-12-31 off\n"));
+  os.LockFile(path, clock.Now() + std::chrono::seconds{10});
   EXPECT_FALSE(file.Refresh(os, 1033));
-  EXPECT_TRUE(file.InForce().empty());
+  EXPECT_EQ(file.NewReadFailure(), sim::SimulatedOs::kSharingViolation);
+  EXPECT_FALSE(file.Refresh(os, 1033));
+  EXPECT_EQ(file.NewReadFailure(), "");  // once a spell
+  EXPECT_EQ(file.InForce().size(), 2u);
+  clock.Advance(std::chrono::seconds{10});
+  EXPECT_FALSE(read(""));
+  EXPECT_TRUE(read(""));  // gone for good: none
+
+  // The program's own save counts at once; 65536 bytes are read, one more
+  // is refused, and told once.
+  std::string longest = "2026-12-25 off\n";
+  longest.resize(kHolidaysFileMaxBytes, '#');
+  EXPECT_TRUE(read(longest, HolidayTake::kAtOnce));
+  EXPECT_TRUE(read(longest + "#", HolidayTake::kAtOnce));
+  EXPECT_FALSE(read(longest + "#"));
   ASSERT_EQ(os.MessageBoxes().size(), 1u);
-  EXPECT_EQ(os.MessageBoxes()[0].text.rfind("Holidays.txt, line 2: ", 0), 0u);
-  put(std::string(kHolidaysFileMaxBytes + 1, '#'));
-  EXPECT_FALSE(file.Refresh(os, 1033));
-  ASSERT_EQ(os.MessageBoxes().size(), 2u);
-  EXPECT_EQ(os.MessageBoxes()[1].text.rfind("Holidays.txt: the file is longer than 65536 bytes.", 0), 0u);
+  EXPECT_EQ(os.MessageBoxes()[0].text.rfind("Holidays.txt: the file is longer than 65536 bytes.", 0), 0u);
 }
 
 // The office week, Monday to Friday 08:00-17:30, around Christmas 2026

@@ -81,6 +81,7 @@ void Board::Record(const BoardAccess& access) {
 // --- ports, PCI, physical memory ---
 
 void Board::WritePort(uint16_t port, uint32_t value, unsigned width) {
+  const std::lock_guard<std::recursive_mutex> lock(accessMutex_);
   Update();
   const SimTime now = clock_.Now();
   Record({now, AccessKind::PortWrite, port, 0, value, static_cast<uint8_t>(width)});
@@ -94,6 +95,7 @@ void Board::WritePort(uint16_t port, uint32_t value, unsigned width) {
 }
 
 uint32_t Board::ReadPort(uint16_t port, unsigned width) {
+  const std::lock_guard<std::recursive_mutex> lock(accessMutex_);
   Update();
   const SimTime now = clock_.Now();
   uint32_t value = AllOnes(width);
@@ -111,6 +113,7 @@ uint32_t Board::ReadPort(uint16_t port, unsigned width) {
 }
 
 uint32_t Board::ReadPciConfigDword(uint32_t libraryAddress, uint8_t reg) {
+  const std::lock_guard<std::recursive_mutex> lock(accessMutex_);
   Update();
   const uint32_t value = pci_.ReadConfigDword(libraryAddress, reg);
   Record({clock_.Now(), AccessKind::PciConfigRead, libraryAddress, reg, value, 4});
@@ -119,6 +122,7 @@ uint32_t Board::ReadPciConfigDword(uint32_t libraryAddress, uint8_t reg) {
 
 uint32_t Board::FindPciDeviceByClass(uint8_t baseClass, uint8_t subClass, uint8_t programIf,
                                      uint8_t index) {
+  const std::lock_guard<std::recursive_mutex> lock(accessMutex_);
   Update();
   const uint32_t found = pci_.FindByClass(baseClass, subClass, programIf, index);
   const uint32_t classCode = (uint32_t{baseClass} << 16) | (uint32_t{subClass} << 8) | programIf;
@@ -127,6 +131,7 @@ uint32_t Board::FindPciDeviceByClass(uint8_t baseClass, uint8_t subClass, uint8_
 }
 
 bool Board::ReadPhysical(uint32_t address, uint32_t& value) {
+  const std::lock_guard<std::recursive_mutex> lock(accessMutex_);
   Update();
   const SimTime now = clock_.Now();
   const bool mapped = i2c_ && i2c_->Claims(address);
@@ -136,6 +141,7 @@ bool Board::ReadPhysical(uint32_t address, uint32_t& value) {
 }
 
 bool Board::WritePhysical(uint32_t address, uint32_t value) {
+  const std::lock_guard<std::recursive_mutex> lock(accessMutex_);
   Update();
   const SimTime now = clock_.Now();
   Record({now, AccessKind::MemoryWrite, address, 0, value, 4});
@@ -165,6 +171,7 @@ void Board::StretchI2cReads(unsigned count, Microseconds stretch) {
 // --- time and power ---
 
 void Board::ProcessUntil(SimTime now) {
+  const std::lock_guard<std::recursive_mutex> lock(accessMutex_);
   if (processing_) return;
   processing_ = true;
   if (smbus_) smbus_->CatchUp(now);

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -59,6 +60,9 @@ class Board {
   VirtualClock& Clock() { return clock_; }
 
   // --- what the driver libraries reach (width in bytes: 1, 2 or 4) ---
+  // Each access is whole, as on the hardware, also when several threads
+  // (the program and a neighbour tool) drive the board; what falls between
+  // two accesses is up to them.
   void WritePort(uint16_t port, uint32_t value, unsigned width);
   uint32_t ReadPort(uint16_t port, unsigned width);
   uint32_t ReadPciConfigDword(uint32_t libraryAddress, uint8_t reg);
@@ -74,6 +78,17 @@ class Board {
   DwI2cController* I2c() { return i2c_.get(); }
   IteSuperIo& SuperIo() { return superIo_; }
   PciSpace& Pci() { return pci_; }
+
+  // Looks at the board between two accesses of other threads.
+  template <typename Look>
+  auto Inspect(Look look) {
+    const std::lock_guard<std::recursive_mutex> lock(accessMutex_);
+    return look(*this);
+  }
+
+  // A further device on the two-wire bus (a memory module's EEPROM, say);
+  // it must outlive the board.
+  void AttachBusDevice(uint8_t address8, BusDevice& device) { bus_.Attach(address8, device); }
 
   // --- faults ---
   void SetNoAcknowledge(uint8_t address8, bool on) { bus_.SetNoAcknowledge(address8, on); }
@@ -133,6 +148,7 @@ class Board {
   bool keepLog_ = true;
   AccessListener accessListener_;
   bool processing_ = false;
+  std::recursive_mutex accessMutex_;
   // Lets the clock's observer outlive the board safely.
   std::shared_ptr<Board*> self_;
 };

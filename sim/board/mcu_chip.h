@@ -55,6 +55,7 @@ class McuChip : public BusDevice {
   // Fault: the next `count` writes to a wake-up register (day, hour,
   // minute) that would change its value are lost, as on a glitching bus.
   void LoseWakeWrites(unsigned count) { lostWakeWrites_ += count; }
+  void KeepWakeWrites() { lostWakeWrites_ = 0; }
 
  private:
   using WeekTime = Microseconds;  // since Sunday 00:00 of the chip's week

@@ -65,7 +65,7 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
                                       {{"--board", 1}, {"--smbios", 1}, {"--table", 1}, {"--schedule", 1},
                                        {"--from", 1}, {"--for", 1}, {"--lang", 1}, {"--trace-bus", 0},
                                        {"--script", 1}, {"--every-tick", 0}, {"--bus-totals", 0},
-                                       {"--holidays", 1}, {"--history", 1}, {"--tz", 1}},
+                                       {"--holidays", 1}, {"--history", 1}, {"--tz", 1}, {"--driver", 1}},
                                       error);
   if (!options) return Fail(err, error);
   if (!options->Has("--board")) return Fail(err, "--board PROFILE is required");
@@ -120,6 +120,9 @@ int RunRun(const std::vector<std::string>& args, std::ostream& out, std::ostream
   machine.traceBus = options->Has("--trace-bus");
   machine.coalesceTicks = !options->Has("--every-tick");
   machine.busTotals = options->Has("--bus-totals");
+  const std::string driver = options->Get("--driver").value_or("libraries");
+  if (driver != "libraries" && driver != "pawnio") return Fail(err, "--driver is pawnio or libraries, not '" + driver + "'");
+  machine.pawnio = driver == "pawnio";
   machine.skinRoot = DefaultSkinRoot();
 
   Machine run{std::move(machine), [&out](const std::string& line) { out << line << '\n'; }};

@@ -25,6 +25,9 @@ class DemoOs final : public OsServices {
   std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, std::size_t maxBytes) override {
     return real_.ReadFileBytes(path, maxBytes);
   }
+  FileContent ReadFileContent(const std::string& path, std::size_t maxBytes) override {
+    return real_.ReadFileContent(path, maxBytes);
+  }
   FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
     return real_.ReplaceFileAtomically(path, bytes);
   }

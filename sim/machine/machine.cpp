@@ -14,7 +14,10 @@
 #include "schedule/schedule_file.h"
 #include "sim/board/board.h"
 #include "sim/board/simulated_driver_access.h"
+#include "hardware/pawnio/pawnio_path.h"
+#include "sim/board/simulated_pawnio.h"
 #include "sim/machine/chip_watcher.h"
+#include "sim/machine/disk_actions.h"
 #include "sim/machine/event_log.h"
 #include "sim/machine/machine_desktop.h"
 #include "sim/machine/window_actions.h"
@@ -205,6 +208,11 @@ class Machine::Impl {
     board_.SetEventListener([this](const BoardEvent& event) { OnBoardEvent(event); });
     if (options_.timetable) os_.Files()[ScheduleFilePath(os_)] = *options_.timetable;
     if (options_.holidays) os_.Files()[HolidaysFilePath(os_)] = *options_.holidays;
+    if (options_.pawnio) {
+      for (const char* name : {kSmbusI801Module, kSmbusPiix4Module, kLpcIoModule}) {
+        os_.Files()[os_.GetModuleDirectory() + name + kModuleFileExtension] = TestModuleImage(name);
+      }
+    }
   }
 
   std::optional<std::vector<uint8_t>> DiskFile(const std::string& name) {
@@ -411,6 +419,10 @@ class Machine::Impl {
     } else if (timerReady) {
       desktop_->RunUntil(*timerDue);
     }
+    // A file that cannot be read yet, or a changed holidays file that counts
+    // once the next refresh reads it alike, is read again five seconds on,
+    // as without coalescing.
+    if (const auto* frame = MainFrame(); frame && !frame->FilesSettled()) desktop_->Disturb();
     return true;
   }
 
@@ -421,6 +433,10 @@ class Machine::Impl {
     os_.ReleaseMutexes();
     os_.ClearRecords();
     driver_ = std::make_unique<SimulatedDriverAccess>(board_);
+    if (options_.pawnio) {
+      pawnio_ = std::make_unique<SimulatedPawnIo>(
+          board_, [this](Microseconds wait) { os_.DelayMicroseconds(static_cast<uint32_t>(wait.count())); });
+    }
     MachineDesktop::Observer observer;
     observer.warningCreated = [this](HWND) { Emit("warning shutdown=" + Quoted(WarnedShutdownText())); };
     observer.noticeShown = [this] { Emit("notice"); };
@@ -435,7 +451,8 @@ class Machine::Impl {
     Emit("start");
 
     bool over = false;
-    AppHost host{os_, *driver_, firmware_, com_, nullptr, [this] { return MakeFrameWindow(os_, *driver_); }};
+    AppHost host{os_, *driver_, firmware_, com_, nullptr, [this](DriverAccess& chosen) { return MakeFrameWindow(os_, chosen); },
+                 pawnio_.get()};
     try {
       const int code = RunVesk(host);
       Emit("exit code=" + std::to_string(code));
@@ -453,6 +470,7 @@ class Machine::Impl {
     ui::ResetProcessWideState();
     desktop_.reset();
     driver_.reset();
+    pawnio_.reset();
     os_.ReleaseMutexes();
     log_.Flush();
     if (over) throw RunOver{};
@@ -463,7 +481,7 @@ class Machine::Impl {
   void StartSecondInstance() {
     Emit("start");
     SimulatedDriverAccess driver{board_};
-    AppHost host{os_, driver, firmware_, com_, nullptr, [this, &driver] { return MakeFrameWindow(os_, driver); }};
+    AppHost host{os_, driver, firmware_, com_, nullptr, [this](DriverAccess& chosen) { return MakeFrameWindow(os_, chosen); }};
     try {
       Emit("exit code=" + std::to_string(RunVesk(host)));
     } catch (const SimulatedProcessExit& exit) {
@@ -535,6 +553,9 @@ class Machine::Impl {
           return "the board has no wake-up chip";
         }
         return {};
+      case UserAction::DiskLock:
+      case UserAction::DiskWrite:
+      case UserAction::DiskCut: return PerformDiskAction(os_, step);
       case UserAction::Abort:
         // The operating system's own answer when nothing counts down.
         if (!shutdownAt_) return "no system shutdown is in progress";
@@ -572,6 +593,7 @@ class Machine::Impl {
   ChipWatcher watcher_;
   NoCom com_;
   std::unique_ptr<SimulatedDriverAccess> driver_;
+  std::unique_ptr<SimulatedPawnIo> pawnio_;
   std::unique_ptr<MachineDesktop> desktop_;
   SimTime end_;
   std::size_t nextStep_ = 0;

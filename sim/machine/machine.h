@@ -60,6 +60,9 @@ struct MachineOptions {
   // the program spent in its delays (the SMBus settle, the I2C waits),
   // during which its one thread, the window's, is blocked.
   bool busTotals = false;
+  // The hardware through PawnIO (its stand-in, with the test modules beside
+  // the program) instead of the driver libraries.
+  bool pawnio = false;
 };
 
 // The folder holding the program's "skin" folder: $VESK_SKIN_ROOT when set,

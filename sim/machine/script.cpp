@@ -1,6 +1,8 @@
 #include "sim/machine/script.h"
 
 #include <charconv>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -12,7 +14,9 @@ namespace {
 
 constexpr int kLongestPostponementHours = 99;
 constexpr long long kLongestRunDays = 400;
-constexpr int kMostLostWrites = 100;
+constexpr int kMostLostWrites = 1000000;
+constexpr int kLongestLockSeconds = 400 * 86400;
+constexpr int kLargestFileBytes = 16 * 1024 * 1024;
 
 const std::map<std::string, UserAction>& ActionNames() {
   static const std::map<std::string, UserAction> names{
@@ -23,6 +27,7 @@ const std::map<std::string, UserAction>& ActionNames() {
       {"kill", UserAction::Kill},         {"power", UserAction::Power},   {"abort", UserAction::Abort},
       {"set-clock", UserAction::SetClock}, {"chip-glitch", UserAction::ChipGlitch},
       {"holidays", UserAction::Holidays}, {"holiday", UserAction::HolidayAdd},
+      {"disk", UserAction::DiskLock},
   };
   return names;
 }
@@ -81,6 +86,36 @@ std::string ParseHolidayArguments(ScriptStep& step, const std::vector<std::strin
   return {};
 }
 
+// "lock FILE SECONDS", "write FILE HOSTPATH" or "cut FILE BYTES"; FILE is a
+// file name of the program's folder, without a folder of its own.
+std::string ParseDiskArguments(ScriptStep& step, const std::vector<std::string>& args) {
+  constexpr const char* kUsage = "disk needs 'lock FILE SECONDS', 'write FILE HOSTPATH' or 'cut FILE BYTES'";
+  if (args.size() != 3) return kUsage;
+  const std::string& verb = args[0];
+  step.file = args[1];
+  if (step.file.find_first_of("\\/:") != std::string::npos) return "disk takes a file name of the program's folder";
+  if (verb == "lock") {
+    const auto seconds = WholeNumber(args[2], 1, kLongestLockSeconds);
+    if (!seconds) return "disk lock needs SECONDS from 1 to " + std::to_string(kLongestLockSeconds);
+    step.seconds = *seconds;
+    return {};
+  }
+  if (verb == "cut") {
+    const auto bytes = WholeNumber(args[2], 0, kLargestFileBytes);
+    if (!bytes) return "disk cut needs BYTES from 0 to " + std::to_string(kLargestFileBytes);
+    step.action = UserAction::DiskCut;
+    step.bytes = static_cast<std::size_t>(*bytes);
+    return {};
+  }
+  if (verb != "write") return kUsage;
+  step.action = UserAction::DiskWrite;
+  std::ifstream host(args[2], std::ios::binary);
+  if (host) step.content.assign(std::istreambuf_iterator<char>(host), std::istreambuf_iterator<char>());
+  if (!host || host.bad()) return "disk write cannot read '" + args[2] + "'";
+  if (step.content.size() > static_cast<std::size_t>(kLargestFileBytes)) return "disk write takes at most 16 MB";
+  return {};
+}
+
 // The arguments of one action; a reason when they do not fit it.
 std::string ParseArguments(ScriptStep& step, const std::vector<std::string>& args) {
   const auto count = [&](std::size_t expected) { return args.size() == expected; };
@@ -132,6 +167,7 @@ std::string ParseArguments(ScriptStep& step, const std::vector<std::string>& arg
       return {};
     }
     case UserAction::HolidayAdd: return ParseHolidayArguments(step, args);
+    case UserAction::DiskLock: return ParseDiskArguments(step, args);
     default:
       if (args.empty()) return {};
       // Built by appending: GCC 12 sees a false overlap in "'" + string.

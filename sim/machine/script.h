@@ -34,6 +34,14 @@
 //   holiday remove DATE        the date chosen in its list, then remove
 //   holiday save               its save button
 //   holiday close              its close button
+//   disk lock FILE SECONDS     another program holds the file of the program's
+//                              folder for that long: opening it to read,
+//                              replace or remove fails as a sharing violation
+//   disk write FILE HOSTPATH   the file replaced by the host file's bytes (read
+//                              when the script is), as a copy would
+//   disk cut FILE BYTES        the file left cut to its first BYTES bytes, as a
+//                              copy in progress leaves it
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +55,7 @@ enum class UserAction {
   Open, HotKey, Hide, Close, Select, Phase, Save, Clear, Postpone, Cancel, Exit, Start, Kill, Power, Abort,
   Holidays, HolidayAdd, HolidayRemove, HolidaySave, HolidayClose,
   SetClock, ChipGlitch,
+  DiskLock, DiskWrite, DiskCut,
 };
 
 struct ScriptStep {
@@ -64,6 +73,10 @@ struct ScriptStep {
   SimTime clock{};          // SetClock: the local time Windows' clock is set to
   int count = 1;            // ChipGlitch: how many writes are lost
   HolidayEntry holiday{};   // HolidayAdd: the date and its periods (all off = off); HolidayRemove: the date
+  std::string file;         // Disk...: a file name of the program's folder
+  int seconds = 0;          // DiskLock
+  std::size_t bytes = 0;    // DiskCut
+  std::vector<uint8_t> content;  // DiskWrite: the host file's bytes
 };
 
 // The steps of a script, or nothing and "line N: reason" in error. Steps

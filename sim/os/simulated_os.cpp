@@ -33,20 +33,35 @@ std::string SimulatedOs::GetModuleDirectory() {
   return cut == std::string::npos ? std::string{} : modulePath_.substr(0, cut + 1);
 }
 
+bool SimulatedOs::Locked(const std::string& path) const {
+  const auto lock = locks_.find(path);
+  return lock != locks_.end() && clock_.Now() < lock->second;
+}
+
 std::optional<std::vector<uint8_t>> SimulatedOs::ReadFileBytes(const std::string& path,
                                                                 std::size_t maxBytes) {
+  FileContent content = ReadFileContent(path, maxBytes);
+  if (!content.result) return std::nullopt;
+  return std::move(content.bytes);
+}
+
+FileContent SimulatedOs::ReadFileContent(const std::string& path, std::size_t maxBytes) {
   const auto it = files_.find(path);
-  fileOps_.push_back({FileOp::Read, path, it != files_.end()});
-  if (it == files_.end()) return std::nullopt;
+  const bool locked = it != files_.end() && Locked(path);
+  fileOps_.push_back({FileOp::Read, path, it != files_.end() && !locked});
+  if (it == files_.end()) return {FileResult::Missing(), {}};
+  if (locked) return {FileResult::Failed(kSharingViolation), {}};
   const auto& content = it->second;
-  return std::vector<uint8_t>(content.begin(),
-                              content.begin() + static_cast<std::ptrdiff_t>(std::min(maxBytes, content.size())));
+  return {FileResult::Done(), std::vector<uint8_t>(content.begin(), content.begin() + static_cast<std::ptrdiff_t>(
+                                                                        std::min(maxBytes, content.size())))};
 }
 
 FileResult SimulatedOs::ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
-  const bool ok = !failFileWrites_;
+  const bool locked = Locked(path);
+  const bool ok = !failFileWrites_ && !locked;
   if (ok) files_[path].assign(bytes.begin(), bytes.end());
   fileOps_.push_back({FileOp::Replace, path, ok});
+  if (locked) return FileResult::Failed(kSharingViolation);
   return ok ? FileResult::Done() : FileResult::Failed(kAccessDenied);
 }
 
@@ -55,9 +70,11 @@ FileResult SimulatedOs::RemoveFile(const std::string& path) {
     fileOps_.push_back({FileOp::Remove, path, false});
     return FileResult::Missing();
   }
-  const bool ok = !failFileRemovals_;
+  const bool locked = Locked(path);
+  const bool ok = !failFileRemovals_ && !locked;
   if (ok) files_.erase(path);
   fileOps_.push_back({FileOp::Remove, path, ok});
+  if (locked) return FileResult::Failed(kSharingViolation);
   return ok ? FileResult::Done() : FileResult::Failed(kAccessDenied);
 }
 

@@ -73,6 +73,7 @@ class SimulatedOs : public OsServices {
   std::string GetModuleDirectory() override;
   std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path,
                                                     std::size_t maxBytes) override;
+  FileContent ReadFileContent(const std::string& path, std::size_t maxBytes) override;
   FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override;
   FileResult RemoveFile(const std::string& path) override;
   bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes) override;
@@ -118,6 +119,11 @@ class SimulatedOs : public OsServices {
   void FailFileWrites(bool fail) { failFileWrites_ = fail; }
   void FailFileRemovals(bool fail) { failFileRemovals_ = fail; }
   static constexpr const char* kAccessDenied = "Access is denied.";
+  // Another program holds the file without sharing it until `until` (a copy
+  // in progress): opening it to read, replace or remove fails meanwhile.
+  void LockFile(const std::string& path, SimTime until) { locks_[path] = until; }
+  static constexpr const char* kSharingViolation =
+      "The process cannot access the file because it is being used by another process.";
   // The power fails during the next append: only its first `bytes` reach
   // the disk and the call reports failure.
   void CutNextAppendAfter(std::size_t bytes) { appendCut_ = bytes; }
@@ -158,7 +164,10 @@ class SimulatedOs : public OsServices {
   std::optional<std::size_t> appendCut_;
   MessageBoxHook messageBoxHook_;
   CommandHook commandHook_;
+  bool Locked(const std::string& path) const;
+
   std::map<std::string, std::vector<uint8_t>> files_;
+  std::map<std::string, SimTime> locks_;
   std::vector<MessageBoxRecord> messageBoxes_;
   std::vector<CommandRecord> commands_;
   std::vector<RegistryWrite> registryWrites_;

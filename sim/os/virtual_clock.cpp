@@ -8,11 +8,14 @@ using namespace std::chrono;
 
 void VirtualClock::Advance(Microseconds step) {
   if (step.count() <= 0) return;
-  now_ += step;
+  SimTime before = now_.load();
+  while (!now_.compare_exchange_weak(before, before + step)) {
+  }
+  const SimTime now = before + step;
   // Observers may themselves read the clock; a copy keeps the loop safe if
   // one of them registers another observer.
   auto observers = observers_;
-  for (auto& observer : observers) observer(now_);
+  for (auto& observer : observers) observer(now);
 }
 
 SimTime VirtualClock::DefaultStart() {

@@ -4,6 +4,7 @@
 // its time zone (SimulatedOs). It moves only when something waits (Sleep,
 // busy delays) or when the simulation advances it, so every run is
 // repeatable.
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -24,11 +25,14 @@ class VirtualClock final : public ui::headless::DesktopClock {
  public:
   explicit VirtualClock(SimTime start = DefaultStart()) : now_(start) {}
 
-  SimTime Now() const override { return now_; }
-  void Set(SimTime t) { now_ = t; }
+  // Threads of the simulation may read and advance the clock at the same
+  // time (a neighbour tool beside the program); observers then see the
+  // times of both, not always in order.
+  SimTime Now() const override { return now_.load(); }
+  void Set(SimTime t) { now_.store(t); }
   void Advance(Microseconds step) override;
 
-  LocalTime ToLocalTime() const { return ToLocalTime(now_); }
+  LocalTime ToLocalTime() const { return ToLocalTime(Now()); }
   static LocalTime ToLocalTime(SimTime t);
   // The moment a record's date and time name (the weekday is not read).
   static SimTime FromLocalTime(const LocalTime& time);
@@ -42,7 +46,7 @@ class VirtualClock final : public ui::headless::DesktopClock {
   static SimTime DefaultStart();
 
  private:
-  SimTime now_;
+  std::atomic<SimTime> now_;
   std::vector<Observer> observers_;
 };
 

@@ -139,6 +139,27 @@ TEST(AlarmRefresh, MicroControllerEveryTime) {
   EXPECT_EQ(std::count(writes.begin(), writes.end(), "bus-w 0xC2 0x05 0x03"), 12);
 }
 
+// A chip that never holds the wake-up: the logs hear when that begins and
+// ends, not each of its ~180 failed checks (a day takes minutes under the
+// sanitisers).
+TEST(AlarmRefresh, AFailingChipIsLoggedWhenItBeginsAndEnds) {
+  WindowRig rig{"mcu-amd", "2026-12-07 10:00:00"};
+  history::History record(rig.machine.os);
+  history::ScopedHistory installed(record);
+  rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
+  rig.machine.board.Mcu()->LoseWakeWrites(1000000);
+  rig.Start();
+  rig.RunUntil("2026-12-07 10:15:00");
+  rig.machine.board.Mcu()->KeepWakeWrites();
+  rig.RunFor(10);
+  const auto& log = rig.machine.os.Files()[history::FilePath(rig.machine.os)];
+  const std::string text(log.begin(), log.end());
+  EXPECT_THAT(text, ::testing::ContainsRegex(" wakeup-check result=failed\n.* wakeup-check result=ok "
+                                             "failed-checks=1[0-9][0-9]\n"));
+  EXPECT_EQ(text.find("wakeup-check result=failed"), text.rfind("wakeup-check result=failed"));
+  EXPECT_LE(rig.machine.os.EventLogEntries().size(), 5u);
+}
+
 // Which watchdog is fed is the hardware layer's choice; the window feeds
 // it every forty seconds, with or without a timetable.
 TEST(Watchdog, FedEveryFortySeconds) {

@@ -8,6 +8,7 @@ namespace vesk::ui::testing {
 namespace {
 
 struct HolidayRig : WindowRig {
+  using WindowRig::WindowRig;
   HWND holidays = nullptr;
 
   // Year items start with this year (2026); months and days are counted from 1.
@@ -80,6 +81,44 @@ TEST(HolidayWindow, AddsRefusesRemovesAndSavesAndTheMainWindowFollowsAtOnce) {
             std::string::npos);
   EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("12:00  Mon"));
   EXPECT_EQ(rig.MessageTexts().size(), 4u);
+}
+
+// The editor never saves over a refused file, nor one changed behind it.
+TEST(HolidayWindow, NeverSavesOverARefusedFileOrOneChangedBehindIt) {
+  for (const uint16_t langId : {uint16_t{1033}, kLangIdChinese}) {
+    HolidayRig rig{"mcu-amd", "2026-12-07 08:00:00", langId};
+    rig.SetFile(Daily(HM(8, 0), HM(17, 30)));
+    auto& file = rig.machine.os.Files()[HolidaysFilePath(rig.machine.os)];
+    const auto put = [&](const std::string& text) { file.assign(text.begin(), text.end()); };
+    const auto openAndAdd = [&] {
+      ASSERT_TRUE(rig.Click("btnHolidays"));
+      rig.holidays = rig.desktop.FindWindow(kHolidayWindowClass);
+      rig.Date(2026, 12, 28);
+      rig.Add(true);
+    };
+    put("2026-02-30 off\n");
+    rig.Start();
+    rig.ShowMain();
+    openAndAdd();
+    EXPECT_FALSE(rig.Click("btnSave", rig.holidays));  // switched off
+    EXPECT_THAT(rig.Text("FileState", rig.holidays), ::testing::HasSubstr("{c #B23B2E}Holidays.txt"));
+    EXPECT_EQ(std::string(file.begin(), file.end()), "2026-02-30 off\n");
+
+    ASSERT_TRUE(rig.Click("closebtn", rig.holidays));
+    put("2026-12-24 off\n");  // mended by hand
+    rig.RunFor(10);
+    openAndAdd();
+    put("2026-12-24 off\n2026-12-31 off\n");  // and changed again behind the window
+    ASSERT_TRUE(rig.Click("btnSave", rig.holidays));
+    EXPECT_EQ(std::string(file.begin(), file.end()), "2026-12-24 off\n2026-12-31 off\n");
+    const auto texts = rig.MessageTexts();  // the program's at start, then the editor's
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[1], langId == 1033 ? "Notice: Holidays.txt, line 1: there is no such date. This window does not "
+                                         "save over the file; mend it by hand or remove it, then open the window again."
+                                       : "提醒: Holidays.txt 第1行：没有这个日期。\n本窗口不会覆盖该文件；"
+                                         "请手工修改或删除该文件后重新打开本窗口。");
+    EXPECT_THAT(texts[2], ::testing::HasSubstr(langId == 1033 ? "changed by someone else" : "已被他人修改"));
+  }
 }
 
 }  // namespace

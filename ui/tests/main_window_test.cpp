@@ -74,6 +74,18 @@ TEST(MainWindowStart, FileWithNoPeriodOnCountsAsNone) {
   }
 }
 
+TEST(MainWindowStart, AFileHeldByAnotherProgramLoadsOnceItCanBeRead) {
+  WindowRig rig;  // Monday 08:00
+  rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
+  rig.machine.os.LockFile(ScheduleFilePath(rig.machine.os), At("2026-12-07 08:00:12"));
+  rig.Start();
+  EXPECT_FALSE(rig.frame->Armed());
+  rig.RunFor(15);
+  EXPECT_TRUE(rig.frame->Armed());
+  EXPECT_EQ(rig.Text("LastShutdownTime"), Blue("18:00  Mon"));
+  EXPECT_EQ(rig.Text("Monday"), kWhiteMon);
+}
+
 TEST(MainWindowStart, NoChipShowsOneMessageAndEndsTheProcess) {
   for (const uint16_t lang : {uint16_t{1033}, uint16_t{2052}}) {
     WindowRig rig{"none-amd", "2026-12-07 08:00:00", lang};

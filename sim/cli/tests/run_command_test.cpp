@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 
@@ -44,7 +45,8 @@ TEST(RunCommand, UsageErrors) {
                      {"--schedule", folder.PathOf("none")},
                      {"--script", badScript},
                      {"--script", script("late.txt", "2026-12-09 08:00:00 open\n")},
-                     {"--speed", "9"}});
+                     {"--speed", "9"},
+                     {"--driver", "winring0"}});
   std::vector<std::string> bad{"run", "--script", badScript};
   bad.insert(bad.end(), base.begin(), base.end());
   EXPECT_NE(RunVeskSim(bad).err.find("line 1: unknown action 'jump'"), std::string::npos);
@@ -159,6 +161,30 @@ TEST(RunCommand, HistoryOfAnOfficeWeekAgreesWithTheTimeline) {
   EXPECT_EQ(kept, expected) << run.out;
   EXPECT_GE(std::count_if(kept.begin(), kept.end(), [](const std::string& e) { return e.ends_with(" shutdown "); }), 5);
   EXPECT_GE(std::count_if(kept.begin(), kept.end(), [](const std::string& e) { return e.ends_with("woken cause=alarm"); }), 4);
+}
+
+// The same office week through PawnIO's modules and through the driver
+// libraries: the chips are programmed, read back, fed and switched alike, so
+// the timelines match line for line; the history says which way was taken.
+TEST(RunCommand, ThePawnIoWayGivesTheWeekOfTheDriverLibraries) {
+  const ScratchFolder folder;
+  const std::string samples = VESK_SAMPLES_DIR;
+  for (const char* board : {"mcu-intel-smbus", "rtc-a2-amd"}) {
+    std::vector<std::string> outputs;
+    for (const char* driver : {"libraries", "pawnio"}) {
+      const RunResult run = RunVeskSim({"run", "--board", board, "--schedule", samples + "/TimeSetting.bin", "--script",
+                                        samples + "/office-day.script", "--from", "2026-12-07 07:00:00", "--for", "7d",
+                                        "--driver", driver, "--history", folder.PathOf("VESK.log")});
+      ASSERT_EQ(run.exitCode, 0) << run.err;
+      outputs.push_back(run.out);
+      std::ifstream file(folder.PathOf("VESK.log"));
+      const std::string history{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+      const std::string path = std::string(" drivers path=") + driver;
+      EXPECT_NE(history.find(path), std::string::npos) << board << " " << driver;
+    }
+    EXPECT_GT(std::count(outputs[0].begin(), outputs[0].end(), '\n'), 1000) << board;
+    EXPECT_EQ(outputs[1], outputs[0]) << board;
+  }
 }
 
 }  // namespace

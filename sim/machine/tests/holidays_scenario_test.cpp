@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,35 @@ std::vector<std::string> Only(const std::vector<std::string>& lines, const std::
     if ((line + " ").compare(20, word.size() + 1, word + " ") == 0) kept.push_back(dates ? line.substr(0, 10) : line);
   }
   return kept;
+}
+
+// A working Saturday (the week has none) while "Holidays.txt" is held by a
+// copy, caught half-written, or without its exceptions for a while.
+TEST(HolidaysOnTheMachine, AWorkingSaturdayOutlastsABusyHalfWrittenOrEmptiedFile) {
+  const std::string saturday = "2026-12-12 08:00-16:00\n";
+  const std::string whole = ::testing::TempDir() + "vesk-holidays-whole.txt";
+  const std::string none = ::testing::TempDir() + "vesk-holidays-none.txt";
+  std::ofstream(whole, std::ios::binary) << saturday;
+  std::ofstream(none, std::ios::binary) << "# nothing this month\n";
+  const std::string scripts[] = {
+      "2026-12-12 10:00:00 disk lock Holidays.txt 10\n",
+      "2026-12-12 09:59:59 disk cut Holidays.txt 15\n2026-12-12 10:00:02 disk write Holidays.txt " + whole + "\n",
+      "2026-12-12 10:00:00 disk write Holidays.txt " + none + "\n2026-12-12 10:00:15 disk write Holidays.txt " +
+          whole + "\n",
+  };
+  std::vector<std::string> commands;
+  for (const std::string& script : scripts) {
+    SCOPED_TRACE(script);
+    const auto run = Play("mcu-intel-smbus", "2026-12-12 08:00:00", 1, saturday, script);
+    ASSERT_FALSE(Only(run, "off").empty());
+    EXPECT_EQ(Only(run, "off").front(), "2026-12-12 16:00:30 off");
+    EXPECT_THAT(Only(run, "message"), ::testing::IsEmpty());
+    commands = Only(run, "command");
+  }
+  // Without its exceptions long enough, the shutdown began; called off after.
+  ASSERT_GE(commands.size(), 2u);
+  EXPECT_THAT(commands[0], ::testing::MatchesRegex("2026-12-12 10:00:.* shutdown -s -f -t 30\""));
+  EXPECT_THAT(commands[1], ::testing::HasSubstr("shutdown -a"));
 }
 
 TEST(HolidaysOnTheMachine, ChristmasWeekAndAClosureOfTwoWeeks) {

@@ -42,6 +42,11 @@ TEST(Script, RefusesBadLinesNamingThem) {
       {"2026-12-07 09:00:00 phase 1 on 24:00 08:00\n",
        "line 1: phase needs 'N on HH:MM HH:MM' or 'N off' with N from 1 to 3"},
       {"2026-12-07 09:00:00 postpone 0:60\n", "line 1: postpone needs H:MM (hours up to 99, minutes 00..59)"},
+      {"2026-12-07 09:00:00 disk lock ..\\VESK.log 10\n", "line 1: disk takes a file name of the program's folder"},
+      {"2026-12-07 09:00:00 disk write Holidays.txt /no/such/file\n",
+       "line 1: disk write cannot read '/no/such/file'"},
+      {"2026-12-07 09:00:00 disk cut Holidays.txt\n",
+       "line 1: disk needs 'lock FILE SECONDS', 'write FILE HOSTPATH' or 'cut FILE BYTES'"},
       {"2026-12-07 09:00:01 open\n2026-12-07 09:00:00 hide\n",
        "line 2: the time goes back; actions must come in time order"},
   };

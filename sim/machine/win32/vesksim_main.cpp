@@ -84,9 +84,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   vesk::win32::Win32ComApartment com;
 
   std::unique_ptr<vesk::ui::win32::Win32Desktop> desktop;
-  vesk::AppHost host{os, driver, firmware, com, instance, [&] {
+  vesk::AppHost host{os, driver, firmware, com, instance, [&](vesk::DriverAccess& chosen) {
                        desktop = std::make_unique<vesk::ui::win32::Win32Desktop>(instance, os);
-                       return vesk::MakeFrameWindow(os, driver);
+                       return vesk::MakeFrameWindow(os, chosen);
                      }};
   return vesk::RunVesk(host);
 }

@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "hardware/hardware_globals.h"
+#include "hardware/bus_lock.h"
 #include "hardware/smbus_control.h"
 #include "hardware/wake_chip.h"
 #include "hardware/win32/win_driver_libraries.h"
+#include "platform/win32/shared_mutexes.h"
 
 namespace vesk {
 namespace {
@@ -51,8 +54,14 @@ class RealTimeOs final : public OsServices {
     return false;
   }
   [[noreturn]] void EndProcess(int exitCode) override { ExitProcess(static_cast<UINT>(exitCode)); }
+  // The bus locks are the product's own, kernel mutexes shared by name.
+  LockWait AcquireNamedLock(const std::string& name, uint32_t timeoutMs) override {
+    return mutexes.Acquire(name, timeoutMs);
+  }
+  void ReleaseNamedLock(const std::string& name) override { mutexes.Release(name); }
 
   std::vector<std::string> commands;
+  win32::SharedMutexes mutexes;
 };
 
 // Each test picks its board; the libraries are loaded afresh by each
@@ -97,6 +106,48 @@ TEST_F(DriverBinding, FindsTheChipThroughTheLibrariesInEitherBusMode) {
     ReleaseDrivers(libraries);
     ResetHardwareGlobals();
   }
+}
+
+// Another program's thread opens the SMBus lock by name through a handle of
+// its own and takes it; it gives it back when `release` is set, or ends
+// holding it when it is not (the lock is then abandoned).
+std::thread OtherToolHolding(HANDLE taken, HANDLE release) {
+  return std::thread([=] {
+    const HANDLE mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Global\\Access_SMBUS.HTP.Method");
+    if (mutex != nullptr) WaitForSingleObject(mutex, INFINITE);
+    SetEvent(taken);
+    if (mutex != nullptr && release != nullptr && WaitForSingleObject(release, INFINITE) == WAIT_OBJECT_0) {
+      ReleaseMutex(mutex);
+    }
+  });
+}
+
+TEST_F(DriverBinding, TransfersWaitForTheSmbusLockOfOtherTools) {
+  Board(L"mcu-amd");
+  WinDriverLibraries libraries;
+  ASSERT_TRUE(StartDrivers(libraries));
+  CSMBusControl bus{libraries, os};
+  bus.Init();  // makes the lock under its shared name
+  const HANDLE taken = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  const HANDLE release = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  uint8_t value = 0;
+  for (const uint8_t minute : {uint8_t{17}, uint8_t{18}}) {
+    std::thread holder = OtherToolHolding(taken, minute == 17 ? release : nullptr);
+    WaitForSingleObject(taken, INFINITE);
+    if (minute == 17) {
+      const ULONGLONG start = GetTickCount64();
+      EXPECT_EQ(bus.WriteByteData(0xC2, mcu::kWakeMinute, minute), 0);  // the bounded wait ran out
+      EXPECT_GE(GetTickCount64() - start + 20, kBusLockWaitMs);          // the system's tick is coarse
+      SetEvent(release);
+    }
+    holder.join();
+    EXPECT_EQ(bus.WriteByteData(0xC2, mcu::kWakeMinute, minute), 1);  // released, or abandoned: taken
+    EXPECT_EQ(bus.ReadByteData(0xC2, mcu::kWakeMinute, value), 1);
+    EXPECT_EQ(value, minute);
+  }
+  CloseHandle(taken);
+  CloseHandle(release);
+  ReleaseDrivers(libraries);
 }
 
 TEST_F(DriverBinding, FailedMemoryLibraryStartIsReported) {

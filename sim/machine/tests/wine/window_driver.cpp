@@ -139,6 +139,16 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM collected) {
   return TRUE;
 }
 
+// Printed as UTF-8 whatever the console's code page, so the Chinese texts
+// reach the test as they are.
+std::string Utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(size > 0 ? static_cast<std::size_t>(size) : 1u, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+  bytes.resize(bytes.size() - 1);
+  return bytes;
+}
+
 int Box(double seconds) {
   HWND box = nullptr;
   const auto shown = [&] {
@@ -153,7 +163,7 @@ int Box(double seconds) {
   GetWindowTextW(box, caption, 128);
   std::wstring text;
   EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
-  std::printf("box: %ls: %ls\n", caption, text.c_str());  // English texts: the test's locale
+  std::printf("box: %s: %s\n", Utf8(caption).c_str(), Utf8(text).c_str());
   const bool mainWindow = FindWindowW(kMainWindowClass, nullptr) != nullptr;
   if (mainWindow) std::printf("a main window exists beside the box\n");
   PostMessageW(box, WM_COMMAND, IDOK, 0);
