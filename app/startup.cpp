@@ -29,7 +29,7 @@ void StartDriversOrEnd(OsServices& os, DriverAccess& driver, uint16_t langId) {
   const StartupTexts failure = DriverFailureTexts(langId);
   for (int attempt = 0; attempt < kDriverStartAttempts; ++attempt) {
     if (StartDrivers(driver)) return;
-    history::Record("driver-failed", {{"attempt", std::to_string(attempt + 1)}}, history::Mirror::Error);
+    history::Record("driver-failed", {{"attempt", std::to_string(attempt + 1)}}, history::EventKind::DriverFailed);
     os.ShowTimedMessageBox(failure.text, failure.caption, kMbIconError, os.GetSystemDefaultLangID(),
                            kDriverFailureBoxMs);
   }
@@ -44,6 +44,29 @@ bool ProbeMicroController(CSMBusControl& controller) {
   return controller.ReadByteData(kProbeAddress, kProbeRegister, ignored) != 0;
 }
 
+// Others than the administrators may change the program's folder, the
+// program or what it loads: recorded as an error at once; the caller tells
+// the user. The libraries are still loaded then. Whoever can change the
+// folder can already replace VESK.exe, which the logon task starts with
+// administrator rights, or plant a library Windows loads into it before
+// this check runs; refusing the drivers would not keep them out, but would
+// leave the board without its wake-up and watchdog. The folder is named so
+// that an administrator can put it right.
+bool RecordOpenProgramFolder(OsServices& os, const std::vector<std::string>& loadedFiles) {
+  std::vector<std::string> paths;
+  for (const std::string& path : {os.GetModuleDirectory(), os.GetModulePath()}) {
+    if (!path.empty()) paths.push_back(path);
+  }
+  paths.insert(paths.end(), loadedFiles.begin(), loadedFiles.end());
+  const std::vector<OsServices::OpenPath> open = os.ChangeableByOthers(paths);
+  if (open.empty()) return false;
+  history::Record("folder-open",
+                  {{"folder", os.GetModuleDirectory()}, {"path", open.front().path}, {"who", open.front().who},
+                   {"paths", std::to_string(open.size())}},
+                  history::EventKind::FolderOpen);
+  return true;
+}
+
 // PawnIO when it has a module for this board's SMBus, and LpcIO as well
 // where the watchdog is the Super I/O's (no micro-controller answers);
 // otherwise the two libraries with their retries. Returns whether the
@@ -54,14 +77,15 @@ bool StartHardware(OsServices& os, DriverPaths& driver, CSMBusControl& controlle
     const bool chipAnswered = ProbeMicroController(controller);
     if (chipAnswered || driver.OpenPawnIoSuperIo()) {
       driver.Choose(DriverPath::PawnIo);
-      history::Record("drivers", {{"path", "pawnio"}, {"module", driver.PawnIoSmbusModule()}});
+      history::Record("drivers", {{"path", "pawnio"}, {"module", driver.PawnIoSmbusModule()}},
+                      history::EventKind::DriverPath);
       return chipAnswered;
     }
     driver.ClosePawnIo();
   }
   driver.Choose(DriverPath::Libraries);
   StartDriversOrEnd(os, driver, langId);
-  history::Record("drivers", {{"path", "libraries"}});
+  history::Record("drivers", {{"path", "libraries"}}, history::EventKind::DriverPath);
   controller.Init();
   return ProbeMicroController(controller);
 }
@@ -103,6 +127,16 @@ StartupTexts DriverFailureTexts(uint16_t langId) {
           "LpcIO.bin beside VESK.exe, or put WinRing0x64.dll and WinIo64.dll beside VESK.exe."};
 }
 
+NoticeTexts OpenFolderNotice(uint16_t langId, const std::string& folder) {
+  if (ui::IsChinese(langId)) {
+    return {"提示", "非管理员用户可以更改VESK的文件夹 " + folder +
+                        " 或其中的驱动程序。VESK以管理员权限运行：请重新安装VESK，或设置为只有管理员可以更改该文件夹。"};
+  }
+  return {"Notice", "Users who are not administrators can change VESK's folder " + folder +
+                        " or the drivers in it. VESK runs with administrator rights: install it again, or let only "
+                        "administrators change the folder."};
+}
+
 const char* MainWindowTitle(uint16_t langId) {
   return ui::IsChinese(langId) ? "VESK系统管理软件" : "VESK Technology Manager";
 }
@@ -118,13 +152,14 @@ int RunVesk(AppHost& host) {
   if (os.CreateSingleInstanceMutex(kInstanceMutexName)) return 0;
   history::History history{os};
   const history::ScopedHistory installed{history};
-  history::Record("start", {{"path", os.GetModulePath()}});
+  history::Record("start", {{"path", os.GetModulePath()}}, history::EventKind::Start);
   SetBusLockReporter(&RecordBusLockTrouble);
 
   LangID = os.GetSystemDefaultLangID();
   InfoCheckValid(os, host.firmware);  // returns only on an accepted board
 
   RegisterAutostart(os, os.GetModulePath());
+  const bool folderOpen = RecordOpenProgramFolder(os, host.loadedFiles);
   DriverPaths driver{host.driver, host.pawnio, os};
   CSMBusControl startupController{driver, os};
   const bool chipAnswered = StartHardware(os, driver, startupController, LangID);
@@ -137,6 +172,12 @@ int RunVesk(AppHost& host) {
   if (window->Create(MainWindowTitle(LangID), ui::kWindowStyle, ui::kWindowExStyle)) {
     window->CenterWindow();
     window->MinimizeToTray();
+    // Once the window's timers run: the box's own loop keeps them going,
+    // so an unattended board is served while nobody reads it.
+    if (folderOpen) {
+      const NoticeTexts notice = OpenFolderNotice(LangID, os.GetModuleDirectory());
+      os.ShowMessageBox(notice.text, notice.caption, kMbIconError);
+    }
     window->ShowModal();
   }
 

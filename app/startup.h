@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/run_values.h"
 #include "hardware/driver_access.h"
@@ -37,6 +38,13 @@ struct StartupTexts {
 };
 // The box after a failed driver start, by language.
 StartupTexts DriverFailureTexts(uint16_t langId);
+// The notice about a program folder that others than the administrators
+// can change, naming the folder, by language.
+struct NoticeTexts {
+  std::string caption;
+  std::string text;
+};
+NoticeTexts OpenFolderNotice(uint16_t langId, const std::string& folder);
 // The main window's title, by language.
 const char* MainWindowTitle(uint16_t langId);
 // The data of the autostart value for an executable path. A path with a
@@ -79,6 +87,9 @@ struct AppHost {
   // PawnIO's library, tried before the two libraries; null when there is
   // none to try.
   PawnIoLibrary* pawnio = nullptr;
+  // The libraries, drivers and modules the program loads with its rights,
+  // by full path; checked at start with the program and its folder.
+  std::vector<std::string> loadedFiles = {};
 };
 
 // The program's main window, CDuiFrameWnd, on the installed window backend.

@@ -82,13 +82,12 @@ std::string FilePath(OsServices& os) { return os.GetModuleDirectory() + kFileNam
 History::History(OsServices& os)
     : os_(os), path_(FilePath(os)), olderPath_(os.GetModuleDirectory() + kOlderFileName) {}
 
-void History::Record(std::string_view event, std::initializer_list<Field> fields, Mirror mirror) {
+void History::Record(std::string_view event, std::initializer_list<Field> fields, EventKind logged) {
   const std::span<const Field> list{fields.begin(), fields.size()};
   const LocalTime now = os_.GetLocalTime();
   Append(FormatLine(now, os_.GetUtcOffsetMinutes(os_.GetSystemTime()), event, list));
-  if (mirror == Mirror::None) return;
-  os_.ReportToEventLog(mirror == Mirror::Error ? EventLogType::Error : EventLogType::Information,
-                       EventText(event, list));
+  if (logged == EventKind::None) return;
+  os_.ReportToEventLog(LevelOf(logged), EventIdOf(logged), EventText(event, list));
 }
 
 // What is on the disk already: its size, and whether a power cut left its
@@ -129,8 +128,8 @@ ScopedHistory::ScopedHistory(History& history) : previous_(g_Installed) { g_Inst
 
 ScopedHistory::~ScopedHistory() { g_Installed = previous_; }
 
-void Record(std::string_view event, std::initializer_list<Field> fields, Mirror mirror) {
-  if (g_Installed != nullptr) g_Installed->Record(event, fields, mirror);
+void Record(std::string_view event, std::initializer_list<Field> fields, EventKind logged) {
+  if (g_Installed != nullptr) g_Installed->Record(event, fields, logged);
 }
 
 }  // namespace vesk::history

@@ -11,7 +11,7 @@
 // cut at most the line being written. When the next line would take the file
 // past 1 MB, the file becomes "VESK.old.log" (replacing an older one) and a
 // new one starts. Errors, shutdowns and wake-ups go to the system's event log
-// as well. A history that cannot be written never stops the program; it says
+// as well, each kind under its own event ID (event_kinds.h). A history that cannot be written never stops the program; it says
 // so once in the debugger output.
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 
+#include "history/event_kinds.h"
 #include "platform/os_services.h"
 
 namespace vesk::history {
@@ -33,9 +34,6 @@ struct Field {
   std::string_view key;
   std::string value;
 };
-
-// Whether an event goes to the system's event log too, and as what.
-enum class Mirror { None, Information, Error };
 
 // One line without its line break.
 std::string FormatLine(const LocalTime& at, int utcOffsetMinutes, std::string_view event,
@@ -52,7 +50,7 @@ std::string FilePath(OsServices& os);
 class History {
  public:
   explicit History(OsServices& os);
-  void Record(std::string_view event, std::initializer_list<Field> fields = {}, Mirror mirror = Mirror::None);
+  void Record(std::string_view event, std::initializer_list<Field> fields = {}, EventKind logged = EventKind::None);
 
  private:
   void Append(const std::string& line);
@@ -81,6 +79,6 @@ class ScopedHistory {
   History* previous_;
 };
 
-void Record(std::string_view event, std::initializer_list<Field> fields = {}, Mirror mirror = Mirror::None);
+void Record(std::string_view event, std::initializer_list<Field> fields = {}, EventKind logged = EventKind::None);
 
 }  // namespace vesk::history

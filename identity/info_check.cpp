@@ -92,7 +92,7 @@ void InfoCheckValid(OsServices& os, SmbiosTableSource& source) {
   const RefusalMessage message = RefusalMessageFor(verdict, langId);
   history::Record("board-refused",
                   {{"reason", verdict == BoardVerdict::SwitchedOff ? "switched-off" : "not-compatible"}},
-                  history::Mirror::Error);
+                  history::EventKind::BoardRefused);
   os.ShowMessageBox(message.text, message.caption, kMbIconError);
   os.EndProcess(kRefusalExitCode);
 }

@@ -19,5 +19,13 @@ cd "$work"
 mkdir -p "$(dirname "$output")"
 wixl --arch x64 -D Win64=yes -D Version="$version" -D BinDir=bin -D SkinDir=bin/skin -D ActionsDll=actions.dll \
      -o "$output.part" "$wxs" skin_files.wxs
+# wixl makes every action of a library immediate or deferred; the fleet
+# files' undo runs at a rollback and their clean-up at the commit (both in
+# the script, as the system, their result ignored).
+dll_in_binary=1 ignore_result=64 rollback=256 commit=512 in_script=1024 no_impersonate=2048
+script_action=$((dll_in_binary | ignore_result | in_script | no_impersonate))
+msibuild "$output.part" \
+  -q "UPDATE CustomAction SET Type=$((script_action | rollback)) WHERE Action='UndoFleetFiles'" \
+  -q "UPDATE CustomAction SET Type=$((script_action | commit)) WHERE Action='ForgetFleetBackups'"
 mv -f "$output.part" "$output"
 echo "built $output"

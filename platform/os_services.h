@@ -122,15 +122,30 @@ class OsServices {
   virtual int ShowTimedMessageBox(const std::string& text, const std::string& caption,
                                   unsigned type, uint16_t langId, uint32_t timeoutMs) = 0;
 
-  // Runs a command line such as "Cmd.exe /C shutdown -a" without a window.
+  // Runs a command line such as "Cmd.exe /C shutdown -a" without a window,
+  // in the system's own folder, so that a program of the same name in the
+  // caller's folder is never the one that runs.
   virtual bool RunHidden(const std::string& commandLine) = 0;
+
+  // Of the given files and folders, those that someone other than an
+  // administrator could change (write, replace, delete, or take over through
+  // the access list), each with who that is; a path that does not exist is
+  // left out. The default stands for a system without access lists.
+  struct OpenPath {
+    std::string path;
+    std::string who;
+  };
+  virtual std::vector<OpenPath> ChangeableByOthers(const std::vector<std::string>& /*paths*/) { return {}; }
 
   // Text for a debugger, never shown to the user.
   virtual void DebugOutput(const std::string& text) = 0;
 
   // One entry in the system's event log (the Application log on Windows)
-  // under the program's source name; false when it was not written.
-  virtual bool ReportToEventLog(EventLogType /*type*/, const std::string& /*text*/) { return false; }
+  // under the program's source name, with the event ID of its kind; false
+  // when it was not written.
+  virtual bool ReportToEventLog(EventLogType /*type*/, uint16_t /*eventId*/, const std::string& /*text*/) {
+    return false;
+  }
 
   // Named locks that other programs on the machine agree on (the bus locks
   // of hardware tools): created on first use, or opened when another

@@ -1,5 +1,6 @@
 #include "schedule/holidays.h"
 
+#include "history/history.h"
 #include "platform/calendar.h"
 #include "schedule/schedule_file.h"
 
@@ -332,6 +333,7 @@ void HolidayFile::Take(std::optional<std::vector<uint8_t>> content, uint16_t lan
   // the timers, which must find this content already seen.
   if (error.fault != HolidayFault::kNone) {
     const RefusalMessage message = DescribeHolidayFileError(error, langId);
+    history::Record("holidays-refused", {{"reason", message.text}}, history::EventKind::HolidaysRefused);
     os.ShowMessageBox(message.text, message.caption, kRefusalBoxType);
   }
 }

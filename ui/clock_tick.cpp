@@ -71,7 +71,7 @@ void CDuiFrameWnd::OnClockTick() {
     if (m_ShutdownIssued == 0) {
       const bool started = os_.RunHidden(kShutdownCommand);
       history::Record("shutdown", {{"command", kShutdownCommand}, {"result", started ? "started" : "failed"}},
-                      started ? history::Mirror::Information : history::Mirror::Error);
+                      started ? history::EventKind::ShutdownStarted : history::EventKind::ShutdownFailed);
       m_ShutdownIssued = 1;
     }
     return;

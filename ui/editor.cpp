@@ -190,7 +190,7 @@ void CDuiFrameWnd::SaveSchedule() {
     return;
   }
   if (const FileResult written = WriteScheduleFile(os_, m_EditSchedule); !written) {
-    history::Record("save-failed", {{"reason", written.reason}}, history::Mirror::Error);
+    history::Record("save-failed", {{"reason", written.reason}}, history::EventKind::SaveFailed);
     ReportFileFailure(FileTask::kSave, written);
     return;
   }
@@ -218,7 +218,7 @@ void CDuiFrameWnd::SaveSchedule() {
 // back at the next start, so then the timetable stays in force now too.
 void CDuiFrameWnd::ClearSchedule() {
   if (const FileResult removed = DeleteScheduleFile(os_); removed.status == FileResult::Status::kFailed) {
-    history::Record("clear-failed", {{"reason", removed.reason}}, history::Mirror::Error);
+    history::Record("clear-failed", {{"reason", removed.reason}}, history::EventKind::ClearFailed);
     ReportFileFailure(FileTask::kClear, removed);
     return;
   }

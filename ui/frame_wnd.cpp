@@ -107,7 +107,7 @@ void CDuiFrameWnd::InitWindow() {
 
   g_ChipAddress = DetectWakeChip();
   if (g_ChipAddress == kNoWakeChip) {
-    history::Record("no-chip", {}, history::Mirror::Error);
+    history::Record("no-chip", {}, history::EventKind::NoChip);
     const Texts& texts = TextsFor(LangID);
     os_.ShowMessageBox(texts.noChipText, texts.noChipCaption, kMbIconError);
     os_.EndProcess(0);
@@ -117,7 +117,7 @@ void CDuiFrameWnd::InitWindow() {
                            {"mode", g_ControllerMode == static_cast<uint32_t>(kControllerModeI2c) ? "i2c" : "smbus"}});
   // The clock's alarm flag, read before the wake-up is cleared, tells that
   // the chip switched the board on.
-  if (WakeAlarmFired()) history::Record("woken", {{"cause", "alarm"}}, history::Mirror::Information);
+  if (WakeAlarmFired()) history::Record("woken", {{"cause", "alarm"}}, history::EventKind::WokenByAlarm);
 
   m_ModuleDir = os_.GetModuleDirectory();
   ResetRunState();
@@ -174,7 +174,7 @@ void CDuiFrameWnd::LoadSchedule() {
   const auto loaded = ReadScheduleFile(os_, &unreadable);
   if (!unreadable) {
     if (!m_ScheduleUnreadable) {
-      history::Record("load-failed", {{"reason", unreadable.reason}}, history::Mirror::Error);
+      history::Record("load-failed", {{"reason", unreadable.reason}}, history::EventKind::LoadFailed);
     }
     m_ScheduleUnreadable = true;
     return;

@@ -32,9 +32,9 @@ inline void RecordWakeUp(const LocalTime& powerOn) {
   if (RecordedWakeUp() == at + " " + day + " " + chip) return;
   RecordedWakeUp() = at + " " + day + " " + chip;
   if (chipDiffers) {
-    history::Record("wakeup", {{"at", at}, {"day", day}, {"chip", chip}}, history::Mirror::Information);
+    history::Record("wakeup", {{"at", at}, {"day", day}, {"chip", chip}}, history::EventKind::WakeUpProgrammed);
   } else {
-    history::Record("wakeup", {{"at", at}, {"day", day}}, history::Mirror::Information);
+    history::Record("wakeup", {{"at", at}, {"day", day}}, history::EventKind::WakeUpProgrammed);
   }
 }
 
@@ -46,10 +46,10 @@ inline void RecordWakeCheck(WakeCheck result, uint32_t failedBefore = 0) {
   const char* const names[] = {"ok", "rewritten", "failed"};
   const char* const name = names[static_cast<int>(result)];
   if (result == WakeCheck::Failed) {
-    history::Record("wakeup-check", {{"result", name}}, history::Mirror::Error);
+    history::Record("wakeup-check", {{"result", name}}, history::EventKind::WakeCheckFailed);
   } else if (failedBefore > 0) {
     history::Record("wakeup-check", {{"result", name}, {"failed-checks", std::to_string(failedBefore)}},
-                    history::Mirror::Information);
+                    history::EventKind::WakeCheckRecovered);
   } else {
     history::Record("wakeup-check", {{"result", name}});
   }
@@ -63,7 +63,7 @@ inline void RecordWatchdog(const char* action) {
 
 // A system shutdown was counting down and has been called off.
 inline void RecordShutdownAborted(const char* reason) {
-  history::Record("shutdown-aborted", {{"reason", reason}}, history::Mirror::Information);
+  history::Record("shutdown-aborted", {{"reason", reason}}, history::EventKind::ShutdownAborted);
 }
 
 }  // namespace vesk::ui

@@ -196,6 +196,9 @@ TEST(StartupEnds, FiveFailedDriverStartsThenNoWindow) {
     EXPECT_FALSE(rig.WindowMade());
     // The Run values were written before the drivers were tried.
     EXPECT_EQ(rig.machine.os.RegistryWrites().size(), 2u);
+    std::vector<uint16_t> logged;
+    for (const auto& entry : rig.machine.os.EventLogEntries()) logged.push_back(entry.eventId);
+    EXPECT_THAT(logged, ElementsAre(100, 131, 131, 131, 131, 131));
   }
 }
 
@@ -216,6 +219,40 @@ TEST(StartupOrder, RunValuesProbeComAndWindowInOrderWithTheTitleByLanguage) {
     EXPECT_EQ(ui::CPaintManagerUI::GetInstance(), kInstance);
     EXPECT_EQ(rig.window.style, 0x10CE0000u);
     EXPECT_EQ(rig.window.exStyle, 0x100u);
+  }
+}
+
+// A folder others can change is an error on record at once and one notice
+// once the window runs; the drivers are still loaded and the board served.
+TEST(StartupOrder, AProgramFolderOthersCanChangeIsRecordedAndToldOnceTheWindowRuns) {
+  struct Case {
+    uint16_t langId;
+    const char* openPath;
+    const char* box;
+  };
+  for (const Case& c : {Case{1033, "C:\\VESK\\", "Notice: Users who are not administrators can change VESK's "
+                                                   "folder C:\\VESK\\ or the drivers in it."},
+                        Case{2052, "C:\\VESK\\WinIo64.sys", "提示: 非管理员用户可以更改VESK的文件夹 C:\\VESK\\ 或"}}) {
+    StartupRig rig;
+    rig.machine.os.SetLangId(c.langId);
+    rig.host.loadedFiles = {"C:\\VESK\\WinRing0x64.dll", "C:\\VESK\\WinIo64.sys"};
+    rig.machine.os.OpenToOthers(c.openPath, "BUILTIN\\Users (S-1-5-32-545): may write");
+    rig.machine.os.SetMessageBoxHook([&](const sim::MessageBoxRecord&) {
+      rig.notes.Note("notice");
+      return kIdOk;
+    });
+    EXPECT_EQ(rig.Run(), 0);
+    ASSERT_EQ(rig.Boxes().size(), 1u) << c.langId;
+    EXPECT_EQ(rig.Boxes()[0].rfind(c.box, 0), 0u) << rig.Boxes()[0];
+    const Journal fromTray = rig.From("MinimizeToTray");
+    EXPECT_THAT(Journal(fromTray.begin(), fromTray.begin() + 3), ElementsAre("MinimizeToTray", "notice", "ShowModal"));
+    EXPECT_EQ(rig.journal.front(), "InitializeOls") << "the drivers are loaded all the same";
+    const auto& events = rig.machine.os.EventLogEntries();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.front().type, EventLogType::Error);
+    EXPECT_EQ(events.front().eventId, history::EventIdOf(history::EventKind::FolderOpen));
+    EXPECT_NE(events.front().text.find("folder-open folder=C:\\VESK\\ path=" + std::string(c.openPath)),
+              std::string::npos) << events.front().text;
   }
 }
 

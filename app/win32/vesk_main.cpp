@@ -8,11 +8,13 @@
 
 #include "app/startup.h"
 #include "app/win32/win32_com.h"
+#include "hardware/win32/driver_files.h"
 #include "hardware/win32/win_driver_libraries.h"
 #include "hardware/win32/win_pawnio_library.h"
 #include "identity/win32/firmware_table_source.h"
 #include "identity/win32/wmi_smbios_source.h"
 #include "platform/win32/win32_os_services.h"
+#include "platform/win32/wide_text.h"
 #include "ui/framework/win32/win32_desktop.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/) {
@@ -32,5 +34,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
                        return vesk::MakeFrameWindow(os, chosen);
                      },
                      &pawnio};
+  for (const std::wstring& path :
+       vesk::LoadedDriverFiles(driver.Folder(), vesk::WinPawnIoLibrary::InstalledFolder())) {
+    host.loadedFiles.push_back(vesk::win32::ToUtf8(path));
+  }
   return vesk::RunVesk(host);
 }

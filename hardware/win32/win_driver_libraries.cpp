@@ -4,14 +4,13 @@
 
 #include <vector>
 
+#include "hardware/win32/driver_files.h"
 #include "hardware/win32/loaded_module.h"
 
 namespace vesk {
 
 namespace {
 
-constexpr const wchar_t* kPortLibraryName = L"WinRing0x64.dll";
-constexpr const wchar_t* kMemoryLibraryName = L"WinIo64.dll";
 
 // Import ordinals of the port and PCI library.
 constexpr WORD kOrdInitialize = 7;

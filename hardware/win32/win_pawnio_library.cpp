@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "hardware/win32/driver_files.h"
 #include "hardware/win32/loaded_module.h"
 
 namespace vesk {
@@ -10,7 +11,6 @@ namespace vesk {
 namespace {
 
 constexpr const wchar_t* kPawnIoFolder = L"PawnIO\\";
-constexpr const wchar_t* kLibraryName = L"PawnIOLib.dll";
 constexpr PawnIoResult kNotLoaded = static_cast<PawnIoResult>(0x8007007E);  // ERROR_MOD_NOT_FOUND
 
 using OpenFn = HRESULT(WINAPI*)(PHANDLE);
@@ -53,7 +53,7 @@ bool WinPawnIoLibrary::Loaded() {
   if (!tried_ && IsAbsolutePath(folder_)) {
     std::wstring path = folder_;
     if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
-    auto entries = std::make_unique<Entries>(path + kLibraryName);
+    auto entries = std::make_unique<Entries>(path + kPawnIoLibraryName);
     if (entries->ResolveAll()) entries_ = std::move(entries);
   }
   tried_ = true;

@@ -72,11 +72,12 @@ TEST(HistoryFile, UnwritableFileIsReportedOnceAndMirrorStillWorks) {
   Disk disk;
   disk.os.FailFileWrites(true);
   History history{disk.os};
-  history.Record("no-chip", {}, Mirror::Error);
+  history.Record("no-chip", {}, EventKind::NoChip);
   history.Record("exit");
   EXPECT_EQ(disk.os.DebugTexts().size(), 1u);
   ASSERT_EQ(disk.os.EventLogEntries().size(), 1u);
   EXPECT_EQ(disk.os.EventLogEntries()[0].type, EventLogType::Error);
+  EXPECT_EQ(disk.os.EventLogEntries()[0].eventId, 132);
   EXPECT_EQ(disk.os.EventLogEntries()[0].text, "no-chip");
   disk.os.FailFileWrites(false);
   history.Record("start");

@@ -1,5 +1,7 @@
 #include "installer/actions/msi_session.h"
 
+#include "installer/actions/action_data.h"
+
 namespace vesk::installer {
 
 std::wstring MsiSession::Property(const wchar_t* name) const {
@@ -13,15 +15,12 @@ std::wstring MsiSession::Property(const wchar_t* name) const {
   return value;
 }
 
+void MsiSession::SetProperty(const wchar_t* name, const std::wstring& value) const {
+  MsiSetPropertyW(install_, name, value.c_str());
+}
+
 std::vector<std::wstring> MsiSession::ActionData() const {
-  std::vector<std::wstring> parts;
-  const std::wstring data = Property(L"CustomActionData");
-  std::size_t start = 0;
-  for (std::size_t end; (end = data.find(L';', start)) != std::wstring::npos; start = end + 1) {
-    parts.push_back(data.substr(start, end - start));
-  }
-  parts.push_back(data.substr(start));
-  return parts;
+  return DecodeActionData(Property(L"CustomActionData")).value_or(std::vector<std::wstring>{});
 }
 
 void MsiSession::Log(const std::wstring& text) const { Message(INSTALLMESSAGE_INFO, text); }

@@ -19,7 +19,9 @@ class MsiSession {
   explicit MsiSession(MSIHANDLE install) : install_(install) {}
 
   std::wstring Property(const wchar_t* name) const;
-  // CustomActionData split at ';' (the folders the action works on).
+  void SetProperty(const wchar_t* name, const std::wstring& value) const;
+  // The values of CustomActionData, as PassActionData put them there; none
+  // when it holds something else.
   std::vector<std::wstring> ActionData() const;
 
   void Log(const std::wstring& text) const;

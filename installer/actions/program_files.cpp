@@ -2,7 +2,14 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+#include <shlobj.h>
+
 #include "app/run_values.h"
+#include "hardware/win32/driver_files.h"
+#include "platform/win32/write_access.h"
+#include "schedule/holidays.h"
 #include "history/history.h"
 #include "schedule/schedule_file.h"
 
@@ -10,13 +17,11 @@ namespace vesk::installer {
 
 namespace {
 
-// WinRing0x64.dll (ports, PCI) and WinIo64.dll (physical memory) load the
-// kernel drivers lying beside them. PawnIO's signed modules lie beside the
-// program too: one of the two SMBus ones serves the board's chipset.
-constexpr const wchar_t* kDriverLibraries[] = {L"WinRing0x64.dll", L"WinIo64.dll"};
-constexpr const wchar_t* kSmbusModules[] = {L"SmbusI801.bin", L"SmbusPIIX4.bin"};
-constexpr const wchar_t* kDriverFiles[] = {L"WinRing0x64.dll", L"WinRing0x64.sys", L"WinIo64.dll", L"WinIo64.sys",
-                                           L"SmbusI801.bin",   L"SmbusPIIX4.bin",   L"LpcIO.bin"};
+// The libraries the program cannot start without (they load the kernel
+// drivers lying beside them), and PawnIO's signed SMBus modules, one of
+// which serves the board's chipset.
+constexpr const wchar_t* kDriverLibraries[] = {kPortLibraryName, kMemoryLibraryName};
+constexpr const wchar_t* kSmbusModules[] = {kSmbusI801ModuleFile, kSmbusPiix4ModuleFile};
 
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/') return folder + name;
@@ -53,9 +58,49 @@ std::wstring FolderOf(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
+std::wstring OpenDriverSource(const std::wstring& sourceFolder) {
+  std::vector<std::wstring> paths;
+  for (const wchar_t* name : kDriverFilesBesideProgram) {
+    if (Exists(Join(sourceFolder, name))) paths.push_back(Join(sourceFolder, name));
+  }
+  if (paths.empty()) return {};
+  paths.insert(paths.begin(), sourceFolder);
+  for (const std::wstring& path : paths) {
+    const win32::WriteAccess access = win32::CheckWriteAccess(path);
+    if (access.verdict == win32::WriteAccess::Verdict::kOthers) return path + L": " + access.who;
+  }
+  return {};
+}
+
+DWORD SecureProgramFolder(const std::wstring& folder) {
+  const int created = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  if (created != ERROR_SUCCESS && created != ERROR_ALREADY_EXISTS) return static_cast<DWORD>(created);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(win32::kProgramFolderSecurity, SDDL_REVISION_1,
+                                                            &descriptor, nullptr)) {
+    return GetLastError();
+  }
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL dacl = nullptr;
+  PSID owner = nullptr;
+  GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+  GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
+  // Also taken from whoever made the folder before: an owner may rewrite
+  // the list. What the folder holds inherits the new entries.
+  const DWORD result = SetNamedSecurityInfoW(
+      const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
+      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, owner, nullptr,
+      dacl, nullptr);
+  LocalFree(descriptor);
+  return result;
+}
+
 DriverCopy CopyDriverFiles(const std::wstring& sourceFolder, const std::wstring& programFolder) {
   DriverCopy result;
-  for (const wchar_t* name : kDriverFiles) {
+  result.refused = OpenDriverSource(sourceFolder);
+  if (!result.refused.empty()) return result;
+  for (const wchar_t* name : kDriverFilesBesideProgram) {
     const std::wstring source = Join(sourceFolder, name);
     if (!Exists(source)) continue;
     if (CopyFileW(source.c_str(), Join(programFolder, name).c_str(), FALSE)) {
@@ -82,15 +127,16 @@ std::vector<std::wstring> MissingHardwareAccess(const std::wstring& programFolde
 }
 
 std::vector<std::wstring> RemoveDriverFiles(const std::wstring& programFolder) {
-  return RemoveEach(programFolder, {std::begin(kDriverFiles), std::end(kDriverFiles)});
+  return RemoveEach(programFolder, {kDriverFilesBesideProgram.begin(), kDriverFilesBesideProgram.end()});
 }
 
 std::vector<std::wstring> RemoveProgramData(const std::wstring& programFolder) {
   const std::wstring timetable = Wide(kScheduleFileName);
-  // The timetable and what a save interrupted by a power cut may leave, and
-  // the history with its older file.
-  return RemoveEach(programFolder, {timetable, timetable + L".new", Wide(history::kFileName),
-                                    Wide(history::kOlderFileName)});
+  const std::wstring holidays = Wide(kHolidaysFileName);
+  // The timetable and the holidays, each with what a save interrupted by a
+  // power cut may leave, and the history with its older file.
+  return RemoveEach(programFolder, {timetable, timetable + L".new", holidays, holidays + L".new",
+                                    Wide(history::kFileName), Wide(history::kOlderFileName)});
 }
 
 std::vector<std::wstring> RemoveRunValues() {

@@ -3,6 +3,8 @@
 // the board maker's driver libraries and PawnIO's module files (copied from
 // beside the package, not ours to ship), the timetable and the other files the program writes, and
 // the Run values it registers at every start.
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -11,11 +13,21 @@ namespace vesk::installer {
 struct DriverCopy {
   std::vector<std::wstring> copied;   // file names copied into the program's folder
   std::vector<std::wstring> failed;   // present beside the package but not copied, with the error
+  std::wstring refused;               // why nothing was copied from the source folder, or empty
 };
 
 // Copies the driver libraries and their driver files that lie in
-// `sourceFolder` into `programFolder`, replacing older ones.
+// `sourceFolder` into `programFolder`, replacing older ones; nothing at all
+// when others than the administrators could change the source (the copy
+// runs as the system account, and what it copies is loaded with
+// administrator rights).
 DriverCopy CopyDriverFiles(const std::wstring& sourceFolder, const std::wstring& programFolder);
+// Why driver files in `sourceFolder` are not to be copied ("PATH: WHO"), or
+// empty when there are none or only administrators can change them.
+std::wstring OpenDriverSource(const std::wstring& sourceFolder);
+// Creates the program's folder where it is missing and gives it the
+// protected access list of an installed program; the system's error code.
+DWORD SecureProgramFolder(const std::wstring& folder);
 // What keeps the program from reaching the board: empty when the two
 // driver libraries are in `programFolder`, or PawnIO is installed and an
 // SMBus module lies there; otherwise what each of the two ways lacks.

@@ -1,20 +1,24 @@
 // The custom actions of the VESK package (installer/vesk.wxs), one exported
 // function each. Deferred actions run as the system account and get their
-// folders from CustomActionData; every step goes into the installation's
-// log, so that a silent installation can be followed afterwards.
+// values from CustomActionData, which PassActionData fills; every step goes
+// into the installation's log, so that a silent installation can be
+// followed afterwards.
 #include <windows.h>
 
 #include <shellapi.h>
 #include <wtsapi32.h>
 
 #include <cstdlib>
+#include <utility>
 
+#include "installer/actions/action_data.h"
 #include "installer/actions/logon_task.h"
 #include "installer/actions/msi_session.h"
 #include "installer/actions/pawnio_setup.h"
 #include "installer/actions/program_closer.h"
 #include "installer/actions/program_files.h"
 #include "installer/actions/setup_texts.h"
+#include "platform/win32/write_access.h"
 
 namespace {
 
@@ -29,6 +33,20 @@ std::wstring Listed(const std::vector<std::wstring>& names) {
   std::wstring list;
   for (const std::wstring& name : names) list += (list.empty() ? L"" : L", ") + name;
   return list.empty() ? L"none" : list;
+}
+
+// What each deferred action gets, by the properties' names, in this order.
+// Every value goes through EncodeActionData, so a ';' in a folder's name
+// stays part of it.
+const std::vector<std::pair<const wchar_t*, std::vector<const wchar_t*>>>& DeferredActionData() {
+  static const std::vector<std::pair<const wchar_t*, std::vector<const wchar_t*>>> data = {
+      {L"SecureProgramFolder", {L"INSTALLDIR"}},
+      {L"RemoveLeftovers", {L"INSTALLDIR", L"PURGE"}},
+      {L"CopyDriverFiles", {L"OriginalDatabase", L"INSTALLDIR"}},
+      {L"InstallPawnIo", {L"OriginalDatabase"}},
+      {L"RegisterLogonTask", {L"INSTALLDIR"}},
+  };
+  return data;
 }
 
 std::wstring ProgramPath(const std::wstring& folder) {
@@ -75,9 +93,30 @@ DWORD OwnSession() {
   return session;
 }
 
+bool RunsAsSystem() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;  // cannot tell: assume the worst
+  alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  DWORD got = 0;
+  const bool known = GetTokenInformation(token, TokenUser, user, sizeof user, &got) != FALSE;
+  CloseHandle(token);
+  return !known || IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, WinLocalSystemSid);
+}
+
 }  // namespace
 
 extern "C" {
+
+// Immediate: hands every deferred action its values (DeferredActionData).
+__declspec(dllexport) UINT __stdcall PassActionData(MSIHANDLE install) {
+  const MsiSession session{install};
+  for (const auto& [action, properties] : DeferredActionData()) {
+    std::vector<std::wstring> values;
+    for (const wchar_t* property : properties) values.push_back(session.Property(property));
+    session.SetProperty(action, EncodeActionData(values));
+  }
+  return ERROR_SUCCESS;
+}
 
 // Ends a running VESK through its exit; the installation stops with a
 // message if it does not end in time (a killed VESK would leave the
@@ -114,9 +153,13 @@ __declspec(dllexport) UINT __stdcall RemoveAutostart(MSIHANDLE install) {
 __declspec(dllexport) UINT __stdcall RemoveLeftovers(MSIHANDLE install) {
   const MsiSession session{install};
   const std::vector<std::wstring> data = session.ActionData();
+  if (data.size() != 2 || data[0].empty()) {
+    session.Log(L"no program folder given: nothing removed.");
+    return ERROR_SUCCESS;
+  }
   const std::wstring& folder = data[0];
   session.Log(L"driver files removed: " + Listed(RemoveDriverFiles(folder)));
-  if (data.size() > 1 && data[1] == L"1") {
+  if (data[1] == L"1") {
     session.Log(L"PURGE=1, data removed: " + Listed(RemoveProgramData(folder)));
   } else {
     session.Log(L"the timetable is kept in " + folder + L" (PURGE=1 removes it).");
@@ -124,13 +167,35 @@ __declspec(dllexport) UINT __stdcall RemoveLeftovers(MSIHANDLE install) {
   return ERROR_SUCCESS;
 }
 
-// CustomActionData: the package's path; the program's folder.
+// Before any file goes in: the program's folder gets its protected access
+// list, taken from no parent (a folder outside Program Files would
+// otherwise let every user change it). An installation that cannot do
+// that stops. CustomActionData: the program's folder.
+__declspec(dllexport) UINT __stdcall SecureProgramFolder(MSIHANDLE install) {
+  const MsiSession session{install};
+  const std::vector<std::wstring> data = session.ActionData();
+  const DWORD result = data.size() == 1 && !data[0].empty() ? SecureProgramFolder(data[0]) : ERROR_INVALID_DATA;
+  if (result != ERROR_SUCCESS) {
+    session.Error(ProgramFolderNotSecuredText(data.empty() ? std::wstring() : data[0], result));
+    return ERROR_INSTALL_FAILURE;
+  }
+  session.Log(L"access list of " + data[0] + L": " + vesk::win32::kProgramFolderSecurity);
+  return ERROR_SUCCESS;
+}
+
+// Only on a first installation or an upgrade (vesk.wxs): a repair or a
+// change, which a user without administrator rights may start, copies
+// nothing. CustomActionData: the package's path; the program's folder.
 __declspec(dllexport) UINT __stdcall CopyDriverFiles(MSIHANDLE install) {
   const MsiSession session{install};
   const std::vector<std::wstring> data = session.ActionData();
-  if (data.size() < 2) return ERROR_SUCCESS;
+  if (data.size() != 2) return ERROR_SUCCESS;
   const std::wstring source = FolderOf(data[0]);
   const DriverCopy copy = CopyDriverFiles(source, data[1]);
+  if (!copy.refused.empty()) {
+    session.Log(L"driver files not copied: others than the administrators can change " + copy.refused);
+    return ERROR_SUCCESS;
+  }
   session.Log(L"driver files copied from " + source + L": " + Listed(copy.copied));
   if (!copy.failed.empty()) session.Log(L"driver files not copied: " + Listed(copy.failed));
   return ERROR_SUCCESS;
@@ -148,7 +213,19 @@ __declspec(dllexport) UINT __stdcall InstallPawnIo(MSIHANDLE install) {
     session.Log(L"PawnIO is installed already");
     return ERROR_SUCCESS;
   }
-  const PawnIoSetupRun run = RunPawnIoSetup(FolderOf(data[0]));
+  // It runs as the system account: not from where others could swap it.
+  const std::wstring source = FolderOf(data[0]);
+  const std::wstring setup = source + L"\\" + kPawnIoSetupName;
+  if (vesk::win32::CheckWriteAccess(setup).verdict != vesk::win32::WriteAccess::Verdict::kMissing) {
+    for (const std::wstring& path : {setup, source}) {
+      const vesk::win32::WriteAccess access = vesk::win32::CheckWriteAccess(path);
+      if (access.verdict == vesk::win32::WriteAccess::Verdict::kOthers) {
+        session.Log(L"PawnIO's setup not run: others than the administrators can change " + path + L": " + access.who);
+        return ERROR_SUCCESS;
+      }
+    }
+  }
+  const PawnIoSetupRun run = RunPawnIoSetup(source);
   const std::wstring command = std::wstring(kPawnIoSetupName) + L" " + kPawnIoSetupArguments;
   if (!run.found) {
     session.Log(L"PawnIO is not installed and no " + std::wstring(kPawnIoSetupName) + L" is beside the package");
@@ -164,7 +241,12 @@ __declspec(dllexport) UINT __stdcall InstallPawnIo(MSIHANDLE install) {
 // CustomActionData: the program's folder.
 __declspec(dllexport) UINT __stdcall RegisterLogonTask(MSIHANDLE install) {
   const MsiSession session{install};
-  const std::wstring program = ProgramPath(session.ActionData()[0]);
+  const std::vector<std::wstring> data = session.ActionData();
+  if (data.size() != 1 || data[0].empty()) {
+    session.Error(LogonTaskFailedText(E_INVALIDARG));
+    return ERROR_INSTALL_FAILURE;
+  }
+  const std::wstring program = ProgramPath(data[0]);
   const HRESULT result = RegisterLogonTask(program);
   if (FAILED(result)) {
     session.Error(LogonTaskFailedText(result));
@@ -174,14 +256,16 @@ __declspec(dllexport) UINT __stdcall RegisterLogonTask(MSIHANDLE install) {
   return ERROR_SUCCESS;
 }
 
-// Starts the program in the session at the console, through the logon task
-// so that it gets the same rights as at a logon. Where the task cannot run
-// and the installation runs in that session itself, the program is started
-// directly (Windows asks for the rights its manifest requests).
-// CustomActionData: the program's folder.
+// Immediate, after the installation, so it runs as the user who installs
+// and never as the system account, which would put a program running as
+// SYSTEM on that user's desktop. The program starts in the session at the
+// console through the logon task, as the user logged on there and with the
+// rights a logon gives it. Where the task cannot run and the installation
+// runs in that session, the program is started directly (Windows asks for
+// the rights its manifest requests); an installation run by the system
+// account itself leaves the start to the next logon.
 __declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
   const MsiSession session{install};
-  const std::wstring folder = session.ActionData()[0];
   const DWORD console = WTSGetActiveConsoleSessionId();
   if (console == 0xFFFFFFFF) {
     session.Log(L"nobody is logged on: the logon task starts VESK at the next logon.");
@@ -193,11 +277,12 @@ __declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
     session.Log(L"VESK started through the logon task in session " + std::to_wstring(console) + L" for " + user);
     return ERROR_SUCCESS;
   }
-  if (OwnSession() != console) {
+  if (RunsAsSystem() || OwnSession() != console) {
     session.Log(L"VESK not started now (the logon task could not run, error " + HexText(task) +
                 L"); it starts at the next logon.");
     return ERROR_SUCCESS;
   }
+  const std::wstring folder = session.Property(L"INSTALLDIR");
   const std::wstring program = ProgramPath(folder);
   SHELLEXECUTEINFOW run{};
   run.cbSize = sizeof(run);
@@ -206,7 +291,7 @@ __declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
   run.lpDirectory = folder.c_str();
   run.nShow = SW_SHOWNORMAL;
   if (ShellExecuteExW(&run)) {
-    session.Log(L"VESK started directly (the logon task could not run, error " + HexText(task) + L").");
+    session.Log(L"VESK started by the installing user (the logon task could not run, error " + HexText(task) + L").");
   } else {
     session.Log(L"VESK could not be started, error " + std::to_wstring(GetLastError()) +
                 L"; it starts at the next logon.");
@@ -219,6 +304,14 @@ __declspec(dllexport) UINT __stdcall StartProgram(MSIHANDLE install) {
 __declspec(dllexport) UINT __stdcall ReportDriverFiles(MSIHANDLE install) {
   const MsiSession session{install};
   const std::wstring folder = session.Property(L"INSTALLDIR");
+  const std::wstring source = FolderOf(session.Property(L"OriginalDatabase"));
+  // Judged again here, where the installation can still show it: the
+  // deferred copy only writes its log.
+  const std::wstring refused = session.Property(L"Installed").empty() ? OpenDriverSource(source) : std::wstring();
+  if (!refused.empty()) {
+    session.Warn(DriverSourceRefusedText(refused, folder));
+    return ERROR_SUCCESS;
+  }
   const std::vector<std::wstring> missing = MissingHardwareAccess(folder, PawnIoInstalled());
   if (missing.empty()) {
     session.Log(L"the hardware can be reached from " + folder);

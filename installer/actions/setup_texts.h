@@ -12,5 +12,8 @@ std::wstring ProgramDidNotEndText(DWORD boundSeconds, const std::wstring& detail
 std::wstring ProgramUnreachableText(const std::wstring& detail);
 std::wstring DriverLibrariesMissingText(const std::vector<std::wstring>& missing, const std::wstring& programFolder);
 std::wstring LogonTaskFailedText(HRESULT error);
+std::wstring ProgramFolderNotSecuredText(const std::wstring& folder, DWORD error);
+// `refused` is "PATH: WHO" of the first thing others may change.
+std::wstring DriverSourceRefusedText(const std::wstring& refused, const std::wstring& programFolder);
 
 }  // namespace vesk::installer

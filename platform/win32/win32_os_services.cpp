@@ -9,6 +9,7 @@
 #include "platform/win32/timed_message_box.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/write_access.h"
 
 namespace vesk::win32 {
 
@@ -269,14 +270,14 @@ bool Win32OsServices::OpenInViewer(const std::string& path) {
   return true;
 }
 
-bool Win32OsServices::ReportToEventLog(EventLogType type, const std::string& text) {
+bool Win32OsServices::ReportToEventLog(EventLogType type, uint16_t eventId, const std::string& text) {
   const HANDLE source = RegisterEventSourceW(nullptr, kEventSourceName);
   if (source == nullptr) return false;
   const std::wstring wide = ToWide(text);
   const wchar_t* strings[] = {wide.c_str()};
   const bool error = type == EventLogType::Error;
   const BOOL reported = ReportEventW(source, error ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, 0,
-                                     error ? kErrorEventId : kInformationEventId, nullptr, 1, 0, strings, nullptr);
+                                     eventId, nullptr, 1, 0, strings, nullptr);
   DeregisterEventSource(source);
   return reported != FALSE;
 }
@@ -301,13 +302,24 @@ bool Win32OsServices::RunHidden(const std::string& commandLine) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  const std::wstring systemDir = SystemDirectory();
+  if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      systemDir.empty() ? nullptr : systemDir.c_str(),
                       &startup, &process)) {
     return false;
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
+}
+
+std::vector<OsServices::OpenPath> Win32OsServices::ChangeableByOthers(const std::vector<std::string>& paths) {
+  std::vector<OpenPath> open;
+  for (const std::string& path : paths) {
+    const WriteAccess access = CheckWriteAccess(ToWide(path));
+    if (access.verdict == WriteAccess::Verdict::kOthers) open.push_back({path, ToUtf8(access.who)});
+  }
+  return open;
 }
 
 void Win32OsServices::DebugOutput(const std::string& text) { OutputDebugStringW(ToWide(text).c_str()); }

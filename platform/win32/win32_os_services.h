@@ -33,15 +33,17 @@ class Win32OsServices : public OsServices {
   // where the shell has no program for it.
   bool OpenInViewer(const std::string& path) override;
   // Application log, source "VESK".
-  bool ReportToEventLog(EventLogType type, const std::string& text) override;
+  bool ReportToEventLog(EventLogType type, uint16_t eventId, const std::string& text) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
                           uint16_t langId, uint32_t timeoutMs) override;
   // Only programs of the system folder are run for a bare name such as
   // "Cmd.exe": never one of the same name in the program's own folder, the
-  // current folder or the search path. The command line itself is passed on
-  // unchanged.
+  // current folder or the search path. It runs in the system folder, where
+  // Cmd.exe finds "shutdown" before any "shutdown.bat" of the program's
+  // folder. The command line itself is passed on unchanged.
   bool RunHidden(const std::string& commandLine) override;
+  std::vector<OpenPath> ChangeableByOthers(const std::vector<std::string>& paths) override;
   void DebugOutput(const std::string& text) override;
   // The mutex stays held until the process ends, also past this object. A
   // mutex of that name that this process may not open (its holder runs
@@ -72,10 +74,8 @@ std::string SystemErrorText(DWORD error);
 // Empty when there is no such program.
 std::wstring ResolveCommandProgram(const std::wstring& commandLine);
 
-// The event source the program writes under, and the event ids of its two
-// kinds of entry.
+// The event source the program writes under; the installer registers it
+// with the program's message table, so that the entries read as written.
 inline constexpr const wchar_t* kEventSourceName = L"VESK";
-inline constexpr DWORD kInformationEventId = 1;
-inline constexpr DWORD kErrorEventId = 2;
 
 }  // namespace vesk::win32

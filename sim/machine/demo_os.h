@@ -41,6 +41,9 @@ class DemoOs final : public OsServices {
   }
   // Commands other than the system's shutdown run as they are.
   bool RunHidden(const std::string& commandLine) override;
+  std::vector<OpenPath> ChangeableByOthers(const std::vector<std::string>& paths) override {
+    return real_.ChangeableByOthers(paths);
+  }
   void DebugOutput(const std::string& text) override { real_.DebugOutput(text); }
   bool CreateSingleInstanceMutex(const std::string& name) override { return real_.CreateSingleInstanceMutex(name); }
   // The bus locks are the real ones: a demonstration shares the machine with

@@ -99,6 +99,7 @@ class MachineOs final : public SimulatedOs {
     std::function<void()> saved;
     std::function<void()> removed;
     std::function<void()> holidaysSaved;
+    std::function<void(EventLogType, uint16_t, const std::string&)> eventLogged;
   };
   MachineOs(VirtualClock& clock, Hooks hooks) : SimulatedOs(clock), hooks_(std::move(hooks)) {}
 
@@ -127,6 +128,10 @@ class MachineOs final : public SimulatedOs {
     if (written && path == ScheduleFilePath(*this)) hooks_.saved();
     if (written && path == HolidaysFilePath(*this)) hooks_.holidaysSaved();
     return written;
+  }
+  bool ReportToEventLog(EventLogType type, uint16_t eventId, const std::string& text) override {
+    hooks_.eventLogged(type, eventId, text);
+    return SimulatedOs::ReportToEventLog(type, eventId, text);
   }
   // A file that was not there is as cleared as one that was removed.
   FileResult RemoveFile(const std::string& path) override {
@@ -270,6 +275,10 @@ class Machine::Impl {
     hooks.saved = [this] { Emit("save"); };
     hooks.removed = [this] { Emit("clear"); };
     hooks.holidaysSaved = [this] { Emit("holidays-save"); };
+    hooks.eventLogged = [this](EventLogType type, uint16_t id, const std::string& text) {
+      Emit("eventlog id=" + std::to_string(id) + " level=" + (type == EventLogType::Error ? "error" : "information") +
+           " text=" + Quoted(text));
+    };
     return hooks;
   }
 

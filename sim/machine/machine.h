@@ -23,7 +23,9 @@
 //   warning shutdown="D HH:MM", notice, postpone minutes=N shutdown="D HH:MM",
 //   save, clear, holidays-save, action line=N do=".." [failed=".."],
 //   timechange seconds=N (Windows' local clock jumped: set, or daylight
-//   saving), verify result=ok|rewritten|failed (the wake-up read back);
+//   saving), verify result=ok|rewritten|failed (the wake-up read back),
+//   eventlog id=N level=information|error text=".." (an entry the program
+//   wrote to the system's event log);
 //   with traceBus also "bus op=.. addr=.. reg=.. value=.." and
 //   "port port=0xNN value=0xNN"; with busTotals, at the end of the run,
 //   "bus-totals transfers=N blocked=Nus".

@@ -105,8 +105,8 @@ bool SimulatedOs::OpenInViewer(const std::string& path) {
   return files_.count(path) > 0;
 }
 
-bool SimulatedOs::ReportToEventLog(EventLogType type, const std::string& text) {
-  eventLog_.push_back({type, text});
+bool SimulatedOs::ReportToEventLog(EventLogType type, uint16_t eventId, const std::string& text) {
+  eventLog_.push_back({type, eventId, text});
   return true;
 }
 
@@ -122,6 +122,15 @@ int SimulatedOs::ShowTimedMessageBox(const std::string& text, const std::string&
   if (messageBoxHook_) return messageBoxHook_(messageBoxes_.back());
   clock_.Advance(std::chrono::milliseconds{timeoutMs});
   return kIdTimeout;
+}
+
+std::vector<OsServices::OpenPath> SimulatedOs::ChangeableByOthers(const std::vector<std::string>& paths) {
+  std::vector<OpenPath> open;
+  for (const std::string& path : paths) {
+    const auto found = openPaths_.find(path);
+    if (found != openPaths_.end()) open.push_back({path, found->second});
+  }
+  return open;
 }
 
 bool SimulatedOs::RunHidden(const std::string& commandLine) {

@@ -47,6 +47,7 @@ struct RegistryWrite {
 enum class FileOp { Read, Replace, Remove, Append, Rename };
 struct EventLogRecord {
   EventLogType type;
+  uint16_t eventId;
   std::string text;
 };
 
@@ -79,11 +80,12 @@ class SimulatedOs : public OsServices {
   bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes) override;
   bool RenameFileReplacing(const std::string& from, const std::string& to) override;
   bool OpenInViewer(const std::string& path) override;
-  bool ReportToEventLog(EventLogType type, const std::string& text) override;
+  bool ReportToEventLog(EventLogType type, uint16_t eventId, const std::string& text) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
   int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type,
                           uint16_t langId, uint32_t timeoutMs) override;
   bool RunHidden(const std::string& commandLine) override;
+  std::vector<OpenPath> ChangeableByOthers(const std::vector<std::string>& paths) override;
   void DebugOutput(const std::string& text) override { debugOutput_.push_back(text); }
   bool CreateSingleInstanceMutex(const std::string& name) override;
   // A wait that runs out has kept the calling thread that long: the virtual
@@ -118,6 +120,8 @@ class SimulatedOs : public OsServices {
   // read-only file or folder.
   void FailFileWrites(bool fail) { failFileWrites_ = fail; }
   void FailFileRemovals(bool fail) { failFileRemovals_ = fail; }
+  // Someone other than an administrator may change this file or folder.
+  void OpenToOthers(const std::string& path, std::string who) { openPaths_[path] = std::move(who); }
   static constexpr const char* kAccessDenied = "Access is denied.";
   // Another program holds the file without sharing it until `until` (a copy
   // in progress): opening it to read, replace or remove fails meanwhile.
@@ -157,6 +161,7 @@ class SimulatedOs : public OsServices {
   uint16_t langId_ = 1033;
   std::string modulePath_ = "C:\\VESK\\VESK.exe";
   std::map<std::string, bool> heldMutexes_;
+  std::map<std::string, std::string> openPaths_;
   NamedLocks namedLocks_;
   bool failRegistry_ = false;
   bool failFileWrites_ = false;

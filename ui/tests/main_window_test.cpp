@@ -89,6 +89,7 @@ TEST(MainWindowStart, AFileHeldByAnotherProgramLoadsOnceItCanBeRead) {
 TEST(MainWindowStart, NoChipShowsOneMessageAndEndsTheProcess) {
   for (const uint16_t lang : {uint16_t{1033}, uint16_t{2052}}) {
     WindowRig rig{"none-amd", "2026-12-07 08:00:00", lang};
+    rig.RecordHistory();
     try {
       rig.Start();
       ADD_FAILURE() << "the process went on";
@@ -97,6 +98,7 @@ TEST(MainWindowStart, NoChipShowsOneMessageAndEndsTheProcess) {
     }
     EXPECT_THAT(rig.MessageTexts(), ElementsAre(lang == 2052 ? "提示: 找不到RTC或MCU芯片！"
                                                              : "Notice: Can't find the RTC or MCU chip !"));
+    EXPECT_THAT(rig.EventIds(), ElementsAre(132));
     EXPECT_TRUE(rig.machine.driver.PortLibraryReady());  // nothing released
   }
 }
@@ -214,6 +216,7 @@ TEST(SaveAndClear, AFailedSaveOrClearIsReportedAndKeepsTheTimetableInForce) {
   rig.SetFile(Daily(HM(8, 0), HM(18, 0)));
   rig.Start();
   rig.ShowMain();
+  rig.RecordHistory();
   rig.machine.os.FailFileWrites(true);
   rig.machine.os.FailFileRemovals(true);
   ASSERT_TRUE(rig.Select("EndHour1", 19));
@@ -223,6 +226,7 @@ TEST(SaveAndClear, AFailedSaveOrClearIsReportedAndKeepsTheTimetableInForce) {
   EXPECT_THAT(rig.MessageTexts(),
               ElementsAre("Notice: The timetable cannot be saved; the one in force stays. Access is denied.",
                           "Notice: The timetable cannot be cleared; it stays in force. Access is denied."));
+  EXPECT_THAT(rig.EventIds(), ElementsAre(150, 151));
   EXPECT_EQ(rig.Text("Monday"), kOrangeMon);
   rig.RunUntil("2026-12-07 18:00:30");
   EXPECT_THAT(rig.Commands(), ElementsAre(Ran("18:00:00", kShutdown)));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "hardware/driver_access.h"
+#include "history/history.h"
 #include "schedule/schedule_file.h"
 #include "sim/board/board_rig.h"
 #include "ui/frame_wnd.h"
@@ -105,6 +106,14 @@ struct WindowRig {
     }
     return lines;
   }
+  // The event IDs written to the system's event log, with the program's
+  // history installed as its entry routine does (RecordHistory).
+  void RecordHistory() { history = std::make_unique<RecordedHistory>(machine.os); }
+  std::vector<uint16_t> EventIds() {
+    std::vector<uint16_t> ids;
+    for (const auto& entry : machine.os.EventLogEntries()) ids.push_back(entry.eventId);
+    return ids;
+  }
   std::vector<std::string> MessageTexts() {
     std::vector<std::string> texts;
     for (const auto& box : machine.os.MessageBoxes()) texts.push_back(box.caption + ": " + box.text);
@@ -120,7 +129,14 @@ struct WindowRig {
     return lines;
   }
 
+  struct RecordedHistory {
+    explicit RecordedHistory(OsServices& os) : history(os), installed(history) {}
+    history::History history;
+    history::ScopedHistory installed;
+  };
+
   sim::BoardRig machine;
+  std::unique_ptr<RecordedHistory> history;
   ui::headless::HeadlessDesktop desktop;
   std::unique_ptr<CDuiFrameWnd> frame;
   HWND main = nullptr;

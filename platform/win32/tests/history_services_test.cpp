@@ -26,8 +26,8 @@ TEST(Win32History, AppendsThenRenamesOverAnOlderFile) {
 // to read back, so only the report itself can be seen here.
 TEST(Win32History, EventLogTakesEntriesOfBothKinds) {
   Win32OsServices os;
-  EXPECT_TRUE(os.ReportToEventLog(EventLogType::Error, "history-test no-chip"));
-  EXPECT_TRUE(os.ReportToEventLog(EventLogType::Information, "history-test wakeup"));
+  EXPECT_TRUE(os.ReportToEventLog(EventLogType::Error, 132, "history-test no-chip"));
+  EXPECT_TRUE(os.ReportToEventLog(EventLogType::Information, 120, "history-test wakeup"));
 }
 
 TEST(Win32History, TheViewerShowsTheFile) {

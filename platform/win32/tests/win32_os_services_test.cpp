@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/win32/tests/win32_scratch.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
@@ -123,6 +125,26 @@ TEST_F(PlantedCmd, RunHiddenRunsTheSystemCmdWithTheSameArguments) {
   for (int wait = 0; wait < 400 && marker.size() < 16; ++wait, ::Sleep(50)) marker = GetFile(systemMarker);
   EXPECT_EQ(std::string(marker.begin(), marker.end()).substr(0, 16), "system arguments");
   EXPECT_FALSE(Exists(plantedMarker));
+}
+
+// A "shutdown.bat" beside the program, whose folder is also the one the
+// logon task starts it in: Cmd.exe looks in its working folder first. The
+// working folder is written only after the system's shutdown succeeded.
+TEST_F(PlantedCmd, TheShutdownCommandRunsInTheSystemFolderAndFindsTheSystemsShutdown) {
+  const std::wstring batchMarker = dir + L"planted-shutdown-ran.txt";
+  const std::string batch = "@echo planted>\"" + ToUtf8(batchMarker) + "\"\r\n";
+  testing::PutFile(dir + L"shutdown.bat", std::vector<uint8_t>(batch.begin(), batch.end()));
+  ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
+  ASSERT_TRUE(os.RunHidden("Cmd.exe /C shutdown -a && cd>\"" + ToUtf8(systemMarker) + "\""));
+  for (int wait = 0; wait < 400 && !Exists(systemMarker) && !Exists(batchMarker); ++wait) ::Sleep(50);
+  ::Sleep(200);  // the marker's line is written whole
+  wchar_t system[MAX_PATH] = {};
+  const std::vector<uint8_t> ran = GetFile(systemMarker);
+  const std::string workingFolder(ran.begin(), std::find(ran.begin(), ran.end(), '\r'));
+  EXPECT_EQ(CompareStringOrdinal(ToWide(workingFolder).c_str(), -1, system, GetSystemDirectoryW(system, MAX_PATH), TRUE),
+            CSTR_EQUAL) << workingFolder;
+  EXPECT_FALSE(Exists(batchMarker));
+  for (const std::wstring& file : {dir + L"shutdown.bat", batchMarker}) DeleteFileW(file.c_str());
 }
 
 TEST(Win32Process, ABareNameMissingFromTheSystemFolderIsNotSearchedElsewhere) {

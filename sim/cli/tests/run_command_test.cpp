@@ -121,10 +121,11 @@ TEST(RunCommand, RefusedFirmwareTableFromAFile) {
       RunVeskSim({"run", "--board", "mcu-amd", "--smbios", file, "--from", "2026-12-07 08:00:00", "--for", "1h"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const auto lines = Lines(run.out);
-  ASSERT_EQ(lines.size(), 4u) << run.out;
+  ASSERT_EQ(lines.size(), 6u) << run.out;
   EXPECT_EQ(lines[1], "2026-12-07 08:00:00 start");
-  EXPECT_EQ(lines[2].substr(0, 36), "2026-12-07 08:00:00 message caption=");
-  EXPECT_EQ(lines[3], "2026-12-07 08:00:00 exit code=0");
+  EXPECT_EQ(lines[3], "2026-12-07 08:00:00 eventlog id=140 level=error text=\"board-refused reason=switched-off\"");
+  EXPECT_EQ(lines[4].substr(0, 36), "2026-12-07 08:00:00 message caption=");
+  EXPECT_EQ(lines[5], "2026-12-07 08:00:00 exit code=0");
 }
 
 // The week of the office script, once as the simulator's timeline and once as
@@ -161,6 +162,11 @@ TEST(RunCommand, HistoryOfAnOfficeWeekAgreesWithTheTimeline) {
   EXPECT_EQ(kept, expected) << run.out;
   EXPECT_GE(std::count_if(kept.begin(), kept.end(), [](const std::string& e) { return e.ends_with(" shutdown "); }), 5);
   EXPECT_GE(std::count_if(kept.begin(), kept.end(), [](const std::string& e) { return e.ends_with("woken cause=alarm"); }), 4);
+  // The same events in the system's event log, each under its kind's ID.
+  for (const char* entry : {"id=100 level=information text=\"start ", "id=101 level=information text=\"woken cause=alarm",
+                            "id=120 level=information text=\"wakeup at=", "id=110 level=information text=\"shutdown "}) {
+    EXPECT_NE(run.out.find(std::string(" eventlog ") + entry), std::string::npos) << entry;
+  }
 }
 
 // The same office week through PawnIO's modules and through the driver
@@ -176,7 +182,12 @@ TEST(RunCommand, ThePawnIoWayGivesTheWeekOfTheDriverLibraries) {
                                         samples + "/office-day.script", "--from", "2026-12-07 07:00:00", "--for", "7d",
                                         "--driver", driver, "--history", folder.PathOf("VESK.log")});
       ASSERT_EQ(run.exitCode, 0) << run.err;
-      outputs.push_back(run.out);
+      // The event log's entry of the way taken aside, the timelines match.
+      std::string timeline;
+      for (const auto& line : Lines(run.out)) {
+        if (line.find(" eventlog id=130 ") == std::string::npos) timeline += line + "\n";
+      }
+      outputs.push_back(timeline);
       std::ifstream file(folder.PathOf("VESK.log"));
       const std::string history{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
       const std::string path = std::string(" drivers path=") + driver;

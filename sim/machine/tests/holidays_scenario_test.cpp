@@ -100,6 +100,8 @@ TEST(HolidaysOnTheMachine, ChristmasWeekAndAClosureOfTwoWeeks) {
   // A bad line: one message, and the 24th is a whole weekday again.
   const auto bad = Play("mcu-intel-smbus", "2026-12-24 07:59:00", 1, "2026-12-24 08:00-12:00\n2026-12-25 of\n");
   EXPECT_THAT(Only(bad, "message"), ::testing::ElementsAre(::testing::HasSubstr("Holidays.txt, line 2: expected")));
+  EXPECT_THAT(Only(bad, "eventlog"), ::testing::Contains(::testing::HasSubstr(
+                                         "eventlog id=160 level=error text=\"holidays-refused reason=\\\"Holidays.txt, line 2")));
   EXPECT_THAT(bad, ::testing::Contains("2026-12-24 17:30:30 off"));
 }
 

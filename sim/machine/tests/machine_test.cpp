@@ -241,6 +241,14 @@ TEST(MachineScript, LostWritesAreCaughtAndAClockSetByHandReprogramsTheChip) {
   EXPECT_THAT(checks[3], HasSubstr("verify result=failed"));
   EXPECT_THAT(checks[4], HasSubstr("message caption=\"Notice\" text=\"The next power-on time could not be written"));
   EXPECT_THAT(checks[5], HasSubstr("verify result=rewritten"));
+  // The administrator hears of the failures once, and of their end.
+  std::vector<std::string> faults;
+  for (const auto& line : run.Only({"eventlog"})) {
+    if (line.find("text=\"wakeup-check") != std::string::npos) faults.push_back(line.substr(20));
+  }
+  EXPECT_THAT(faults, ElementsAre("eventlog id=121 level=error text=\"wakeup-check result=failed\"",
+                                  "eventlog id=122 level=information text=\"wakeup-check result=rewritten "
+                                  "failed-checks=2\""));
   // Windows' clock an hour ahead, outside the period: off, and on again at
   // the timetable's minute as Windows' clock shows it.
   EXPECT_THAT(run.Only({"on"}).back(), HasSubstr("2026-03-24 08:45:00 on cause=alarm"));
@@ -317,10 +325,12 @@ TEST(MachineScript, KilledProgramIsResetByTheWatchdog) {
   const std::string at = reset[0].substr(0, 19);
   EXPECT_THAT(run.Between(" reset ", " chip "),
               ElementsAre(at + " reset cause=watchdog", at + " on cause=watchdog", at + " start",
+                          at + " eventlog id=100 level=information text=\"start path=C:\\VESK\\VESK.exe\"",
                           at + " registry key=\"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\" "
                                "value=\"VESK\" data=\"C:\\VESK\\VESK.exe\"",
                           at + " registry key=\"HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\"
-                               "CurrentVersion\\Run\" value=\"VESK\" data=\"C:\\VESK\\VESK.exe\""));
+                               "CurrentVersion\\Run\" value=\"VESK\" data=\"C:\\VESK\\VESK.exe\"",
+                          at + " eventlog id=130 level=information text=\"drivers path=libraries\""));
   EXPECT_THAT(run.Only({"exit"}), IsEmpty());
 }
 
