@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -247,12 +248,15 @@ TEST(StartupOrder, AProgramFolderOthersCanChangeIsRecordedAndToldOnceTheWindowRu
     const Journal fromTray = rig.From("MinimizeToTray");
     EXPECT_THAT(Journal(fromTray.begin(), fromTray.begin() + 3), ElementsAre("MinimizeToTray", "notice", "ShowModal"));
     EXPECT_EQ(rig.journal.front(), "InitializeOls") << "the drivers are loaded all the same";
+    // The start has its own entry; the open folder is an error of its own kind.
     const auto& events = rig.machine.os.EventLogEntries();
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.front().type, EventLogType::Error);
-    EXPECT_EQ(events.front().eventId, history::EventIdOf(history::EventKind::FolderOpen));
-    EXPECT_NE(events.front().text.find("folder-open folder=C:\\VESK\\ path=" + std::string(c.openPath)),
-              std::string::npos) << events.front().text;
+    const auto open = std::find_if(events.begin(), events.end(), [](const auto& event) {
+      return event.eventId == history::EventIdOf(history::EventKind::FolderOpen);
+    });
+    ASSERT_NE(open, events.end());
+    EXPECT_EQ(open->type, EventLogType::Error);
+    EXPECT_NE(open->text.find("folder-open folder=C:\\VESK\\ path=" + std::string(c.openPath)), std::string::npos)
+        << open->text;
   }
 }
 
