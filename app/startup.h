@@ -18,6 +18,7 @@
 #include "hardware/pawnio/pawnio_library.h"
 #include "identity/smbios_source.h"
 #include "platform/os_services.h"
+#include "schedule/alarm/wake_alarm.h"
 #include "ui/framework/win_types.h"
 
 namespace vesk {
@@ -93,7 +94,9 @@ struct AppHost {
 };
 
 // The program's main window, CDuiFrameWnd, on the installed window backend.
-std::unique_ptr<MainWindow> MakeFrameWindow(OsServices& os, DriverAccess& driver);
+// onWakeCheck hears every read-back of the wake-up.
+std::unique_ptr<MainWindow> MakeFrameWindow(OsServices& os, DriverAccess& driver,
+                                            std::function<void(WakeCheck)> onWakeCheck = {});
 
 // The entry routine. Returns the process exit code, 0. The ends before the
 // window (a refused board, drivers that do not start) end the process

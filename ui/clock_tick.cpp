@@ -131,14 +131,14 @@ int CDuiFrameWnd::IsWarningDue() {
 }
 
 // The shutdown label follows the next shutdown; the power-on label and the
-// chip only when the chip must be written again (see WakeAlarmNeedsWrite).
+// chip only when the chip must be written again (see WakeAlarm::NeedsWrite).
 void CDuiFrameWnd::RefreshNextEvents() {
   m_Armed = 0;
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  if (WakeAlarmNeedsWrite(powerOn)) {
-    const auto check = ProgramWakeAlarm(powerOn);
+  if (m_WakeAlarm.NeedsWrite(powerOn)) {
+    const auto check = m_WakeAlarm.Program(powerOn);
     RecordWakeUp(powerOn);
     NoteWakeCheck(check);
     SetEventLabel(main_skin::kLastPoweronTime, powerOn);

@@ -228,7 +228,7 @@ void CDuiFrameWnd::ClearSchedule() {
   m_Armed = 0;
   m_ShutdownIssued = 0;
   ClearPostponement();
-  ClearWakeAlarm();
+  m_WakeAlarm.Clear();
   ForgetRecordedWakeUp();
   os_.RunHidden(kAbortShutdownCommand);
   m_EditSchedule = WeekSchedule{};

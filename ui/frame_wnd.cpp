@@ -55,7 +55,8 @@ std::string main_skin::DayButtonName(int day) {
   return name;
 }
 
-CDuiFrameWnd::CDuiFrameWnd(OsServices& os, DriverAccess& driver) : os_(os), driver_(driver) {}
+CDuiFrameWnd::CDuiFrameWnd(OsServices& os, DriverAccess& driver, WakeAlarm::CheckListener onWakeCheck)
+    : os_(os), driver_(driver), m_WakeAlarm(std::move(onWakeCheck)) {}
 
 // The windows, if they still exist, go before the members they report to.
 CDuiFrameWnd::~CDuiFrameWnd() {
@@ -121,7 +122,7 @@ void CDuiFrameWnd::InitWindow() {
 
   m_ModuleDir = os_.GetModuleDirectory();
   ResetRunState();
-  ClearWakeAlarm();
+  m_WakeAlarm.Clear();
   RefreshHolidays(HolidayTake::kWhenConfirmed);
   ForgetRecordedWakeUp();
   LoadSchedule();
@@ -325,7 +326,7 @@ void CDuiFrameWnd::ShowNextEvents() {
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  const auto check = ProgramWakeAlarm(powerOn);
+  const auto check = m_WakeAlarm.Program(powerOn);
   RecordWakeUp(powerOn);
   NoteWakeCheck(check);
   SetEventLabel(main_skin::kLastPoweronTime, powerOn);

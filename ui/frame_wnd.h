@@ -38,7 +38,8 @@ class CHolidayWnd;
 
 class CDuiFrameWnd : public WindowImplBase {
  public:
-  CDuiFrameWnd(OsServices& os, DriverAccess& driver);
+  // onWakeCheck hears every read-back of the wake-up (the simulator logs them).
+  CDuiFrameWnd(OsServices& os, DriverAccess& driver, WakeAlarm::CheckListener onWakeCheck = {});
   ~CDuiFrameWnd() override;
 
   const char* GetWindowClassName() const override { return kMainWindowClass; }
@@ -157,6 +158,8 @@ class CDuiFrameWnd : public WindowImplBase {
   // Read-backs failed in a row; the history tells when a spell begins and
   // ends, not each one.
   uint32_t m_WakeChecksFailed = 0;
+  // The wake-up chip's programming while this window runs.
+  WakeAlarm m_WakeAlarm;
 };
 
 }  // namespace vesk::ui

@@ -206,7 +206,6 @@ class Machine::Impl {
     end_ = clock_.Now() + options_.duration;
     for (ScriptStep& step : options_.script) step.at = options_.zone.ToUtc(step.at);
     os_.SetTimeZone(options_.zone);
-    SetWakeCheckListener([this](WakeCheck check) { Emit(std::string("verify result=") + CheckName(check)); });
     os_.SetLangId(options_.langId);
     board_.KeepLog(false);
     board_.SetAccessListener([this](const BoardAccess& access) { OnAccess(access); });
@@ -225,8 +224,6 @@ class Machine::Impl {
     if (it == os_.Files().end()) return std::nullopt;
     return it->second;
   }
-
-  ~Impl() { SetWakeCheckListener(nullptr); }
 
   void Run() {
     Emit(clock_.Now(), "on cause=power");
@@ -460,8 +457,10 @@ class Machine::Impl {
     Emit("start");
 
     bool over = false;
-    AppHost host{os_, *driver_, firmware_, com_, nullptr, [this](DriverAccess& chosen) { return MakeFrameWindow(os_, chosen); },
-                 pawnio_.get()};
+    const auto makeWindow = [this](DriverAccess& chosen) {
+      return MakeFrameWindow(os_, chosen, [this](WakeCheck check) { Emit(std::string("verify result=") + CheckName(check)); });
+    };
+    AppHost host{os_, *driver_, firmware_, com_, nullptr, makeWindow, pawnio_.get()};
     try {
       const int code = RunVesk(host);
       Emit("exit code=" + std::to_string(code));
