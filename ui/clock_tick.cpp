@@ -139,7 +139,7 @@ void CDuiFrameWnd::RefreshNextEvents() {
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
   if (m_WakeAlarm.NeedsWrite(powerOn)) {
     const auto check = m_WakeAlarm.Program(powerOn);
-    RecordWakeUp(powerOn);
+    m_WakeUpHistory.Record(powerOn);
     NoteWakeCheck(check);
     SetEventLabel(main_skin::kLastPoweronTime, powerOn);
   }

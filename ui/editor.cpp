@@ -229,7 +229,7 @@ void CDuiFrameWnd::ClearSchedule() {
   m_ShutdownIssued = 0;
   ClearPostponement();
   m_WakeAlarm.Clear();
-  ForgetRecordedWakeUp();
+  m_WakeUpHistory.Forget();
   os_.RunHidden(kAbortShutdownCommand);
   m_EditSchedule = WeekSchedule{};
   m_ActiveSchedule = m_EditSchedule;

@@ -124,7 +124,7 @@ void CDuiFrameWnd::InitWindow() {
   ResetRunState();
   m_WakeAlarm.Clear();
   RefreshHolidays(HolidayTake::kWhenConfirmed);
-  ForgetRecordedWakeUp();
+  m_WakeUpHistory.Forget();
   LoadSchedule();
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
   WatchdogStart();
@@ -327,7 +327,7 @@ void CDuiFrameWnd::ShowNextEvents() {
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
   const auto check = m_WakeAlarm.Program(powerOn);
-  RecordWakeUp(powerOn);
+  m_WakeUpHistory.Record(powerOn);
   NoteWakeCheck(check);
   SetEventLabel(main_skin::kLastPoweronTime, powerOn);
 }

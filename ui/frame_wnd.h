@@ -30,6 +30,7 @@
 #include "schedule/week_schedule.h"
 #include "ui/framework/shell.h"
 #include "ui/framework/window.h"
+#include "ui/history_events.h"
 #include "ui/ui_globals.h"
 
 namespace vesk::ui {
@@ -160,6 +161,8 @@ class CDuiFrameWnd : public WindowImplBase {
   uint32_t m_WakeChecksFailed = 0;
   // The wake-up chip's programming while this window runs.
   WakeAlarm m_WakeAlarm;
+  // The wake-ups the history was told of.
+  WakeUpHistory m_WakeUpHistory;
 };
 
 }  // namespace vesk::ui
