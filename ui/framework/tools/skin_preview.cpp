@@ -18,7 +18,6 @@
 #include "resources/resource.h"
 #include "ui/framework/dialog.h"
 #include "ui/framework/win32/win32_desktop.h"
-#include "ui/framework/win32/wide_text.h"
 #include "ui/framework/window.h"
 
 using namespace vesk::ui;
