@@ -1,9 +1,6 @@
 #include "sim/machine/machine.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstdio>
-#include <sstream>
 #include <string_view>
 
 #include "app/startup.h"
@@ -20,6 +17,7 @@
 #include "sim/machine/disk_actions.h"
 #include "sim/machine/event_log.h"
 #include "sim/machine/machine_desktop.h"
+#include "sim/machine/machine_os.h"
 #include "sim/machine/window_actions.h"
 #include "sim/os/simulated_os.h"
 #include "ui/frame_wnd.h"
@@ -38,9 +36,6 @@ struct RunOver {};
 // The watchdog's feed, every 40 seconds: routine, not news.
 constexpr std::string_view kWatchdogFeed = "watchdog action=kick";
 
-// Windows' shutdown command waits this long when no "-t" is given.
-constexpr int kDefaultShutdownDelaySeconds = 30;
-
 std::string Hex2(uint32_t value) {
   char text[8];
   std::snprintf(text, sizeof text, "0x%02X", value & 0xFFu);
@@ -57,105 +52,6 @@ std::string WeekTime(const LocalTime& time) {
 std::string RootName(RegistryRoot root) {
   return root == RegistryRoot::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
 }
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return text;
-}
-
-// What a command line asks of the operating system's shutdown, if anything.
-struct ShutdownRequest {
-  enum class Kind { PowerOff, Restart, Abort } kind;
-  int delaySeconds = kDefaultShutdownDelaySeconds;
-};
-
-std::optional<ShutdownRequest> ParseShutdown(const std::string& commandLine) {
-  std::istringstream words(Lower(commandLine));
-  std::vector<std::string> tokens;
-  for (std::string word; words >> word;) tokens.push_back(word);
-  const auto verb = std::find(tokens.begin(), tokens.end(), "shutdown");
-  if (verb == tokens.end()) return std::nullopt;
-  std::optional<ShutdownRequest> request;
-  for (auto it = verb + 1; it != tokens.end(); ++it) {
-    if (*it == "-s" || *it == "/s") request = ShutdownRequest{ShutdownRequest::Kind::PowerOff};
-    if (*it == "-r" || *it == "/r") request = ShutdownRequest{ShutdownRequest::Kind::Restart};
-    if (*it == "-a" || *it == "/a") return ShutdownRequest{ShutdownRequest::Kind::Abort};
-  }
-  if (!request) return std::nullopt;
-  for (auto it = verb + 1; it + 1 < tokens.end(); ++it) {
-    if (*it == "-t" || *it == "/t") request->delaySeconds = std::max(0, std::atoi((it + 1)->c_str()));
-  }
-  return request;
-}
-
-// The simulated machine's operating system, telling the machine what the
-// program asked of it.
-class MachineOs final : public SimulatedOs {
- public:
-  struct Hooks {
-    std::function<void(const std::string& caption, const std::string& text)> message;
-    std::function<void(const std::string& commandLine)> command;
-    std::function<void(RegistryRoot, const std::string&, const std::string&, const std::string&)> registry;
-    std::function<void()> saved;
-    std::function<void()> removed;
-    std::function<void()> holidaysSaved;
-    std::function<void(EventLogType, uint16_t, const std::string&)> eventLogged;
-  };
-  MachineOs(VirtualClock& clock, Hooks hooks) : SimulatedOs(clock), hooks_(std::move(hooks)) {}
-
-  int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override {
-    hooks_.message(caption, text);
-    return SimulatedOs::ShowMessageBox(text, caption, type);
-  }
-  int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type, uint16_t langId,
-                          uint32_t timeoutMs) override {
-    hooks_.message(caption, text);
-    return SimulatedOs::ShowTimedMessageBox(text, caption, type, langId, timeoutMs);
-  }
-  bool RunHidden(const std::string& commandLine) override {
-    const bool result = SimulatedOs::RunHidden(commandLine);
-    hooks_.command(commandLine);
-    return result;
-  }
-  bool WriteRegistryString(RegistryRoot root, const std::string& subKey, const std::string& valueName,
-                           const std::string& data) override {
-    const bool written = SimulatedOs::WriteRegistryString(root, subKey, valueName, data);
-    if (written) hooks_.registry(root, subKey, valueName, data);
-    return written;
-  }
-  FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
-    FileResult written = SimulatedOs::ReplaceFileAtomically(path, bytes);
-    if (written && path == ScheduleFilePath(*this)) hooks_.saved();
-    if (written && path == HolidaysFilePath(*this)) hooks_.holidaysSaved();
-    return written;
-  }
-  bool ReportToEventLog(EventLogType type, uint16_t eventId, const std::string& text) override {
-    hooks_.eventLogged(type, eventId, text);
-    return SimulatedOs::ReportToEventLog(type, eventId, text);
-  }
-  // A file that was not there is as cleared as one that was removed.
-  FileResult RemoveFile(const std::string& path) override {
-    FileResult removed = SimulatedOs::RemoveFile(path);
-    if (removed.status != FileResult::Status::kFailed && path == ScheduleFilePath(*this)) hooks_.removed();
-    return removed;
-  }
-  void Sleep(uint32_t milliseconds) override {
-    const SimTime before = Clock().Now();
-    SimulatedOs::Sleep(milliseconds);
-    delayed_ += Clock().Now() - before;
-  }
-  void DelayMicroseconds(uint32_t microseconds) override {
-    const SimTime before = Clock().Now();
-    SimulatedOs::DelayMicroseconds(microseconds);
-    delayed_ += Clock().Now() - before;
-  }
-  // All the time the program has waited in its delays.
-  Microseconds Delayed() const { return delayed_; }
-
- private:
-  Hooks hooks_;
-  Microseconds delayed_{};
-};
 
 bool IsBusTransfer(AccessKind kind) {
   return kind == AccessKind::BusWrite || kind == AccessKind::BusRead || kind == AccessKind::BusNoAck;
