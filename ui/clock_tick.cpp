@@ -1,6 +1,7 @@
 // The main window's timers: the clock tick with the warning and the
-// automatic shutdown, the watchdog feed and the alarm refresh; and the
-// postponement the warning window asks for.
+// automatic shutdown, the watchdog feed and the alarm refresh; a change of
+// the clock, which programs the chip again; and the postponement the
+// warning window asks for.
 #include "hardware/hardware_globals.h"
 #include "hardware/wake_chip.h"
 #include "hardware/watchdog.h"
@@ -44,6 +45,13 @@ void CDuiFrameWnd::OnTimer(UINT /*uMsg*/, WPARAM wParam, LPARAM /*lParam*/) {
       break;
     default: break;
   }
+}
+
+void CDuiFrameWnd::OnTimeChange() {
+  // The jump is handled here; the next tick takes its bearings afresh.
+  m_ClockWatch.Reset();
+  history::Record("timechange");
+  if (m_Armed == 1) ShowNextEvents();
 }
 
 void CDuiFrameWnd::OnClockTick() {
