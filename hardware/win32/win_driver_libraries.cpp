@@ -11,7 +11,6 @@ namespace vesk {
 
 namespace {
 
-
 // Import ordinals of the port and PCI library.
 constexpr WORD kOrdInitialize = 7;
 constexpr WORD kOrdRelease = 8;
@@ -37,8 +36,6 @@ using InitializeWinIoFn = bool(WINAPI*)();
 using ShutdownWinIoFn = void(WINAPI*)();
 using GetPhysLongFn = bool(WINAPI*)(PBYTE, PDWORD);
 using SetPhysLongFn = bool(WINAPI*)(PBYTE, DWORD);
-
-
 
 }  // namespace
 

@@ -19,7 +19,6 @@ using LoadFn = HRESULT(WINAPI*)(HANDLE, const UCHAR*, SIZE_T);
 using ExecuteFn = HRESULT(WINAPI*)(HANDLE, PCSTR, const ULONG64*, SIZE_T, PULONG64, SIZE_T, PSIZE_T);
 using CloseFn = HRESULT(WINAPI*)(HANDLE);
 
-
 }  // namespace
 
 struct WinPawnIoLibrary::Entries {

@@ -4,7 +4,6 @@
 
 #include "platform/win32/wide_text.h"
 
-
 namespace vesk::ui::win32 {
 
 using vesk::win32::ToUtf8;
