@@ -8,7 +8,8 @@ namespace {
 
 class FrameWindow final : public MainWindow {
  public:
-  FrameWindow(OsServices& os, DriverAccess& driver) : frame_(os, driver) {}
+  FrameWindow(OsServices& os, DriverAccess& driver, WakeAlarm::CheckListener onWakeCheck)
+      : frame_(os, driver, std::move(onWakeCheck)) {}
 
   bool Create(const std::string& title, DWORD style, DWORD exStyle) override {
     return frame_.Create(nullptr, title.c_str(), style, exStyle) != nullptr;
@@ -23,8 +24,9 @@ class FrameWindow final : public MainWindow {
 
 }  // namespace
 
-std::unique_ptr<MainWindow> MakeFrameWindow(OsServices& os, DriverAccess& driver) {
-  return std::make_unique<FrameWindow>(os, driver);
+std::unique_ptr<MainWindow> MakeFrameWindow(OsServices& os, DriverAccess& driver,
+                                            std::function<void(WakeCheck)> onWakeCheck) {
+  return std::make_unique<FrameWindow>(os, driver, std::move(onWakeCheck));
 }
 
 }  // namespace vesk

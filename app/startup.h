@@ -13,22 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "app/run_values.h"
 #include "hardware/driver_access.h"
 #include "hardware/pawnio/pawnio_library.h"
 #include "identity/smbios_source.h"
 #include "platform/os_services.h"
+#include "schedule/alarm/wake_alarm.h"
 #include "ui/framework/win_types.h"
 
 namespace vesk {
 
 inline constexpr const char* kInstanceMutexName = "VESK";
-
-// The autostart value: named "VESK", the executable's path, under both Run
-// keys in this order. The machine's key is spelled with WOW6432Node so the
-// value lands in the 32-bit view of it.
-inline constexpr const char* kRunValueName = "VESK";
-inline constexpr const char* kUserRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr const char* kMachineRunKey = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // Driver start: attempts, and how long each failure's box stays up.
 inline constexpr int kDriverStartAttempts = 5;
@@ -99,7 +94,9 @@ struct AppHost {
 };
 
 // The program's main window, CDuiFrameWnd, on the installed window backend.
-std::unique_ptr<MainWindow> MakeFrameWindow(OsServices& os, DriverAccess& driver);
+// onWakeCheck hears every read-back of the wake-up.
+std::unique_ptr<MainWindow> MakeFrameWindow(OsServices& os, DriverAccess& driver,
+                                            std::function<void(WakeCheck)> onWakeCheck = {});
 
 // The entry routine. Returns the process exit code, 0. The ends before the
 // window (a refused board, drivers that do not start) end the process

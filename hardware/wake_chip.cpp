@@ -4,13 +4,13 @@
 #include <chrono>
 
 #include "hardware/hardware_globals.h"
+#include "platform/calendar.h"
 
 namespace vesk {
 
 namespace {
 
 constexpr uint8_t kProbeRegister = 0x00;
-constexpr uint8_t kDaysPerWeek = 7;
 // The MCU's wake-up day codes: the current week's Sunday to the next week's
 // Saturday.
 constexpr int kFirstDayCode = 1;
@@ -29,20 +29,13 @@ void Expect(WakeImage& image, uint8_t reg, uint8_t value, uint8_t mask = 0xFF) {
   image.registers[image.count++] = WakeRegister{reg, value, mask};
 }
 
-// Whole days from the date of `from` to the date of `to`.
-int DaysBetween(const LocalTime& from, const LocalTime& to) {
-  using namespace std::chrono;
-  const auto date = [](const LocalTime& t) { return sys_days{year{t.wYear} / t.wMonth / t.wDay}; };
-  return static_cast<int>((date(to) - date(from)).count());
-}
-
 // The day-of-month alarm matches the first time its day and time come round
 // after now. That is the wake-up's own date up to a month ahead; further
 // ahead, the latest date before it that the alarm still reaches first.
 unsigned ReachableDayOfMonth(const LocalTime& now, const LocalTime& wakeAt) {
   using namespace std::chrono;
-  const sys_days today{year{now.wYear} / now.wMonth / now.wDay};
-  const bool laterToday = wakeAt.wHour * 60 + wakeAt.wMinute > now.wHour * 60 + now.wMinute;
+  const sys_days today = DayCount(now);
+  const bool laterToday = MinuteOfDay(wakeAt) > MinuteOfDay(now);
   const sys_days firstDay = laterToday ? today : today + days{1};
   const auto dayOf = [](sys_days date) { return static_cast<unsigned>(year_month_day{date}.day()); };
   const auto firstMatch = [&](unsigned dayOfMonth) {
@@ -118,8 +111,8 @@ uint8_t McuDayCode(uint8_t weekday, uint8_t hour, uint8_t minute, const LocalTim
   const unsigned nextWeek = weekday + 1u + kDaysPerWeek;
   if (weekday > today) return static_cast<uint8_t>(thisWeek);
   if (weekday < today) return static_cast<uint8_t>(nextWeek);
-  const unsigned wakeMinuteOfDay = hour * 60u + minute;
-  const unsigned nowMinuteOfDay = now.wHour * 60u + now.wMinute;
+  const unsigned wakeMinuteOfDay = hour * kMinutesPerHour + minute;
+  const unsigned nowMinuteOfDay = MinuteOfDay(now);
   return static_cast<uint8_t>(wakeMinuteOfDay > nowMinuteOfDay ? thisWeek : nextWeek);
 }
 
@@ -163,7 +156,7 @@ uint8_t ProgramWakeTime(const LocalTime& wakeAt) {
     return ProgramMcu(static_cast<uint8_t>(std::min(dayCode, kLastDayCode)), hour, minute, now);
   }
   // The weekday alarm matches the first such weekday and time after now.
-  const bool laterToday = hour * 60 + minute > now.wHour * 60 + now.wMinute;
+  const bool laterToday = hour * kMinutesPerHour + minute > MinuteOfDay(now);
   RtcDayAlarm day;
   if (daysAhead > kDaysPerWeek || (daysAhead == kDaysPerWeek && laterToday)) {
     day.dayOfMonth = ToBcd(ReachableDayOfMonth(now, wakeAt));

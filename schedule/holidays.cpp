@@ -1,6 +1,7 @@
 #include "schedule/holidays.h"
 
 #include "history/history.h"
+#include "platform/calendar.h"
 #include "schedule/schedule_file.h"
 
 #include <array>
@@ -17,7 +18,6 @@ using std::chrono::month;
 using std::chrono::year;
 using std::chrono::year_month_day;
 
-constexpr uint16_t kMinutesPerHour = 60;
 constexpr uint16_t kLastHour = 23;
 constexpr uint16_t kLastMinute = 59;
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
@@ -158,12 +158,6 @@ std::string TimeText(uint16_t minutes) {
 }
 
 }  // namespace
-
-std::optional<Date> DateOf(const LocalTime& time) {
-  const year_month_day ymd{year{time.wYear}, month{time.wMonth}, day{time.wDay}};
-  if (!ymd.ok()) return std::nullopt;
-  return Date{ymd};
-}
 
 uint16_t WeekdayOf(Date date) { return static_cast<uint16_t>(std::chrono::weekday{date}.c_encoding()); }
 

@@ -17,17 +17,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/calendar.h"
 #include "platform/os_services.h"
 #include "schedule/validation.h"
 #include "schedule/week_schedule.h"
 
 namespace vesk {
 
-using Date = std::chrono::sys_days;
 using Holidays = std::map<Date, DaySchedule>;
 
-// The date of a local time; nothing when its fields make no date.
-std::optional<Date> DateOf(const LocalTime& time);
 // 0 = Sunday ... 6 = Saturday.
 uint16_t WeekdayOf(Date date);
 // "YYYY-MM-DD".

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <optional>
 
+#include "platform/calendar.h"
+
 namespace vesk {
 
 namespace {
@@ -11,7 +13,6 @@ constexpr uint16_t kSunday = 0;
 constexpr uint16_t kMonday = 1;
 constexpr uint16_t kFriday = 5;
 constexpr uint16_t kSaturday = 6;
-constexpr uint16_t kMinutesPerHour = 60;
 
 bool IsWeekday(unsigned day) { return day < static_cast<unsigned>(kDaysPerWeek); }
 
@@ -134,10 +135,6 @@ LocalTime MinutesLater(const LocalTime& time, int minutes) {
 bool Postponement::IsActive() const {
   return Day[kTarget] != Day[kOrigin] || Hour[kTarget] != Hour[kOrigin] ||
          Minute[kTarget] != Minute[kOrigin];
-}
-
-uint16_t MinuteOfDay(const LocalTime& time) {
-  return static_cast<uint16_t>(time.wHour * kMinutesPerHour + time.wMinute);
 }
 
 namespace {

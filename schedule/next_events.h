@@ -49,9 +49,6 @@ struct Postponement {
   friend bool operator==(const Postponement&, const Postponement&) = default;
 };
 
-// Minutes after midnight of a local time (hour * 60 + minute).
-uint16_t MinuteOfDay(const LocalTime& time);
-
 // What the local clock shows a number of real minutes from now. Across a
 // change of daylight saving the wall clock jumps or goes back an hour, so
 // "five minutes from now" is not always five wall-clock minutes on.

@@ -1,16 +1,8 @@
 #include "schedule/schedule_file.h"
 
+#include "platform/paths.h"
+
 namespace vesk {
-namespace {
-
-// "C:\..." or a network share "\\server\...".
-bool IsFullPath(const std::string& path) {
-  const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-  const bool share = path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
-  return drive || share;
-}
-
-}  // namespace
 
 std::string FileBesideProgram(OsServices& os, const char* name) {
   const std::string folder = os.GetModuleDirectory();

@@ -10,11 +10,11 @@
 #include <string>
 #include <type_traits>
 
+#include "platform/calendar.h"
+
 namespace vesk {
 
-inline constexpr int kDaysPerWeek = 7;        // weekday 0 = Sunday ... 6 = Saturday
 inline constexpr int kPhasesPerDay = 3;
-inline constexpr uint16_t kMinutesPerDay = 1440;
 
 struct Phase {
   uint16_t Enable = 0;  // 0 = off, anything else = on

@@ -184,7 +184,7 @@ mutant next-warning-wall-clock native schedule/next_events.cpp \
 
 # ------------------------------------------------------------------ the bus
 mutant smbus-read-errors native hardware/smbus_control.cpp \
-  'return (ReadHost(kSmbHstSts) & kStsErrors) == 0 ? 1 : 0;' 's/return .*/return 1;/' "$hardware_tests"
+  'if ((ReadHost(kSmbHstSts) & kStsErrors) != 0) return 0;' 's/if (/if (false \&\& /' "$hardware_tests"
 mutant smbus-probe-i2c native hardware/smbus_control.cpp \
   'if (StoredDeviceId() != kSmbusControllerOfThatBridge) return kControllerModeI2c;' 's/!=/==/' "$hardware_tests"
 mutant i2c-restart native hardware/smbus_control.cpp \
@@ -200,7 +200,7 @@ mutant mcu-day-code-far-end native hardware/wake_chip.cpp \
 mutant rtc-day-of-month-reach native hardware/wake_chip.cpp \
   'while (candidate > firstDay && firstMatch(dayOf(candidate)) != candidate) candidate -= days{1};' 's/candidate -= days{1}/break/' "$hardware_tests"
 mutant wake-check-silent-chip native schedule/alarm/wake_alarm.cpp \
-  'if (g_Confirmed && *g_Confirmed == LastWakeImage() && WakeChipAnswers()) return std::nullopt;' 's/ \&\& WakeChipAnswers()//' "$hardware_tests"
+  'if (confirmed_ && *confirmed_ == LastWakeImage() && WakeChipAnswers()) return std::nullopt;' 's/ \&\& WakeChipAnswers()//' "$hardware_tests"
 mutant rtc-clock-left-stopped native hardware/wake_chip.cpp \
   'WriteChip(rtc::kControl1, rtc::kClockRuns);' 's/.*//' "$hardware_tests"
 mutant watchdog-choice native hardware/watchdog.cpp \
@@ -235,19 +235,19 @@ mutant markup-colour-run native ui/framework/markup.cpp \
   's/ && runs.back().colour == run.colour//' "$framework_tests"
 mutant skin-duplicate-name native ui/framework/skin.cpp \
   'if (!control.name.empty() && !names.insert(control.name).second) {' 's/if (/if (false \&\& /' "$framework_tests"
-mutant headless-timer-minimum native ui/framework/headless/headless_desktop.cpp \
+mutant headless-timer-minimum native ui/framework/headless/headless_messages.cpp \
   'const UINT period = std::max(elapseMs, kMinTimerPeriodMs);' 's/std::max(elapseMs, kMinTimerPeriodMs)/elapseMs/' "$framework_tests"
 
 # ------------------------------------------------- Win32 services (Wine)
 mutant atomic-temp-left windows platform/win32/atomic_file.cpp \
-  'if (!WriteTempFile(temp, bytes, failAt)) return FailAndRemove(temp);' 's/return FailAndRemove(temp);/return false;/' "$wine_platform"
+  'if (!WriteTempFile(temp, bytes, calls)) return FailAndRemove(temp);' 's/return FailAndRemove(temp);/return false;/' "$wine_platform"
 mutant timed-box-answer windows platform/win32/timed_message_box.cpp \
   'return pending.timedOut ? kTimedOutAnswer : answer;' 's/pending.timedOut ? kTimedOutAnswer : answer/answer/' "$wine_platform"
 mutant modal-close-code windows ui/framework/win32/win32_desktop.cpp \
   'return code == closeCodes_.end() || ::IsWindow(window) ? 0 : code->second;' 's/: code->second/: 0/' "$wine_ui"
 mutant combo-selection windows ui/framework/win32/frame_view.cpp \
   'combo->SelectItem(static_cast<int>(index), true);' 's/, true)/, false)/' "$wine_ui"
-mutant driver-by-ordinal windows hardware/win32/win_driver_libraries.cpp \
+mutant driver-by-ordinal windows hardware/win32/loaded_module.h \
   'return Resolve(MAKEINTRESOURCEA(ordinal), fn);' 's/MAKEINTRESOURCEA(ordinal)/MAKEINTRESOURCEA(ordinal + 1)/' "$wine_driver"
 
 if ((list_only || check_only)); then exit 0; fi

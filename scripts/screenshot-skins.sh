@@ -12,24 +12,8 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j2 --target vesk-skin-preview >/dev/null
 exe=$PWD/build/windows/ui/framework/vesk-skin-preview.exe
 
-# A prefix of its own, so that the dpi set here never reaches the tests.
-export WINEPREFIX=$PWD/build/windows/wineprefix-screenshots
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEDEBUG=-all
-export WINEARCH=win64
-wine=$(command -v wine || command -v wine64)
-if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-  "$wine" wineboot -i >/dev/null 2>&1 || true
-  wineserver -w || true
-fi
-
-# Wine's own system fonts have no Chinese glyphs; on a Chinese Windows the
-# title bars and the notice's dialog font do. Link them to the Chinese font
-# from Debian (fonts-wqy-microhei) so that the pictures show what a user sees.
-for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
-  "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-    /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null 2>&1
-done
+source scripts/lib/screenshot-prefix.sh
+screenshot_prefix "$PWD/build/windows/wineprefix-screenshots"
 
 set_dpi() {
   local dpi=$1

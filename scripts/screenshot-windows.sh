@@ -14,22 +14,8 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j2 --target vesk-window-demo >/dev/null
 exe=$PWD/build/windows/ui/vesk-window-demo.exe
 
-# A prefix of its own, apart from the tests' prefix.
-export WINEPREFIX=$PWD/build/windows/wineprefix-windows
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEDEBUG=-all
-export WINEARCH=win64
-wine=$(command -v wine || command -v wine64)
-if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-  "$wine" wineboot -i >/dev/null 2>&1 || true
-  wineserver -w || true
-fi
-# Wine's own system fonts have no Chinese glyphs; link them to Debian's
-# Chinese font so that title bars and the notice show what a user sees.
-for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
-  "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-    /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null 2>&1
-done
+source scripts/lib/screenshot-prefix.sh
+screenshot_prefix "$PWD/build/windows/wineprefix-windows"
 wineserver -w || true
 
 # One scene in a 1024x768 virtual desktop; the picture is taken after the

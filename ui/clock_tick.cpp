@@ -1,9 +1,11 @@
 // The main window's timers: the clock tick with the warning and the
-// automatic shutdown, the watchdog feed and the alarm refresh; and the
-// postponement the warning window asks for.
+// automatic shutdown, the watchdog feed and the alarm refresh; a change of
+// the clock, which programs the chip again; and the postponement the
+// warning window asks for.
 #include "hardware/hardware_globals.h"
 #include "hardware/wake_chip.h"
 #include "hardware/watchdog.h"
+#include "platform/calendar.h"
 #include "schedule/alarm/wake_alarm.h"
 #include "ui/chat_action.h"
 #include "ui/frame_wnd.h"
@@ -13,8 +15,6 @@
 
 namespace vesk::ui {
 namespace {
-
-constexpr unsigned kMinutesPerHour = 60;
 
 // The clock label: the date, the time and the day's short name in green;
 // three blanks between the groups.
@@ -45,6 +45,13 @@ void CDuiFrameWnd::OnTimer(UINT /*uMsg*/, WPARAM wParam, LPARAM /*lParam*/) {
       break;
     default: break;
   }
+}
+
+void CDuiFrameWnd::OnTimeChange() {
+  // The jump is handled here; the next tick takes its bearings afresh.
+  m_ClockWatch.Reset();
+  history::Record("timechange");
+  if (m_Armed == 1) ShowNextEvents();
 }
 
 void CDuiFrameWnd::OnClockTick() {
@@ -132,15 +139,15 @@ int CDuiFrameWnd::IsWarningDue() {
 }
 
 // The shutdown label follows the next shutdown; the power-on label and the
-// chip only when the chip must be written again (see WakeAlarmNeedsWrite).
+// chip only when the chip must be written again (see WakeAlarm::NeedsWrite).
 void CDuiFrameWnd::RefreshNextEvents() {
   m_Armed = 0;
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  if (WakeAlarmNeedsWrite(powerOn)) {
-    const auto check = ProgramWakeAlarm(powerOn);
-    RecordWakeUp(powerOn);
+  if (m_WakeAlarm.NeedsWrite(powerOn)) {
+    const auto check = m_WakeAlarm.Program(powerOn);
+    m_WakeUpHistory.Record(powerOn);
     NoteWakeCheck(check);
     SetEventLabel(main_skin::kLastPoweronTime, powerOn);
   }

@@ -2,6 +2,7 @@
 // phases of the selected day, saving and clearing.
 #include <cstring>
 
+#include "platform/calendar.h"
 #include "schedule/alarm/wake_alarm.h"
 #include "schedule/schedule_file.h"
 #include "schedule/validation.h"
@@ -12,7 +13,6 @@
 namespace vesk::ui {
 namespace {
 
-constexpr uint16_t kMinutesPerHour = 60;
 constexpr uint16_t kEnableBit = 0x0001;
 
 // Day button texts: unsaved change, a phase in force, nothing in force.
@@ -228,8 +228,8 @@ void CDuiFrameWnd::ClearSchedule() {
   m_Armed = 0;
   m_ShutdownIssued = 0;
   ClearPostponement();
-  ClearWakeAlarm();
-  ForgetRecordedWakeUp();
+  m_WakeAlarm.Clear();
+  m_WakeUpHistory.Forget();
   os_.RunHidden(kAbortShutdownCommand);
   m_EditSchedule = WeekSchedule{};
   m_ActiveSchedule = m_EditSchedule;

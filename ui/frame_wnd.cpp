@@ -55,7 +55,8 @@ std::string main_skin::DayButtonName(int day) {
   return name;
 }
 
-CDuiFrameWnd::CDuiFrameWnd(OsServices& os, DriverAccess& driver) : os_(os), driver_(driver) {}
+CDuiFrameWnd::CDuiFrameWnd(OsServices& os, DriverAccess& driver, WakeAlarm::CheckListener onWakeCheck)
+    : os_(os), driver_(driver), m_WakeAlarm(std::move(onWakeCheck)) {}
 
 // The windows, if they still exist, go before the members they report to.
 CDuiFrameWnd::~CDuiFrameWnd() {
@@ -121,9 +122,9 @@ void CDuiFrameWnd::InitWindow() {
 
   m_ModuleDir = os_.GetModuleDirectory();
   ResetRunState();
-  ClearWakeAlarm();
+  m_WakeAlarm.Clear();
   RefreshHolidays(HolidayTake::kWhenConfirmed);
-  ForgetRecordedWakeUp();
+  m_WakeUpHistory.Forget();
   LoadSchedule();
   for (uint8_t day = 0; day < kDaysPerWeek; ++day) UpdateDayButton(day);
   WatchdogStart();
@@ -325,8 +326,8 @@ void CDuiFrameWnd::ShowNextEvents() {
   const LocalTime shutdown = GetNextShutdown(m_ActiveSchedule, CurrentPostponement(), os_, InForceHolidays());
   SetEventLabel(main_skin::kLastShutdownTime, shutdown);
   const LocalTime powerOn = GetNextPowerOn(m_ActiveSchedule, shutdown, InForceHolidays());
-  const auto check = ProgramWakeAlarm(powerOn);
-  RecordWakeUp(powerOn);
+  const auto check = m_WakeAlarm.Program(powerOn);
+  m_WakeUpHistory.Record(powerOn);
   NoteWakeCheck(check);
   SetEventLabel(main_skin::kLastPoweronTime, powerOn);
 }

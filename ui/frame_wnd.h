@@ -30,6 +30,7 @@
 #include "schedule/week_schedule.h"
 #include "ui/framework/shell.h"
 #include "ui/framework/window.h"
+#include "ui/history_events.h"
 #include "ui/ui_globals.h"
 
 namespace vesk::ui {
@@ -38,7 +39,8 @@ class CHolidayWnd;
 
 class CDuiFrameWnd : public WindowImplBase {
  public:
-  CDuiFrameWnd(OsServices& os, DriverAccess& driver);
+  // onWakeCheck hears every read-back of the wake-up (the simulator logs them).
+  CDuiFrameWnd(OsServices& os, DriverAccess& driver, WakeAlarm::CheckListener onWakeCheck = {});
   ~CDuiFrameWnd() override;
 
   const char* GetWindowClassName() const override { return kMainWindowClass; }
@@ -157,6 +159,10 @@ class CDuiFrameWnd : public WindowImplBase {
   // Read-backs failed in a row; the history tells when a spell begins and
   // ends, not each one.
   uint32_t m_WakeChecksFailed = 0;
+  // The wake-up chip's programming while this window runs.
+  WakeAlarm m_WakeAlarm;
+  // The wake-ups the history was told of.
+  WakeUpHistory m_WakeUpHistory;
 };
 
 }  // namespace vesk::ui

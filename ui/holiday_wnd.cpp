@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/calendar.h"
 #include "ui/main_skin.h"
 
 namespace vesk::ui {
@@ -26,7 +27,6 @@ constexpr const char* kFileState = "FileState";
 // The year list runs from this year on, and further when a coming date
 // lies beyond.
 constexpr int kYearsOffered = 5;
-constexpr uint16_t kMinutesPerHour = 60;
 
 struct Texts {
   const char* caption;

@@ -21,7 +21,7 @@ void ResetProcessWideState() {
   g_WarningWnd = nullptr;
   LangID = 0;
   ResetHardwareGlobals();
-  ResetWakeAlarmRecord();
+  ResetAlarmGlobals();
 }
 
 NotifyIconData MakeTrayIcon(HWND owner, UINT iconResource, const std::string& tip) {

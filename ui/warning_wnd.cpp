@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "history/history.h"
+#include "platform/calendar.h"
 #include "resources/resource.h"
 
 namespace vesk::ui {
@@ -21,7 +22,6 @@ constexpr const char* kDelayHourList = "DelayHour";
 constexpr const char* kDelayMinuteList = "DelayMinute";
 
 constexpr UINT kCloseCode = 1;
-constexpr unsigned kMinutesPerHour = 60;
 // The longest postponement the message to the main window carries.
 constexpr unsigned kMaxDelayMinutes = 0xFFFF;
 

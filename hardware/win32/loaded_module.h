@@ -7,13 +7,6 @@
 
 namespace vesk {
 
-// Only an absolute path keeps the loader from searching.
-inline bool IsAbsolutePath(const std::wstring& folder) {
-  const bool drive = folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/');
-  const bool unc = folder.size() >= 2 && folder[0] == L'\\' && folder[1] == L'\\';
-  return drive || unc;
-}
-
 // Unloads on destruction; empty when the load failed.
 class LoadedModule {
  public:

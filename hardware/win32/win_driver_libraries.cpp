@@ -2,15 +2,14 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "hardware/win32/driver_files.h"
 #include "hardware/win32/loaded_module.h"
+#include "platform/paths.h"
+#include "platform/win32/file_paths.h"
 
 namespace vesk {
 
 namespace {
-
 
 // Import ordinals of the port and PCI library.
 constexpr WORD kOrdInitialize = 7;
@@ -37,12 +36,6 @@ using InitializeWinIoFn = bool(WINAPI*)();
 using ShutdownWinIoFn = void(WINAPI*)();
 using GetPhysLongFn = bool(WINAPI*)(PBYTE, PDWORD);
 using SetPhysLongFn = bool(WINAPI*)(PBYTE, DWORD);
-
-std::wstring WithSeparator(std::wstring folder) {
-  if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
-  return folder;
-}
-
 
 }  // namespace
 
@@ -82,32 +75,18 @@ struct WinDriverLibraries::MemoryLibrary {
   SetPhysLongFn setPhysLong = nullptr;
 };
 
-WinDriverLibraries::WinDriverLibraries() : WinDriverLibraries(ExecutableFolder()) {}
+WinDriverLibraries::WinDriverLibraries() : WinDriverLibraries(ContainingFolder(win32::ModulePath())) {}
 
-WinDriverLibraries::WinDriverLibraries(std::wstring folder) : folder_(WithSeparator(std::move(folder))) {}
+WinDriverLibraries::WinDriverLibraries(std::wstring folder) : folder_(JoinPath(folder, L"")) {}
 
 WinDriverLibraries::~WinDriverLibraries() {
   if (portInitialized_) DeinitializeOls();
   if (memoryInitialized_) ShutdownWinIo();
 }
 
-std::wstring WinDriverLibraries::ExecutableFolder() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return {};
-    if (length < buffer.size()) {
-      std::wstring path(buffer.data(), length);
-      const auto cut = path.find_last_of(L"\\/");
-      return cut == std::wstring::npos ? std::wstring{} : path.substr(0, cut + 1);
-    }
-    buffer.resize(buffer.size() * 2);  // the path was truncated
-  }
-}
-
 bool WinDriverLibraries::LoadPortLibrary() {
   if (port_) return true;
-  if (!IsAbsolutePath(folder_)) return false;
+  if (!IsFullPath(folder_)) return false;
   auto library = std::make_unique<PortLibrary>(folder_ + kPortLibraryName);
   if (!library->ResolveAll()) return false;
   port_ = std::move(library);
@@ -116,7 +95,7 @@ bool WinDriverLibraries::LoadPortLibrary() {
 
 bool WinDriverLibraries::LoadMemoryLibrary() {
   if (memory_) return true;
-  if (!IsAbsolutePath(folder_)) return false;
+  if (!IsFullPath(folder_)) return false;
   auto library = std::make_unique<MemoryLibrary>(folder_ + kMemoryLibraryName);
   if (!library->ResolveAll()) return false;
   memory_ = std::move(library);

@@ -21,8 +21,6 @@ class WinDriverLibraries final : public DriverAccess {
   WinDriverLibraries(const WinDriverLibraries&) = delete;
   WinDriverLibraries& operator=(const WinDriverLibraries&) = delete;
 
-  // The running executable's folder, with the trailing separator.
-  static std::wstring ExecutableFolder();
   const std::wstring& Folder() const { return folder_; }
 
   // A library that cannot be loaded, or that lacks one of the entry points

@@ -5,6 +5,7 @@
 
 #include "hardware/win32/driver_files.h"
 #include "hardware/win32/loaded_module.h"
+#include "platform/paths.h"
 
 namespace vesk {
 
@@ -17,7 +18,6 @@ using OpenFn = HRESULT(WINAPI*)(PHANDLE);
 using LoadFn = HRESULT(WINAPI*)(HANDLE, const UCHAR*, SIZE_T);
 using ExecuteFn = HRESULT(WINAPI*)(HANDLE, PCSTR, const ULONG64*, SIZE_T, PULONG64, SIZE_T, PSIZE_T);
 using CloseFn = HRESULT(WINAPI*)(HANDLE);
-
 
 }  // namespace
 
@@ -43,17 +43,14 @@ WinPawnIoLibrary::~WinPawnIoLibrary() = default;
 std::wstring WinPawnIoLibrary::InstalledFolder() {
   wchar_t programFiles[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles))) return {};
-  std::wstring folder = programFiles;
+  const std::wstring folder = programFiles;
   if (folder.empty()) return {};
-  if (folder.back() != L'\\') folder += L'\\';
-  return folder + kPawnIoFolder;
+  return JoinPath(folder, kPawnIoFolder);
 }
 
 bool WinPawnIoLibrary::Loaded() {
-  if (!tried_ && IsAbsolutePath(folder_)) {
-    std::wstring path = folder_;
-    if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
-    auto entries = std::make_unique<Entries>(path + kPawnIoLibraryName);
+  if (!tried_ && IsFullPath(folder_)) {
+    auto entries = std::make_unique<Entries>(JoinPath(folder_, kPawnIoLibraryName));
     if (entries->ResolveAll()) entries_ = std::move(entries);
   }
   tried_ = true;

@@ -1,9 +1,10 @@
 #include "installer/actions/fleet_files.h"
 
-#include <cwctype>
 #include <string_view>
 
+#include "platform/paths.h"
 #include "platform/win32/atomic_file.h"
+#include "platform/win32/file_paths.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_os_services.h"
 #include "schedule/holidays.h"
@@ -22,25 +23,6 @@ constexpr const wchar_t* kKeptSuffix = L".before-install";
 constexpr const wchar_t* kNoneSuffix = L".none-before-install";
 
 bool IsTimetable(const FleetFile& file) { return std::wstring_view(file.name) == kFleetTimetable.name; }
-
-// "C:\..." or "\\server\share\...": a relative path would be taken from
-// whatever folder msiexec happens to run in.
-bool IsFullPath(const std::wstring& path) {
-  const bool drive = path.size() >= 3 && std::iswalpha(path[0]) && path[1] == L':' &&
-                     (path[2] == L'\\' || path[2] == L'/');
-  const bool unc = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\';
-  return drive || unc;
-}
-
-std::wstring Join(const std::wstring& folder, const std::wstring& name) {
-  if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/') return folder + name;
-  return folder + L"\\" + name;
-}
-
-bool Exists(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 std::wstring LastErrorText() { return win32::ToWide(win32::SystemErrorText(GetLastError())); }
 
@@ -144,9 +126,9 @@ std::optional<std::vector<uint8_t>> DecodeFleetContent(const std::wstring& text)
 }
 
 std::wstring InstallFleetFile(const std::wstring& folder, const wchar_t* name, const std::vector<uint8_t>& bytes) {
-  const std::wstring target = Join(folder, name);
+  const std::wstring target = JoinPath(folder, name);
   const std::wstring kept = target + kKeptSuffix, none = target + kNoneSuffix;
-  if (Exists(target)) {
+  if (win32::IsFile(target)) {
     if (!CopyFileW(target.c_str(), kept.c_str(), FALSE)) return LastErrorText();
     DeleteFileW(none.c_str());
   } else {
@@ -161,18 +143,18 @@ std::wstring InstallFleetFile(const std::wstring& folder, const wchar_t* name, c
 }
 
 bool UndoFleetFile(const std::wstring& folder, const wchar_t* name) {
-  const std::wstring target = Join(folder, name);
+  const std::wstring target = JoinPath(folder, name);
   const std::wstring kept = target + kKeptSuffix, none = target + kNoneSuffix;
-  if (Exists(kept)) {
+  if (win32::IsFile(kept)) {
     return MoveFileExW(kept.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   }
-  if (!Exists(none)) return false;
+  if (!win32::IsFile(none)) return false;
   DeleteFileW(target.c_str());
   return DeleteFileW(none.c_str()) != FALSE;
 }
 
 void ForgetFleetBackup(const std::wstring& folder, const wchar_t* name) {
-  const std::wstring target = Join(folder, name);
+  const std::wstring target = JoinPath(folder, name);
   DeleteFileW((target + kKeptSuffix).c_str());
   DeleteFileW((target + kNoneSuffix).c_str());
 }

@@ -35,17 +35,25 @@ struct ComApartment {
   }
 };
 
-HRESULT RootFolder(Com<ITaskService>& service, Com<ITaskFolder>& folder) {
-  HRESULT hr = CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
-                                reinterpret_cast<void**>(&service.p));
-  if (FAILED(hr)) return hr;
-  VARIANT none;
-  VariantInit(&none);
-  hr = service->Connect(none, none, none, none);
-  if (FAILED(hr)) return hr;
-  Bstr root{L"\\"};
-  return service->GetFolder(root.value, &folder.p);
-}
+// The task scheduler's root folder, with COM up on this thread for as long
+// as it is used.
+struct TaskRoot {
+  ComApartment com;
+  Com<ITaskService> service;
+  Com<ITaskFolder> folder;
+
+  HRESULT Open() {
+    HRESULT hr = CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
+                                  reinterpret_cast<void**>(&service.p));
+    if (FAILED(hr)) return hr;
+    VARIANT none;
+    VariantInit(&none);
+    hr = service->Connect(none, none, none, none);
+    if (FAILED(hr)) return hr;
+    Bstr root{L"\\"};
+    return service->GetFolder(root.value, &folder.p);
+  }
+};
 
 std::wstring XmlEscaped(const std::wstring& text) {
   std::wstring out;
@@ -95,40 +103,34 @@ std::wstring LogonTaskDefinition(const std::wstring& programPath) {
 }
 
 HRESULT RegisterLogonTask(const std::wstring& programPath) {
-  ComApartment com;
-  Com<ITaskService> service;
-  Com<ITaskFolder> folder;
-  HRESULT hr = RootFolder(service, folder);
+  TaskRoot root;
+  HRESULT hr = root.Open();
   if (FAILED(hr)) return hr;
   Bstr name{kLogonTaskName};
   Bstr xml{LogonTaskDefinition(programPath)};
   VARIANT none;
   VariantInit(&none);
   Com<IRegisteredTask> task;
-  return folder->RegisterTask(name.value, xml.value, TASK_CREATE_OR_UPDATE, none, none, TASK_LOGON_GROUP, none,
-                              &task.p);
+  return root.folder->RegisterTask(name.value, xml.value, TASK_CREATE_OR_UPDATE, none, none, TASK_LOGON_GROUP,
+                                   none, &task.p);
 }
 
 HRESULT DeleteLogonTask() {
-  ComApartment com;
-  Com<ITaskService> service;
-  Com<ITaskFolder> folder;
-  HRESULT hr = RootFolder(service, folder);
+  TaskRoot root;
+  HRESULT hr = root.Open();
   if (FAILED(hr)) return hr;
   Bstr name{kLogonTaskName};
-  hr = folder->DeleteTask(name.value, 0);
+  hr = root.folder->DeleteTask(name.value, 0);
   return hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ? S_OK : hr;
 }
 
 HRESULT RunLogonTask(DWORD session, const std::wstring& user) {
-  ComApartment com;
-  Com<ITaskService> service;
-  Com<ITaskFolder> folder;
-  HRESULT hr = RootFolder(service, folder);
+  TaskRoot root;
+  HRESULT hr = root.Open();
   if (FAILED(hr)) return hr;
   Bstr name{kLogonTaskName};
   Com<IRegisteredTask> task;
-  hr = folder->GetTask(name.value, &task.p);
+  hr = root.folder->GetTask(name.value, &task.p);
   if (FAILED(hr)) return hr;
   VARIANT none;
   VariantInit(&none);

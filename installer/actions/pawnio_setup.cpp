@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "platform/win32/file_paths.h"
+
 namespace vesk::installer {
 
 namespace {
@@ -11,23 +13,18 @@ namespace {
 constexpr DWORD kSetupBoundMs = 5 * 60 * 1000;
 constexpr const wchar_t* kPawnIoLibrary = L"\\PawnIO\\PawnIOLib.dll";
 
-bool FileExists(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 }  // namespace
 
 bool PawnIoInstalled() {
   wchar_t programFiles[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles))) return false;
-  return FileExists(std::wstring(programFiles) + kPawnIoLibrary);
+  return win32::IsFile(std::wstring(programFiles) + kPawnIoLibrary);
 }
 
 PawnIoSetupRun RunPawnIoSetup(const std::wstring& sourceFolder) {
   PawnIoSetupRun run;
   const std::wstring setup = sourceFolder + L"\\" + kPawnIoSetupName;
-  run.found = FileExists(setup);
+  run.found = win32::IsFile(setup);
   if (!run.found) return run;
   std::wstring commandLine = L"\"" + setup + L"\" " + kPawnIoSetupArguments;
   STARTUPINFOW startup{};

@@ -6,11 +6,14 @@
 #include <sddl.h>
 #include <shlobj.h>
 
-#include "app/startup.h"
+#include "app/run_values.h"
 #include "hardware/win32/driver_files.h"
+#include "history/history.h"
+#include "platform/paths.h"
+#include "platform/win32/file_paths.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/write_access.h"
 #include "schedule/holidays.h"
-#include "history/history.h"
 #include "schedule/schedule_file.h"
 
 namespace vesk::installer {
@@ -23,22 +26,10 @@ namespace {
 constexpr const wchar_t* kDriverLibraries[] = {kPortLibraryName, kMemoryLibraryName};
 constexpr const wchar_t* kSmbusModules[] = {kSmbusI801ModuleFile, kSmbusPiix4ModuleFile};
 
-std::wstring Join(const std::wstring& folder, const std::wstring& name) {
-  if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/') return folder + name;
-  return folder + L"\\" + name;
-}
-
-bool Exists(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-std::wstring Wide(const char* ascii) { return std::wstring(ascii, ascii + lstrlenA(ascii)); }
-
 std::vector<std::wstring> RemoveEach(const std::wstring& folder, const std::vector<std::wstring>& names) {
   std::vector<std::wstring> removed;
   for (const std::wstring& name : names) {
-    if (DeleteFileW(Join(folder, name).c_str())) removed.push_back(name);
+    if (DeleteFileW(JoinPath(folder, name).c_str())) removed.push_back(name);
   }
   return removed;
 }
@@ -46,7 +37,7 @@ std::vector<std::wstring> RemoveEach(const std::wstring& folder, const std::vect
 bool DeleteRunValue(HKEY root, const std::wstring& subKey) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
-  const bool deleted = RegDeleteValueW(key, L"VESK") == ERROR_SUCCESS;
+  const bool deleted = RegDeleteValueW(key, win32::ToWide(kRunValueName).c_str()) == ERROR_SUCCESS;
   RegCloseKey(key);
   return deleted;
 }
@@ -61,7 +52,7 @@ std::wstring FolderOf(const std::wstring& path) {
 std::wstring OpenDriverSource(const std::wstring& sourceFolder) {
   std::vector<std::wstring> paths;
   for (const wchar_t* name : kDriverFilesBesideProgram) {
-    if (Exists(Join(sourceFolder, name))) paths.push_back(Join(sourceFolder, name));
+    if (win32::IsFile(JoinPath(sourceFolder, name))) paths.push_back(JoinPath(sourceFolder, name));
   }
   if (paths.empty()) return {};
   paths.insert(paths.begin(), sourceFolder);
@@ -101,9 +92,9 @@ DriverCopy CopyDriverFiles(const std::wstring& sourceFolder, const std::wstring&
   result.refused = OpenDriverSource(sourceFolder);
   if (!result.refused.empty()) return result;
   for (const wchar_t* name : kDriverFilesBesideProgram) {
-    const std::wstring source = Join(sourceFolder, name);
-    if (!Exists(source)) continue;
-    if (CopyFileW(source.c_str(), Join(programFolder, name).c_str(), FALSE)) {
+    const std::wstring source = JoinPath(sourceFolder, name);
+    if (!win32::IsFile(source)) continue;
+    if (CopyFileW(source.c_str(), JoinPath(programFolder, name).c_str(), FALSE)) {
       result.copied.push_back(name);
     } else {
       result.failed.push_back(std::wstring(name) + L" (error " + std::to_wstring(GetLastError()) + L")");
@@ -115,11 +106,11 @@ DriverCopy CopyDriverFiles(const std::wstring& sourceFolder, const std::wstring&
 std::vector<std::wstring> MissingHardwareAccess(const std::wstring& programFolder, bool pawnIoInstalled) {
   std::vector<std::wstring> missing;
   for (const wchar_t* name : kDriverLibraries) {
-    if (!Exists(Join(programFolder, name))) missing.push_back(name);
+    if (!win32::IsFile(JoinPath(programFolder, name))) missing.push_back(name);
   }
   if (missing.empty()) return missing;
   bool smbusModule = false;
-  for (const wchar_t* name : kSmbusModules) smbusModule = smbusModule || Exists(Join(programFolder, name));
+  for (const wchar_t* name : kSmbusModules) smbusModule = smbusModule || win32::IsFile(JoinPath(programFolder, name));
   if (pawnIoInstalled && smbusModule) return {};
   if (!pawnIoInstalled) missing.push_back(L"PawnIO");
   if (!smbusModule) missing.push_back(std::wstring(kSmbusModules[0]) + L" / " + kSmbusModules[1]);
@@ -131,18 +122,18 @@ std::vector<std::wstring> RemoveDriverFiles(const std::wstring& programFolder) {
 }
 
 std::vector<std::wstring> RemoveProgramData(const std::wstring& programFolder) {
-  const std::wstring timetable = Wide(kScheduleFileName);
-  const std::wstring holidays = Wide(kHolidaysFileName);
+  const std::wstring timetable = win32::ToWide(kScheduleFileName);
+  const std::wstring holidays = win32::ToWide(kHolidaysFileName);
   // The timetable and the holidays, each with what a save interrupted by a
   // power cut may leave, and the history with its older file.
   return RemoveEach(programFolder, {timetable, timetable + L".new", holidays, holidays + L".new",
-                                    Wide(history::kFileName), Wide(history::kOlderFileName)});
+                                    win32::ToWide(history::kFileName), win32::ToWide(history::kOlderFileName)});
 }
 
 std::vector<std::wstring> RemoveRunValues() {
   std::vector<std::wstring> removed;
-  const std::wstring userKey = Wide(kUserRunKey);
-  const std::wstring machineKey = Wide(kMachineRunKey);
+  const std::wstring userKey = win32::ToWide(kUserRunKey);
+  const std::wstring machineKey = win32::ToWide(kMachineRunKey);
   if (DeleteRunValue(HKEY_LOCAL_MACHINE, machineKey)) removed.push_back(L"HKLM\\" + machineKey);
   if (DeleteRunValue(HKEY_CURRENT_USER, userKey)) removed.push_back(L"HKCU\\" + userKey);
   // The users who ran the program; only their loaded registries are reachable.

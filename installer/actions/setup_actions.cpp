@@ -18,11 +18,14 @@
 #include "installer/actions/program_closer.h"
 #include "installer/actions/program_files.h"
 #include "installer/actions/setup_texts.h"
+#include "platform/paths.h"
+#include "platform/win32/file_paths.h"
 #include "platform/win32/write_access.h"
 
 namespace {
 
 using namespace vesk::installer;
+using vesk::JoinPath;
 
 // The program's exit stops a watchdog and aborts a shutdown: seconds at
 // most, but a slow disk or a busy bus deserve a generous bound.
@@ -49,9 +52,7 @@ const std::vector<std::pair<const wchar_t*, std::vector<const wchar_t*>>>& Defer
   return data;
 }
 
-std::wstring ProgramPath(const std::wstring& folder) {
-  return folder.empty() || folder.back() == L'\\' ? folder + kProgramName : folder + L"\\" + kProgramName;
-}
+std::wstring ProgramPath(const std::wstring& folder) { return JoinPath(folder, kProgramName); }
 
 std::wstring HexText(HRESULT value) {
   wchar_t text[16];
@@ -63,9 +64,7 @@ std::wstring ThisLibrary() {
   HMODULE self = nullptr;
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                      reinterpret_cast<LPCWSTR>(&ThisLibrary), &self);
-  wchar_t path[MAX_PATH] = L"";
-  GetModuleFileNameW(self, path, MAX_PATH);
-  return path;
+  return vesk::win32::ModulePath(self);
 }
 
 std::wstring SessionText(DWORD session, WTS_INFO_CLASS what) {

@@ -13,13 +13,11 @@ namespace {
 // WriteFile takes at most a DWORD per call.
 constexpr std::size_t kMaxWriteChunk = 1u << 30;
 
-bool Fails(std::optional<ReplaceStep> failAt, ReplaceStep step) { return failAt && *failAt == step; }
-
-bool WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
+bool WriteAll(HANDLE file, std::span<const uint8_t> bytes, const ReplaceCalls& calls) {
   while (!bytes.empty()) {
     const auto chunk = static_cast<DWORD>(std::min(bytes.size(), kMaxWriteChunk));
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    if (!calls.writeFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
     bytes = bytes.subspan(written);
   }
   return true;
@@ -28,19 +26,12 @@ bool WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
 // The whole new content in `temp`, on the disk and closed; false at the
 // first step that fails. The handle is closed on every path, so the caller
 // can delete the file afterwards.
-bool WriteTempFile(const std::wstring& temp, std::span<const uint8_t> bytes,
-                   std::optional<ReplaceStep> failAt) {
-  if (Fails(failAt, ReplaceStep::kCreateTemp)) return false;
-  UniqueHandle file{CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr)};
+bool WriteTempFile(const std::wstring& temp, std::span<const uint8_t> bytes, const ReplaceCalls& calls) {
+  UniqueHandle file{calls.createFile(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr)};
   if (!file) return false;
-  if (Fails(failAt, ReplaceStep::kWrite)) {
-    // A write that stops part-way, as on a full disk.
-    WriteAll(file.Get(), bytes.first(bytes.size() / 2));
-    return false;
-  }
-  if (!WriteAll(file.Get(), bytes)) return false;
-  if (Fails(failAt, ReplaceStep::kFlush) || !FlushFileBuffers(file.Get())) return false;
+  if (!WriteAll(file.Get(), bytes, calls)) return false;
+  if (!calls.flushFileBuffers(file.Get())) return false;
   return file.Close();
 }
 
@@ -67,13 +58,11 @@ bool FailAndRemove(const std::wstring& temp) {
 
 std::wstring ReplacementTempPath(const std::wstring& target) { return target + L".new"; }
 
-bool ReplaceFileAtomically(const std::wstring& target, std::span<const uint8_t> bytes,
-                           std::optional<ReplaceStep> failAt) {
+bool ReplaceFileAtomically(const std::wstring& target, std::span<const uint8_t> bytes, const ReplaceCalls& calls) {
   const std::wstring temp = ReplacementTempPath(target);
   RemoveStaleTemp(temp);
-  if (!WriteTempFile(temp, bytes, failAt)) return FailAndRemove(temp);
-  if (Fails(failAt, ReplaceStep::kMove) ||
-      !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!WriteTempFile(temp, bytes, calls)) return FailAndRemove(temp);
+  if (!calls.moveFileEx(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return FailAndRemove(temp);
   }
   return true;

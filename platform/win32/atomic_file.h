@@ -4,24 +4,29 @@
 // through to the disk, and that file then takes the target's name in one
 // step. Any failure removes the new file and leaves the old one untouched.
 // A read-only target is respected: replacing it fails.
+#include <windows.h>
+
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 
 namespace vesk::win32 {
 
-// The steps of a replacement, in their order.
-enum class ReplaceStep { kCreateTemp, kWrite, kFlush, kMove };
+// The system calls a replacement is made of, one per step: the system's own
+// unless a caller (a test making one step fail as the system can) puts in
+// others.
+struct ReplaceCalls {
+  HANDLE(WINAPI* createFile)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) = &CreateFileW;
+  BOOL(WINAPI* writeFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) = &WriteFile;
+  BOOL(WINAPI* flushFileBuffers)(HANDLE) = &FlushFileBuffers;
+  BOOL(WINAPI* moveFileEx)(LPCWSTR, LPCWSTR, DWORD) = &MoveFileExW;
+};
 
 // The file the new content is written to before it replaces `target`.
 std::wstring ReplacementTempPath(const std::wstring& target);
 
 // False on failure, with the failed step's reason in GetLastError().
-// `failAt` makes one step fail as the system would (a failed write has
-// already put half the bytes on disk), so the clean-up after each step can be
-// exercised; production callers leave it empty.
 bool ReplaceFileAtomically(const std::wstring& target, std::span<const uint8_t> bytes,
-                           std::optional<ReplaceStep> failAt = std::nullopt);
+                           const ReplaceCalls& calls = {});
 
 }  // namespace vesk::win32

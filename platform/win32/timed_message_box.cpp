@@ -139,11 +139,11 @@ class PendingScope {
 }  // namespace
 
 int TimedMessageBox(const std::wstring& text, const std::wstring& caption, UINT type, WORD langId,
-                    DWORD timeoutMs, TimedBoxFault fault) {
+                    DWORD timeoutMs, const TimedBoxCalls& calls) {
   PendingBox pending;
   const PendingScope scope{pending};
-  if (scope.Hooked() && fault != TimedBoxFault::kNoTimer) {
-    pending.timer = SetTimer(nullptr, 0, timeoutMs, &CloseTimedOutBox);
+  if (scope.Hooked()) {
+    pending.timer = calls.setTimer(nullptr, 0, timeoutMs, &CloseTimedOutBox);
   }
   std::optional<FallbackCloser> closer;
   if (!pending.timer) closer.emplace(pending, caption, timeoutMs);

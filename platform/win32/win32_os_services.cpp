@@ -5,7 +5,9 @@
 
 #include <shellapi.h>
 
+#include "platform/paths.h"
 #include "platform/win32/atomic_file.h"
+#include "platform/win32/file_paths.h"
 #include "platform/win32/timed_message_box.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
@@ -16,23 +18,7 @@ namespace vesk::win32 {
 namespace {
 
 constexpr int64_t kMicrosecondsPerSecond = 1'000'000;
-// Long paths are at most this many UTF-16 units.
-constexpr std::size_t kMaxPathUnits = 32'768;
 constexpr std::size_t kReadChunk = 64 * 1024;
-
-std::wstring ModulePathWide() {
-  std::wstring path(MAX_PATH, L'\0');
-  while (path.size() <= kMaxPathUnits) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);  // cut short: try a larger buffer
-  }
-  return {};
-}
 
 std::wstring SystemDirectory() {
   std::wstring dir(MAX_PATH, L'\0');
@@ -56,11 +42,6 @@ std::wstring FirstWord(const std::wstring& commandLine) {
   }
   const std::size_t end = commandLine.find_first_of(L" \t", at);
   return commandLine.substr(at, end == std::wstring::npos ? std::wstring::npos : end - at);
-}
-
-bool IsFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 HKEY RootKey(RegistryRoot root) {
@@ -180,13 +161,9 @@ void Win32OsServices::DelayMicroseconds(uint32_t microseconds) {
   } while (now.QuadPart < deadline);
 }
 
-std::string Win32OsServices::GetModulePath() { return ToUtf8(ModulePathWide()); }
+std::string Win32OsServices::GetModulePath() { return ToUtf8(ModulePath()); }
 
-std::string Win32OsServices::GetModuleDirectory() {
-  const std::string path = GetModulePath();
-  const std::size_t cut = path.find_last_of("\\/");
-  return cut == std::string::npos ? std::string{} : path.substr(0, cut + 1);
-}
+std::string Win32OsServices::GetModuleDirectory() { return ContainingFolder(GetModulePath()); }
 
 std::optional<std::vector<uint8_t>> Win32OsServices::ReadFileBytes(const std::string& path, std::size_t maxBytes) {
   FileContent content = ReadFileContent(path, maxBytes);

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "platform/calendar.h"
+
 namespace vesk {
 
 namespace {
@@ -12,23 +14,10 @@ using std::chrono::minutes;
 using std::chrono::sys_days;
 using Minutes = std::chrono::sys_time<minutes>;
 
-constexpr int kDaysPerWeek = 7;
 // A jump smaller than this is the ticks' own jitter, not a clock change.
 constexpr int64_t kJumpToleranceMs = 60'000;
 
-sys_days DateOf(const LocalTime& time) {
-  return sys_days{std::chrono::year{time.wYear} / time.wMonth / time.wDay};
-}
-
-bool HasDate(const LocalTime& time) {
-  return std::chrono::year_month_day{std::chrono::year{time.wYear}, std::chrono::month{time.wMonth},
-                                     std::chrono::day{time.wDay}}
-      .ok();
-}
-
-Minutes MinuteOf(const LocalTime& time) {
-  return Minutes{DateOf(time) + std::chrono::hours{time.wHour} + minutes{time.wMinute}};
-}
+Minutes MinuteOf(const LocalTime& time) { return Minutes{DayCount(time) + minutes{MinuteOfDay(time)}}; }
 
 LocalTime ToRecord(Minutes at) {
   const sys_days date = std::chrono::floor<days>(at);
@@ -39,8 +28,8 @@ LocalTime ToRecord(Minutes at) {
   record.wMonth = static_cast<uint16_t>(static_cast<unsigned>(ymd.month()));
   record.wDay = static_cast<uint16_t>(static_cast<unsigned>(ymd.day()));
   record.wDayOfWeek = static_cast<uint16_t>(std::chrono::weekday{date}.c_encoding());
-  record.wHour = static_cast<uint16_t>(minuteOfDay / 60);
-  record.wMinute = static_cast<uint16_t>(minuteOfDay % 60);
+  record.wHour = static_cast<uint16_t>(minuteOfDay / kMinutesPerHour);
+  record.wMinute = static_cast<uint16_t>(minuteOfDay % kMinutesPerHour);
   return record;
 }
 
@@ -69,16 +58,12 @@ Minutes FirstReached(Minutes local, minutes offsetNow, const UtcOffsetRule& offs
 
 }  // namespace
 
-int DaysBetween(const LocalTime& from, const LocalTime& to) {
-  return static_cast<int>((DateOf(to) - DateOf(from)).count());
-}
-
 LocalTime WakeInChipTime(const LocalTime& nowLocal, const LocalTime& nowUtc, const LocalTime& powerOn,
                          const UtcOffsetRule& offsetAt) {
-  const minutes wakeMinuteOfDay{powerOn.wHour * 60 + powerOn.wMinute};
-  Minutes wakeLocal{DateOf(nowLocal) + wakeMinuteOfDay};
-  if (HasDate(powerOn) && MinuteOf(powerOn) > MinuteOf(nowLocal)) {
-    wakeLocal = Minutes{DateOf(powerOn) + wakeMinuteOfDay};
+  const minutes wakeMinuteOfDay{MinuteOfDay(powerOn)};
+  Minutes wakeLocal{DayCount(nowLocal) + wakeMinuteOfDay};
+  if (DateOf(powerOn).has_value() && MinuteOf(powerOn) > MinuteOf(nowLocal)) {
+    wakeLocal = Minutes{DayCount(powerOn) + wakeMinuteOfDay};
   } else {
     int daysAhead = (powerOn.wDayOfWeek - nowLocal.wDayOfWeek + kDaysPerWeek) % kDaysPerWeek;
     if (daysAhead == 0 && wakeLocal <= MinuteOf(nowLocal)) daysAhead = kDaysPerWeek;

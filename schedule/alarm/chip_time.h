@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/calendar.h"
 #include "platform/os_services.h"
 
 namespace vesk {
@@ -31,9 +32,6 @@ LocalTime WakeInChipTime(const LocalTime& nowLocal, const LocalTime& nowUtc, con
                          const UtcOffsetRule& offsetAt);
 // The same on the clocks and zone rules of the OS.
 LocalTime WakeInChipTime(OsServices& os, const LocalTime& powerOn);
-
-// Whole days from one date to another (the time of day is not read).
-int DaysBetween(const LocalTime& from, const LocalTime& to);
 
 // Watches the local clock from one clock tick to the next against the
 // system's tick count: a local time that moved by more than a minute more

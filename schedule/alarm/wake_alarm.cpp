@@ -1,7 +1,7 @@
 #include "schedule/alarm/wake_alarm.h"
 
 #include "hardware/hardware_globals.h"
-#include "hardware/wake_chip.h"
+#include "platform/calendar.h"
 #include "schedule/alarm/chip_time.h"
 
 namespace vesk {
@@ -10,27 +10,17 @@ uint8_t g_AlarmDay = 0;
 uint8_t g_AlarmHour = 0;
 uint8_t g_AlarmMinute = 0;
 
+void ResetAlarmGlobals() {
+  g_AlarmDay = 0;
+  g_AlarmHour = 0;
+  g_AlarmMinute = 0;
+}
+
 namespace {
 
-constexpr uint8_t kHoursPerDay = 24;
-constexpr uint8_t kMinutesPerHour = 60;
-
-// The power-on last asked for, in local time.
-struct Request {
-  uint16_t year = 0, month = 0, day = 0, weekday = 0, hour = 0, minute = 0;
-  explicit Request(const LocalTime& powerOn = {})
-      : year(powerOn.wYear), month(powerOn.wMonth), day(powerOn.wDay), weekday(powerOn.wDayOfWeek),
-        hour(powerOn.wHour), minute(powerOn.wMinute) {}
-  friend bool operator==(const Request&, const Request&) = default;
-};
-Request g_Request;
-// The wake-up registers as the last good read-back found them; none after a
-// clear or a failed read-back.
-std::optional<WakeImage> g_Confirmed;
-bool g_LastCheckFailed = false;
-std::function<void(WakeCheck)> g_Listener;
-
-uint8_t Program(const LocalTime& powerOn) {
+// Writes the wake-up registers and the hour and minute globals; gives back
+// the day value written.
+uint8_t WriteChip(const LocalTime& powerOn) {
   const auto weekday = static_cast<uint8_t>(powerOn.wDayOfWeek);
   const auto hour = static_cast<uint8_t>(powerOn.wHour);
   const auto minute = static_cast<uint8_t>(powerOn.wMinute);
@@ -48,47 +38,36 @@ uint8_t Program(const LocalTime& powerOn) {
   return ProgramWakeTime(wakeAt);
 }
 
-WakeCheck Check(const LocalTime& powerOn) {
+}  // namespace
+
+WakeCheck WakeAlarm::Check(const LocalTime& powerOn) {
   if (ReadBackWakeImage(LastWakeImage())) return WakeCheck::Ok;
-  g_AlarmDay = Program(powerOn);
+  g_AlarmDay = WriteChip(powerOn);
   return ReadBackWakeImage(LastWakeImage()) ? WakeCheck::Rewritten : WakeCheck::Failed;
 }
 
-}  // namespace
-
-std::optional<WakeCheck> ProgramWakeAlarm(const LocalTime& powerOn) {
-  g_Request = Request{powerOn};
-  g_AlarmDay = Program(powerOn);
+std::optional<WakeCheck> WakeAlarm::Program(const LocalTime& powerOn) {
+  request_ = Request{powerOn};
+  g_AlarmDay = WriteChip(powerOn);
   if (g_ChipAddress == kNoWakeChip) return std::nullopt;
   // The same registers as at the last good read-back need no other, as long
   // as the chip still answers at all.
-  if (g_Confirmed && *g_Confirmed == LastWakeImage() && WakeChipAnswers()) return std::nullopt;
+  if (confirmed_ && *confirmed_ == LastWakeImage() && WakeChipAnswers()) return std::nullopt;
 
   const WakeCheck result = Check(powerOn);
-  g_LastCheckFailed = result == WakeCheck::Failed;
-  g_Confirmed = g_LastCheckFailed ? std::nullopt : std::optional<WakeImage>(LastWakeImage());
-  if (g_Listener) g_Listener(result);
+  lastCheckFailed_ = result == WakeCheck::Failed;
+  confirmed_ = lastCheckFailed_ ? std::nullopt : std::optional<WakeImage>(LastWakeImage());
+  if (onCheck_) onCheck_(result);
   return result;
 }
 
-bool WakeAlarmNeedsWrite(const LocalTime& powerOn) {
-  return g_LastCheckFailed || g_ChipAddress == kMcuAddress || !(g_Request == Request{powerOn});
+bool WakeAlarm::NeedsWrite(const LocalTime& powerOn) const {
+  return lastCheckFailed_ || g_ChipAddress == kMcuAddress || !(request_ == Request{powerOn});
 }
 
-void ClearWakeAlarm() {
+void WakeAlarm::Clear() {
   ClearWakeTime();
-  g_Confirmed.reset();
+  confirmed_.reset();
 }
-
-void ResetWakeAlarmRecord() {
-  g_AlarmDay = 0;
-  g_AlarmHour = 0;
-  g_AlarmMinute = 0;
-  g_Request = Request{};
-  g_Confirmed.reset();
-  g_LastCheckFailed = false;
-}
-
-void SetWakeCheckListener(std::function<void(WakeCheck)> listener) { g_Listener = std::move(listener); }
 
 }  // namespace vesk

@@ -1,6 +1,7 @@
 #include "sim/cli/command.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace vesk::sim::cli {
 
@@ -16,6 +17,16 @@ CommandRegistration::CommandRegistration(Command command) {
 }
 
 const std::map<std::string, Command>& RegisteredCommands() { return Registry(); }
+
+std::optional<uint16_t> ParseLangId(const std::string& text) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char* first = text.data() + (hex ? 2 : 0);
+  const char* last = text.data() + text.size();
+  uint16_t value = 0;
+  const auto [end, ec] = std::from_chars(first, last, value, hex ? 16 : 10);
+  if (ec != std::errc{} || end != last || first == last) return std::nullopt;
+  return value;
+}
 
 std::optional<Options> Options::Parse(const std::vector<std::string>& args,
                                       const std::vector<OptionSpec>& specs, std::string& error) {

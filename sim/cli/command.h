@@ -1,5 +1,6 @@
 #pragma once
 // vesk-sim subcommands register themselves here, one source file each.
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -28,6 +29,12 @@ struct CommandRegistration {
 };
 
 const std::map<std::string, Command>& RegisteredCommands();
+
+// The language of the texts when --lang is not given (English).
+inline constexpr uint16_t kDefaultLangId = 1033;
+// A language id in decimal ("2052") or hexadecimal ("0x0804"); nothing when
+// the text is neither or the number lies beyond 0xFFFF.
+std::optional<uint16_t> ParseLangId(const std::string& text);
 
 // Options of the form "--name value..." with a fixed number of values each
 // (0 for a flag). Parse fails on an unknown option, a missing value or a

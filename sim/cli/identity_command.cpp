@@ -1,6 +1,5 @@
 // vesk-sim identity: the board check on a simulated firmware table, with the
 // parsed table index on request.
-#include <charconv>
 #include <ostream>
 
 #include "identity/info_check.h"
@@ -14,15 +13,6 @@ namespace vesk::sim::cli {
 namespace {
 
 constexpr char kPrefix[] = "vesk-sim identity: ";
-constexpr uint16_t kDefaultLangId = 1033;
-
-std::optional<uint16_t> ParseLangId(const std::string& text) {
-  unsigned value = 0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc{} || stop != end || value > 0xFFFF) return std::nullopt;
-  return static_cast<uint16_t>(value);
-}
 
 std::string NameList() {
   std::string list;

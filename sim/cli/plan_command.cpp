@@ -244,11 +244,11 @@ int RunPlan(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                            std::to_string(plan::kMaxWeeks) + " weeks");
     }
   }
-  uint16_t langId = 1033;
+  uint16_t langId = kDefaultLangId;
   if (const auto lang = options->Get("--lang")) {
-    const auto id = ParseWhole(*lang);
-    if (!id || *id < 0 || *id > 0xFFFF) return Fail(err, "--lang needs a language id from 0 to 65535, not '" + *lang + "'");
-    langId = static_cast<uint16_t>(*id);
+    const auto id = ParseLangId(*lang);
+    if (!id) return Fail(err, "--lang needs a language id from 0 to 65535, not '" + *lang + "'");
+    langId = *id;
   }
 
   Plan plan;

@@ -1,6 +1,5 @@
 // vesk-sim run: the whole program on a simulated machine, as a timeline of
 // events.
-#include <charconv>
 #include <fstream>
 #include <ostream>
 
@@ -26,14 +25,6 @@ std::string JoinNames(const std::vector<std::string>& names) {
   std::string list;
   for (const auto& name : names) list += (list.empty() ? "" : ", ") + name;
   return list;
-}
-
-std::optional<uint16_t> ParseLangId(const std::string& text) {
-  unsigned value = 0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc{} || stop != end || value > 0xFFFF) return std::nullopt;
-  return static_cast<uint16_t>(value);
 }
 
 std::optional<FirmwareTable> ChosenTable(const Options& options, std::string& error) {

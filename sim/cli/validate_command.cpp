@@ -1,6 +1,5 @@
 // vesk-sim validate: whether a timetable file would be accepted by the
 // editor's save, and if not, the message the user would see.
-#include <charconv>
 #include <optional>
 #include <string>
 
@@ -14,18 +13,6 @@ namespace vesk::sim::cli {
 namespace {
 
 constexpr const char* kName = "validate";
-constexpr uint16_t kDefaultLangId = 1033;
-
-// A language id in decimal ("2052") or hexadecimal ("0x0804").
-std::optional<uint16_t> ParseLangId(const std::string& text) {
-  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  const char* first = text.data() + (hex ? 2 : 0);
-  const char* last = text.data() + text.size();
-  uint16_t value = 0;
-  const auto [end, ec] = std::from_chars(first, last, value, hex ? 16 : 10);
-  if (ec != std::errc{} || end != last || first == last) return std::nullopt;
-  return value;
-}
 
 // One line per answer: a line feed inside the message is written as "\n".
 std::string OneLine(const std::string& text) {

@@ -1,6 +1,7 @@
 #include "sim/machine/chip_watcher.h"
 
 #include "hardware/wake_chip.h"
+#include "platform/calendar.h"
 #include "sim/board/ite_superio.h"
 
 namespace vesk::sim {
@@ -9,7 +10,6 @@ namespace {
 
 unsigned FromBcd(uint32_t value) { return ((value >> 4) & 0x0F) * 10 + (value & 0x0F); }
 
-constexpr unsigned kDaysPerWeek = 7;
 
 }  // namespace
 

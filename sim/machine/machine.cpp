@@ -1,9 +1,6 @@
 #include "sim/machine/machine.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstdio>
-#include <sstream>
 #include <string_view>
 
 #include "app/startup.h"
@@ -20,9 +17,10 @@
 #include "sim/machine/disk_actions.h"
 #include "sim/machine/event_log.h"
 #include "sim/machine/machine_desktop.h"
+#include "sim/machine/machine_os.h"
+#include "sim/machine/window_actions.h"
 #include "sim/os/simulated_os.h"
 #include "ui/frame_wnd.h"
-#include "ui/framework/controls.h"
 #include "ui/ui_globals.h"
 
 namespace vesk::sim {
@@ -37,11 +35,6 @@ struct RunOver {};
 
 // The watchdog's feed, every 40 seconds: routine, not news.
 constexpr std::string_view kWatchdogFeed = "watchdog action=kick";
-
-// Windows' shutdown command waits this long when no "-t" is given.
-constexpr int kDefaultShutdownDelaySeconds = 30;
-
-const char* const kDayButtons[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 std::string Hex2(uint32_t value) {
   char text[8];
@@ -59,105 +52,6 @@ std::string WeekTime(const LocalTime& time) {
 std::string RootName(RegistryRoot root) {
   return root == RegistryRoot::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
 }
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return text;
-}
-
-// What a command line asks of the operating system's shutdown, if anything.
-struct ShutdownRequest {
-  enum class Kind { PowerOff, Restart, Abort } kind;
-  int delaySeconds = kDefaultShutdownDelaySeconds;
-};
-
-std::optional<ShutdownRequest> ParseShutdown(const std::string& commandLine) {
-  std::istringstream words(Lower(commandLine));
-  std::vector<std::string> tokens;
-  for (std::string word; words >> word;) tokens.push_back(word);
-  const auto verb = std::find(tokens.begin(), tokens.end(), "shutdown");
-  if (verb == tokens.end()) return std::nullopt;
-  std::optional<ShutdownRequest> request;
-  for (auto it = verb + 1; it != tokens.end(); ++it) {
-    if (*it == "-s" || *it == "/s") request = ShutdownRequest{ShutdownRequest::Kind::PowerOff};
-    if (*it == "-r" || *it == "/r") request = ShutdownRequest{ShutdownRequest::Kind::Restart};
-    if (*it == "-a" || *it == "/a") return ShutdownRequest{ShutdownRequest::Kind::Abort};
-  }
-  if (!request) return std::nullopt;
-  for (auto it = verb + 1; it + 1 < tokens.end(); ++it) {
-    if (*it == "-t" || *it == "/t") request->delaySeconds = std::max(0, std::atoi((it + 1)->c_str()));
-  }
-  return request;
-}
-
-// The simulated machine's operating system, telling the machine what the
-// program asked of it.
-class MachineOs final : public SimulatedOs {
- public:
-  struct Hooks {
-    std::function<void(const std::string& caption, const std::string& text)> message;
-    std::function<void(const std::string& commandLine)> command;
-    std::function<void(RegistryRoot, const std::string&, const std::string&, const std::string&)> registry;
-    std::function<void()> saved;
-    std::function<void()> removed;
-    std::function<void()> holidaysSaved;
-    std::function<void(EventLogType, uint16_t, const std::string&)> eventLogged;
-  };
-  MachineOs(VirtualClock& clock, Hooks hooks) : SimulatedOs(clock), hooks_(std::move(hooks)) {}
-
-  int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override {
-    hooks_.message(caption, text);
-    return SimulatedOs::ShowMessageBox(text, caption, type);
-  }
-  int ShowTimedMessageBox(const std::string& text, const std::string& caption, unsigned type, uint16_t langId,
-                          uint32_t timeoutMs) override {
-    hooks_.message(caption, text);
-    return SimulatedOs::ShowTimedMessageBox(text, caption, type, langId, timeoutMs);
-  }
-  bool RunHidden(const std::string& commandLine) override {
-    const bool result = SimulatedOs::RunHidden(commandLine);
-    hooks_.command(commandLine);
-    return result;
-  }
-  bool WriteRegistryString(RegistryRoot root, const std::string& subKey, const std::string& valueName,
-                           const std::string& data) override {
-    const bool written = SimulatedOs::WriteRegistryString(root, subKey, valueName, data);
-    if (written) hooks_.registry(root, subKey, valueName, data);
-    return written;
-  }
-  FileResult ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) override {
-    FileResult written = SimulatedOs::ReplaceFileAtomically(path, bytes);
-    if (written && path == ScheduleFilePath(*this)) hooks_.saved();
-    if (written && path == HolidaysFilePath(*this)) hooks_.holidaysSaved();
-    return written;
-  }
-  bool ReportToEventLog(EventLogType type, uint16_t eventId, const std::string& text) override {
-    hooks_.eventLogged(type, eventId, text);
-    return SimulatedOs::ReportToEventLog(type, eventId, text);
-  }
-  // A file that was not there is as cleared as one that was removed.
-  FileResult RemoveFile(const std::string& path) override {
-    FileResult removed = SimulatedOs::RemoveFile(path);
-    if (removed.status != FileResult::Status::kFailed && path == ScheduleFilePath(*this)) hooks_.removed();
-    return removed;
-  }
-  void Sleep(uint32_t milliseconds) override {
-    const SimTime before = Clock().Now();
-    SimulatedOs::Sleep(milliseconds);
-    delayed_ += Clock().Now() - before;
-  }
-  void DelayMicroseconds(uint32_t microseconds) override {
-    const SimTime before = Clock().Now();
-    SimulatedOs::DelayMicroseconds(microseconds);
-    delayed_ += Clock().Now() - before;
-  }
-  // All the time the program has waited in its delays.
-  Microseconds Delayed() const { return delayed_; }
-
- private:
-  Hooks hooks_;
-  Microseconds delayed_{};
-};
 
 bool IsBusTransfer(AccessKind kind) {
   return kind == AccessKind::BusWrite || kind == AccessKind::BusRead || kind == AccessKind::BusNoAck;
@@ -208,7 +102,6 @@ class Machine::Impl {
     end_ = clock_.Now() + options_.duration;
     for (ScriptStep& step : options_.script) step.at = options_.zone.ToUtc(step.at);
     os_.SetTimeZone(options_.zone);
-    SetWakeCheckListener([this](WakeCheck check) { Emit(std::string("verify result=") + CheckName(check)); });
     os_.SetLangId(options_.langId);
     board_.KeepLog(false);
     board_.SetAccessListener([this](const BoardAccess& access) { OnAccess(access); });
@@ -227,8 +120,6 @@ class Machine::Impl {
     if (it == os_.Files().end()) return std::nullopt;
     return it->second;
   }
-
-  ~Impl() { SetWakeCheckListener(nullptr); }
 
   void Run() {
     Emit(clock_.Now(), "on cause=power");
@@ -462,8 +353,10 @@ class Machine::Impl {
     Emit("start");
 
     bool over = false;
-    AppHost host{os_, *driver_, firmware_, com_, nullptr, [this](DriverAccess& chosen) { return MakeFrameWindow(os_, chosen); },
-                 pawnio_.get()};
+    const auto makeWindow = [this](DriverAccess& chosen) {
+      return MakeFrameWindow(os_, chosen, [this](WakeCheck check) { Emit(std::string("verify result=") + CheckName(check)); });
+    };
+    AppHost host{os_, *driver_, firmware_, com_, nullptr, makeWindow, pawnio_.get()};
     try {
       const int code = RunVesk(host);
       Emit("exit code=" + std::to_string(code));
@@ -577,7 +470,7 @@ class Machine::Impl {
     if (!processRunning_ || !desktop_) return "the program is not running";
     const HWND main = desktop_->FindWindow(ui::kMainWindowClass);
     if (!main) return "the program has no main window";
-    return PerformInWindows(step, main);
+    return PerformInWindows(*desktop_, step, main);
   }
 
   // Windows' clock set while it runs; the system tells every top-level
@@ -593,115 +486,6 @@ class Machine::Impl {
       }
     }
     return {};
-  }
-
-  std::string PerformInWindows(const ScriptStep& step, HWND main) {
-    MachineDesktop& desktop = *desktop_;
-    const auto failedUnless = [](bool done, const char* why) { return done ? std::string{} : std::string(why); };
-    switch (step.action) {
-      case UserAction::Open:
-        return failedUnless(desktop.DoubleClickTrayIcon(main), "the program has no tray icon");
-      case UserAction::HotKey:
-        return failedUnless(desktop.PressHotKey(MOD_ALT, 'J'), "no program has registered Alt+J");
-      case UserAction::Hide:
-        return failedUnless(desktop.Click(main, "closebtn1"), "the window is not shown");
-      case UserAction::Close:
-        return failedUnless(desktop.CloseByUser(main), "the window is not shown");
-      case UserAction::Select:
-        return failedUnless(desktop.Click(main, kDayButtons[step.day]), "the window is not shown");
-      case UserAction::Phase: return SetPhase(step, main);
-      case UserAction::Save: return failedUnless(desktop.Click(main, "btnOk"), "the window is not shown");
-      case UserAction::Clear: return failedUnless(desktop.Click(main, "btnClear"), "the window is not shown");
-      case UserAction::Postpone:
-      case UserAction::Cancel: return InWarningWindow(step);
-      case UserAction::Exit:
-        if (!desktop.RightClickTrayIcon(main)) return "the program has no tray icon";
-        return failedUnless(desktop.ChooseMenuItem(ui::ID_TRAY_EXIT), "the menu has no exit");
-      case UserAction::Holidays: return failedUnless(desktop.Click(main, "btnHolidays"), "the window is not shown");
-      case UserAction::HolidayAdd:
-      case UserAction::HolidayRemove:
-      case UserAction::HolidaySave:
-      case UserAction::HolidayClose: return InHolidayWindow(step);
-      default: return "not a window action";
-    }
-  }
-
-  std::string SetPhase(const ScriptStep& step, HWND main) {
-    return SetPhaseControls(main, step.phase, step.on, step.startMinutes, step.endMinutes);
-  }
-
-  // A phase's box and lists, in the main window or the holidays window.
-  std::string SetPhaseControls(HWND window, int phase, bool on, int startMinutes, int endMinutes) {
-    MachineDesktop& desktop = *desktop_;
-    const std::string n = std::to_string(phase);
-    const std::string box = "EnablePhase" + n;
-    if (!SetCheck(window, box.c_str(), on)) return "the window has no " + box + " to click";
-    if (!on) return {};
-    const std::pair<std::string, int> lists[] = {{"StartHour" + n, startMinutes / 60},
-                                                 {"StartMinute" + n, startMinutes % 60},
-                                                 {"EndHour" + n, endMinutes / 60},
-                                                 {"EndMinute" + n, endMinutes % 60}};
-    for (const auto& [list, index] : lists) {
-      if (!desktop.SelectListItem(window, list.c_str(), index)) return "the window is not shown";
-    }
-    return {};
-  }
-
-  bool SetCheck(HWND window, const char* name, bool on) {
-    auto* check = desktop_->Control<ui::CCheckBoxUI>(window, name);
-    return check && ((check->GetCheck() != 0) == on || desktop_->Click(window, name));
-  }
-
-  // The list item whose text begins with `text`.
-  bool SelectItemStartingWith(HWND window, const char* list, const std::string& text) {
-    const auto* combo = desktop_->Control<ui::CComboUI>(window, list);
-    for (int i = 0; combo && i < combo->GetCount(); ++i) {
-      if (combo->GetItemText(i).str().starts_with(text)) return desktop_->SelectListItem(window, list, i);
-    }
-    return false;
-  }
-
-  std::string InHolidayWindow(const ScriptStep& step) {
-    MachineDesktop& desktop = *desktop_;
-    const HWND window = desktop.FindWindow(ui::kHolidayWindowClass);
-    if (!window || !desktop.IsWindowVisible(window)) return "the holidays window is not open";
-    const std::string date = FormatDate(step.holiday.date);
-    switch (step.action) {
-      case UserAction::HolidaySave: return desktop.Click(window, "btnSave") ? std::string{} : "no save button";
-      case UserAction::HolidayClose: return desktop.Click(window, "closebtn") ? std::string{} : "no close button";
-      case UserAction::HolidayRemove:
-        if (!SelectItemStartingWith(window, "HolidayList", date)) return "the list has no " + date;
-        return desktop.Click(window, "btnRemove") ? std::string{} : "no remove button";
-      default: break;
-    }
-    const std::chrono::year_month_day ymd{step.holiday.date};
-    if (!SelectItemStartingWith(window, "Year", std::to_string(static_cast<int>(ymd.year()))) ||
-        !desktop.SelectListItem(window, "Month", static_cast<int>(static_cast<unsigned>(ymd.month())) - 1) ||
-        !desktop.SelectListItem(window, "Day", static_cast<int>(static_cast<unsigned>(ymd.day())) - 1)) {
-      return "the date lists do not offer " + date;
-    }
-    const DaySchedule& periods = step.holiday.periods;
-    if (!SetCheck(window, "DayOff", !periods.AnyPhaseOn())) return "the window has no DayOff to click";
-    for (std::size_t n = 0; n < periods.Phases.size(); ++n) {
-      const Phase& phase = periods.Phases[n];
-      const std::string failure =
-          SetPhaseControls(window, static_cast<int>(n + 1), phase.IsOn(), phase.Start, phase.End);
-      if (!failure.empty()) return failure;
-    }
-    return desktop.Click(window, "btnAdd") ? std::string{} : "no add button";
-  }
-
-  std::string InWarningWindow(const ScriptStep& step) {
-    MachineDesktop& desktop = *desktop_;
-    const HWND warning = desktop.FindWindow(ui::kWarningWindowClass);
-    if (!warning) return "there is no warning";
-    if (!desktop.IsWindowVisible(warning) && !desktop.DoubleClickTrayIcon(warning)) return "the warning has no tray icon";
-    if (step.action == UserAction::Cancel) {
-      return desktop.Click(warning, "btnCancel") ? std::string{} : "the warning has no cancel button";
-    }
-    if (!desktop.SelectListItem(warning, "DelayHour", step.hours)) return "the warning's hour list has no such item";
-    if (!desktop.SelectListItem(warning, "DelayMinute", step.minutes)) return "the warning's minute list has no such item";
-    return desktop.Click(warning, "btnDelay") ? std::string{} : "the warning has no postpone button";
   }
 
   MachineOptions options_;

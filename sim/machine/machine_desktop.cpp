@@ -22,7 +22,10 @@ SimTime FirstAtOrAfter(SimTime due, Microseconds period, SimTime at) {
 }  // namespace
 
 MachineDesktop::MachineDesktop(SimulatedOs& os, std::string skinRoot, Observer observer, bool coalesce)
-    : HeadlessDesktop(os, std::move(skinRoot)), observer_(std::move(observer)), coalesce_(coalesce) {}
+    : HeadlessDesktop(os, os.Clock(), std::move(skinRoot)),
+      os_(os),
+      observer_(std::move(observer)),
+      coalesce_(coalesce) {}
 
 bool MachineDesktop::Coalesced(HWND window, UINT_PTR id) const {
   return coalesce_ && (id == ui::TIMER_CLOCK || id == ui::TIMER_ALARM) &&
@@ -66,7 +69,7 @@ SimTime MachineDesktop::NextDelivery(const Tick& tick) {
   if (!tick.lastAt || tick.epoch != epoch_) return tick.due;
   // The next minute of Windows' local clock, which a set clock may have
   // moved off the virtual clock's minutes.
-  const SimTime shown = Os().LocalAt(*tick.lastAt);
+  const SimTime shown = os_.LocalAt(*tick.lastAt);
   const SimTime nextMinute = *tick.lastAt + (floor<minutes>(shown) + minutes{1} - shown);
   return FirstAtOrAfter(tick.due, tick.period, nextMinute);
 }

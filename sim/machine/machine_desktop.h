@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/os/simulated_os.h"
 #include "ui/framework/headless/headless_desktop.h"
 
 namespace vesk::sim {
@@ -61,6 +62,7 @@ class MachineDesktop final : public ui::headless::HeadlessDesktop {
   bool Coalesced(HWND window, UINT_PTR id) const;
   SimTime NextDelivery(const Tick& tick);
 
+  SimulatedOs& os_;
   Observer observer_;
   bool coalesce_;
   std::vector<Tick> ticks_;

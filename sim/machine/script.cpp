@@ -6,12 +6,12 @@
 #include <map>
 #include <sstream>
 
+#include "platform/calendar.h"
+
 namespace vesk::sim {
 
 namespace {
 
-constexpr int kMinutesPerHour = 60;
-constexpr int kHoursPerDay = 24;
 constexpr int kLongestPostponementHours = 99;
 constexpr long long kLongestRunDays = 400;
 constexpr int kMostLostWrites = 1000000;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/paths.h"
+
 namespace vesk::sim {
 
 int32_t SimulatedOs::GetUtcOffsetMinutes(const LocalTime& utc) {
@@ -28,10 +30,7 @@ OsServices::LockWait SimulatedOs::AcquireNamedLock(const std::string& name, uint
   return LockWait::kTimedOut;
 }
 
-std::string SimulatedOs::GetModuleDirectory() {
-  const auto cut = modulePath_.find_last_of("\\/");
-  return cut == std::string::npos ? std::string{} : modulePath_.substr(0, cut + 1);
-}
+std::string SimulatedOs::GetModuleDirectory() { return ContainingFolder(modulePath_); }
 
 bool SimulatedOs::Locked(const std::string& path) const {
   const auto lock = locks_.find(path);

@@ -13,22 +13,24 @@
 #include <vector>
 
 #include "platform/os_services.h"
+#include "ui/framework/headless/desktop_clock.h"
 
 namespace vesk::sim {
 
 using Microseconds = std::chrono::microseconds;
 using SimTime = std::chrono::sys_time<Microseconds>;
 
-class VirtualClock {
+// The headless desktop's timers run on it too.
+class VirtualClock final : public ui::headless::DesktopClock {
  public:
   explicit VirtualClock(SimTime start = DefaultStart()) : now_(start) {}
 
   // Threads of the simulation may read and advance the clock at the same
   // time (a neighbour tool beside the program); observers then see the
   // times of both, not always in order.
-  SimTime Now() const { return now_.load(); }
+  SimTime Now() const override { return now_.load(); }
   void Set(SimTime t) { now_.store(t); }
-  void Advance(Microseconds step);
+  void Advance(Microseconds step) override;
 
   LocalTime ToLocalTime() const { return ToLocalTime(Now()); }
   static LocalTime ToLocalTime(SimTime t);

@@ -33,7 +33,7 @@ struct WindowRig {
   // The skins come from skinRoot/skin.
   explicit WindowRig(std::string_view profile = "mcu-amd", const char* start = "2026-12-07 08:00:00",
                      uint16_t langId = 1033, std::string skinRoot = VESK_SOURCE_DIR)
-      : machine(profile, At(start)), desktop(machine.os, std::move(skinRoot)) {
+      : machine(profile, At(start)), desktop(machine.os, machine.clock, std::move(skinRoot)) {
     machine.os.SetLangId(langId);
     // Days of one-second ticks would fill memory with the full log.
     machine.board.KeepLog(false);

@@ -33,12 +33,43 @@ TEST_F(AtomicReplace, TheTargetEndsUpHoldingExactlyTheNewBytesAndNoTempIsLeft) {
   }
 }
 
-TEST_F(AtomicReplace, EveryFailingStepKeepsTheOldFileWholeAndLeavesNoTemp) {
-  for (const ReplaceStep step : {ReplaceStep::kCreateTemp, ReplaceStep::kWrite, ReplaceStep::kFlush,
-                                 ReplaceStep::kMove}) {
+// One step failing as the system can, with the reason it gives: creating the
+// new file, writing it (a full disk stops the write part-way), flushing it,
+// moving it into place.
+ReplaceCalls FailingStep(int step) {
+  ReplaceCalls calls;
+  if (step == 0) {
+    calls.createFile = [](LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return INVALID_HANDLE_VALUE;
+    };
+  } else if (step == 1) {
+    calls.writeFile = [](HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) -> BOOL {
+      WriteFile(file, data, size / 2, written, nullptr);
+      SetLastError(ERROR_DISK_FULL);
+      return FALSE;
+    };
+  } else if (step == 2) {
+    calls.flushFileBuffers = [](HANDLE) -> BOOL {
+      SetLastError(ERROR_WRITE_FAULT);
+      return FALSE;
+    };
+  } else {
+    calls.moveFileEx = [](LPCWSTR, LPCWSTR, DWORD) -> BOOL {
+      SetLastError(ERROR_SHARING_VIOLATION);
+      return FALSE;
+    };
+  }
+  return calls;
+}
+
+TEST_F(AtomicReplace, EveryFailingStepKeepsTheOldFileWholeLeavesNoTempAndKeepsTheReason) {
+  const DWORD reasons[] = {ERROR_ACCESS_DENIED, ERROR_DISK_FULL, ERROR_WRITE_FAULT, ERROR_SHARING_VIOLATION};
+  for (int step = 0; step < 4; ++step) {
     PutFile(target, oldContent);
-    SCOPED_TRACE(static_cast<int>(step));
-    EXPECT_FALSE(ReplaceFileAtomically(target, newContent, step));
+    SCOPED_TRACE(step);
+    EXPECT_FALSE(ReplaceFileAtomically(target, newContent, FailingStep(step)));
+    EXPECT_EQ(GetLastError(), reasons[step]);
     EXPECT_EQ(GetFile(target), oldContent);
     EXPECT_FALSE(Exists(temp));
   }

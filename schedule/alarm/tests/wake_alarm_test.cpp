@@ -14,18 +14,17 @@ using testing::ProgramOnBoard;
 LocalTime PowerOn(uint16_t weekday, uint16_t hour, uint16_t minute) { return {0, 0, weekday, 0, hour, minute}; }
 
 struct AlarmProgram : ProgramOnBoard {
-  AlarmProgram(std::string_view profile, sim::SimTime start) : ProgramOnBoard(profile, start) {
-    ResetWakeAlarmRecord();
-  }
-  ~AlarmProgram() { ResetWakeAlarmRecord(); }
+  AlarmProgram(std::string_view profile, sim::SimTime start) : ProgramOnBoard(profile, start) { ResetAlarmGlobals(); }
+  ~AlarmProgram() { ResetAlarmGlobals(); }
+  WakeAlarm alarm;
 };
 
 TEST(WakeAlarmRecord, KeepsTheDayValueWrittenAndSurvivesAClear) {
   // The MCU's day code (Monday from Wednesday: next week), the RTC's weekday.
   for (const auto& [profile, day] : {std::pair{"mcu-amd", 9}, std::pair{"rtc-a2-amd", 1}}) {
     AlarmProgram program(profile, At("2026-12-09 08:00:00"));
-    ProgramWakeAlarm(PowerOn(1, 6, 30));
-    ClearWakeAlarm();
+    program.alarm.Program(PowerOn(1, 6, 30));
+    program.alarm.Clear();
     EXPECT_EQ(g_AlarmDay, day) << profile;
     EXPECT_EQ(g_AlarmHour, 6);
     EXPECT_EQ(g_AlarmMinute, 30);
@@ -47,12 +46,12 @@ TEST(WakeAlarm, ReadsAChangedWakeUpBackAndWritesALostOneOnce) {
     auto& board = program.rig.board;
     if (board.Mcu()) board.Mcu()->LoseWakeWrites(c.lost);
     if (board.Rtc()) board.Rtc()->LoseWakeWrites(c.lost);
-    EXPECT_EQ(ProgramWakeAlarm(PowerOn(4, 8, 0)), c.found) << c.profile;
+    EXPECT_EQ(program.alarm.Program(PowerOn(4, 8, 0)), c.found) << c.profile;
     const bool failed = c.found == WakeCheck::Failed;
     // A failure is tried again at the next refresh; a wake-up that took is
     // not read back when the same registers are written again.
-    EXPECT_EQ(WakeAlarmNeedsWrite(PowerOn(4, 8, 0)), failed || board.Mcu() != nullptr) << c.profile;
-    const auto again = ProgramWakeAlarm(PowerOn(4, 8, 0));
+    EXPECT_EQ(program.alarm.NeedsWrite(PowerOn(4, 8, 0)), failed || board.Mcu() != nullptr) << c.profile;
+    const auto again = program.alarm.Program(PowerOn(4, 8, 0));
     EXPECT_EQ(again, failed ? std::optional(WakeCheck::Ok) : std::nullopt) << c.profile;
   }
 }
@@ -62,11 +61,11 @@ TEST(WakeAlarm, ReadsAChangedWakeUpBackAndWritesALostOneOnce) {
 TEST(WakeAlarm, AChipThatStopsAnsweringFailsItsCheck) {
   for (const char* profile : {"mcu-amd", "rtc-a2-intel-i2c"}) {
     AlarmProgram program(profile, At("2026-12-09 17:30:00"));
-    ASSERT_EQ(ProgramWakeAlarm(PowerOn(4, 8, 0)), WakeCheck::Ok) << profile;
+    ASSERT_EQ(program.alarm.Program(PowerOn(4, 8, 0)), WakeCheck::Ok) << profile;
     program.rig.board.SetNoAcknowledge(static_cast<uint8_t>(g_ChipAddress), true);
-    EXPECT_EQ(ProgramWakeAlarm(PowerOn(4, 8, 0)), WakeCheck::Failed) << profile;
-    EXPECT_EQ(ProgramWakeAlarm(PowerOn(5, 8, 0)), WakeCheck::Failed) << profile;
-    EXPECT_TRUE(WakeAlarmNeedsWrite(PowerOn(5, 8, 0))) << profile;
+    EXPECT_EQ(program.alarm.Program(PowerOn(4, 8, 0)), WakeCheck::Failed) << profile;
+    EXPECT_EQ(program.alarm.Program(PowerOn(5, 8, 0)), WakeCheck::Failed) << profile;
+    EXPECT_TRUE(program.alarm.NeedsWrite(PowerOn(5, 8, 0))) << profile;
   }
 }
 

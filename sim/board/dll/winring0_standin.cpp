@@ -7,7 +7,27 @@
 
 #include "sim/board/dll/standin_machine.h"
 
+#include <type_traits>
+
+using vesk::sim::SimulatedDriverAccess;
 using vesk::sim::standin::Driver;
+
+namespace {
+
+// A read through the simulated driver into the caller's value, which keeps
+// what it held where the read gives nothing.
+template <typename Address, typename Held, typename Out>
+BOOL ReadThrough(bool (SimulatedDriverAccess::*read)(Address, Held&), std::type_identity_t<Address> at,
+                 Out* value) {
+  SimulatedDriverAccess* driver = Driver();
+  if (driver == nullptr || value == nullptr) return FALSE;
+  Held held = *value;
+  const bool ok = (driver->*read)(at, held);
+  *value = held;
+  return ok ? TRUE : FALSE;
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -29,30 +49,15 @@ VOID WINAPI StandInWriteIoPortDword(WORD port, DWORD value) {
 }
 
 BOOL WINAPI StandInReadIoPortByteEx(WORD port, PBYTE value) {
-  auto* driver = Driver();
-  if (driver == nullptr || value == nullptr) return FALSE;
-  uint8_t byte = *value;
-  const bool ok = driver->ReadIoPortByteEx(port, byte);
-  *value = byte;
-  return ok ? TRUE : FALSE;
+  return ReadThrough(&SimulatedDriverAccess::ReadIoPortByteEx, port, value);
 }
 
 BOOL WINAPI StandInReadIoPortWordEx(WORD port, PWORD value) {
-  auto* driver = Driver();
-  if (driver == nullptr || value == nullptr) return FALSE;
-  uint16_t word = *value;
-  const bool ok = driver->ReadIoPortWordEx(port, word);
-  *value = word;
-  return ok ? TRUE : FALSE;
+  return ReadThrough(&SimulatedDriverAccess::ReadIoPortWordEx, port, value);
 }
 
 BOOL WINAPI StandInReadIoPortDwordEx(WORD port, PDWORD value) {
-  auto* driver = Driver();
-  if (driver == nullptr || value == nullptr) return FALSE;
-  uint32_t dword = *value;
-  const bool ok = driver->ReadIoPortDwordEx(port, dword);
-  *value = dword;
-  return ok ? TRUE : FALSE;
+  return ReadThrough(&SimulatedDriverAccess::ReadIoPortDwordEx, port, value);
 }
 
 DWORD WINAPI StandInReadPciConfigDword(DWORD pciAddress, BYTE reg) {
@@ -78,12 +83,7 @@ VOID WINAPI VeskStandInShutdownWinIo() {
 }
 
 BOOL WINAPI VeskStandInGetPhysLong(DWORD address, PDWORD value) {
-  auto* driver = Driver();
-  if (driver == nullptr || value == nullptr) return FALSE;
-  uint32_t dword = *value;
-  const bool ok = driver->GetPhysLong(address, dword);
-  *value = dword;
-  return ok ? TRUE : FALSE;
+  return ReadThrough(&SimulatedDriverAccess::GetPhysLong, address, value);
 }
 
 BOOL WINAPI VeskStandInSetPhysLong(DWORD address, DWORD value) {

@@ -5,7 +5,7 @@
 // - Windows are registered by class name; SendMessage runs the handler at
 //   once; PostMessage queues, and the queue is dispatched by PumpMessages,
 //   by every user action below, by RunUntil/RunFor and by ShowModal.
-// - Timers run on the simulated OS's virtual clock. RunUntil(t) moves the
+// - Timers run on the DesktopClock handed in. RunUntil(t) moves the
 //   clock to each timer that falls due, in order of due time, and delivers
 //   WM_TIMER; a timer has at most one WM_TIMER pending, so periods that a
 //   long handler (or a message box) skipped are not made up.
@@ -15,7 +15,7 @@
 //   icon, hot key or open menu; a hidden or disabled control).
 // - Skins are read from <moduleDirectory>/<skin folder>/<file> on the real
 //   disk. Setup errors (a bad skin) are shown as message boxes of the
-//   simulated OS and kept in SetupErrors().
+//   OS services handed in and kept in SetupErrors().
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -26,9 +26,10 @@
 #include <string>
 #include <vector>
 
-#include "sim/os/simulated_os.h"
+#include "platform/os_services.h"
 #include "ui/framework/controls.h"
 #include "ui/framework/dialog.h"
+#include "ui/framework/headless/desktop_clock.h"
 #include "ui/framework/paint_manager.h"
 #include "ui/framework/window.h"
 #include "ui/framework/window_system.h"
@@ -45,11 +46,11 @@ struct DialogTemplate {
 
 struct TrayIconRecord {
   NotifyIconData data;
-  sim::SimTime addedAt;
+  DesktopTime addedAt;
 };
 
 struct TrayCall {
-  sim::SimTime at;
+  DesktopTime at;
   DWORD message = 0;  // NIM_ADD, NIM_MODIFY, NIM_DELETE
   NotifyIconData data;
   BOOL result = FALSE;
@@ -84,19 +85,19 @@ struct DialogRecord {
   std::map<int, std::string> items;
   bool visible = false;
   bool alive = true;
-  sim::SimTime createdAt;
+  DesktopTime createdAt;
 };
 
 class HeadlessDesktop : public WindowSystem {
  public:
   // Installs itself as the process's window system until destroyed.
-  HeadlessDesktop(sim::SimulatedOs& os, std::string moduleDirectory);
+  HeadlessDesktop(OsServices& os, DesktopClock& clock, std::string moduleDirectory);
   ~HeadlessDesktop() override;
   HeadlessDesktop(const HeadlessDesktop&) = delete;
   HeadlessDesktop& operator=(const HeadlessDesktop&) = delete;
 
-  sim::SimulatedOs& Os() { return os_; }
-  sim::VirtualClock& Clock() { return os_.Clock(); }
+  OsServices& Os() { return os_; }
+  DesktopClock& Clock() { return clock_; }
 
   // --- set-up ---
   void SetDisplaySize(SIZE size) { display_ = size; }
@@ -115,9 +116,9 @@ class HeadlessDesktop : public WindowSystem {
   int PumpMessages();
   // Delivers every timer that falls due up to t, then leaves the clock at t
   // (or later, when handlers moved it further).
-  void RunUntil(sim::SimTime t);
-  void RunFor(sim::Microseconds duration);
-  std::optional<sim::SimTime> NextTimerDue() const;
+  void RunUntil(DesktopTime t);
+  void RunFor(Microseconds duration);
+  std::optional<DesktopTime> NextTimerDue() const;
   // The timer's period, or nothing when it is not set.
   std::optional<UINT> TimerPeriod(HWND window, UINT_PTR id) const;
 
@@ -220,11 +221,12 @@ class HeadlessDesktop : public WindowSystem {
   LRESULT Dispatch(Window& window, UINT message, WPARAM wParam, LPARAM lParam);
   void DestroyRecord(HWND window, bool callBack);
   void RemoveTimersOf(HWND window);
-  bool DeliverNextTimer(sim::SimTime limit);
+  bool DeliverNextTimer(DesktopTime limit);
   bool UserCanReach(HWND window) const;
   bool SendTrayMouse(HWND owner, UINT id, std::initializer_list<UINT> mouseMessages);
 
-  sim::SimulatedOs& os_;
+  OsServices& os_;
+  DesktopClock& clock_;
   std::string moduleDirectory_;
   SIZE display_{1920, 1080};
   POINT cursor_{1800, 1050};

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sim/os/simulated_os.h"
 #include "ui/framework/tests/test_window.h"
 
 namespace vesk::ui {
@@ -18,7 +19,7 @@ using Events = std::vector<Event>;
 
 class Headless : public ::testing::Test {
  protected:
-  Headless() : os(clock), desktop(os, VESK_SOURCE_DIR) {}
+  Headless() : os(clock), desktop(os, clock, VESK_SOURCE_DIR) {}
 
   // Makes the main window and forgets what its creation reported.
   HWND Open() {

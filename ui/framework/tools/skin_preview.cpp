@@ -12,12 +12,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "platform/win32/win32_os_services.h"
 #include "resources/resource.h"
-#include "sim/os/simulated_os.h"
 #include "ui/framework/dialog.h"
 #include "ui/framework/win32/win32_desktop.h"
-#include "ui/framework/win32/wide_text.h"
 #include "ui/framework/window.h"
 
 using namespace vesk::ui;
@@ -100,6 +100,17 @@ class RestingNotice : public CDialog {
   bool chinese_;
 };
 
+// The system's services, except that a skin's faults are kept to be
+// printed rather than shown in message boxes nobody is there to close.
+class PreviewOs final : public vesk::win32::Win32OsServices {
+ public:
+  int ShowMessageBox(const std::string& text, const std::string&, unsigned) override {
+    errors.push_back(text);
+    return vesk::kIdOk;
+  }
+  std::vector<std::string> errors;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,14 +133,13 @@ int main(int argc, char** argv) {
     }
   }
 
-  vesk::sim::VirtualClock clock;
-  vesk::sim::SimulatedOs os(clock);  // only collects setup errors here
+  PreviewOs os;
   win32::Win32Desktop desktop(GetModuleHandleW(nullptr), os);
   PreviewWindow window(skin);
   const bool chinese = skin.find('E') == std::string::npos;
   const char* title = skin.rfind("Warn", 0) == 0 ? "vesk" : chinese ? "VESK系统管理软件" : "VESK Technology Manager";
   if (!window.Create(nullptr, title, 0x10CE0000, 0x100)) {
-    for (const auto& box : os.MessageBoxes()) std::fprintf(stderr, "%s\n", box.text.c_str());
+    for (const auto& error : os.errors) std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   window.CenterWindow();

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
-#include "ui/framework/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace vesk::ui::win32 {
+
+using vesk::win32::ToUtf8;
+using vesk::win32::ToWide;
+
 namespace {
 
 // Child control ids start here, far from menu and dialog command ids.
@@ -70,7 +74,7 @@ std::wstring ChooseFace(const std::string& faces) {
     while (!name.empty() && name.front() == ' ') name.erase(name.begin());
     while (!name.empty() && name.back() == ' ') name.pop_back();
     if (!name.empty()) {
-      const std::wstring face = Widen(name);
+      const std::wstring face = ToWide(name);
       if (first.empty()) first = face;
       if (FaceInstalled(face)) return face;
     }
@@ -125,7 +129,7 @@ void DrawRuns(HDC dc, const RECT& rect, const std::vector<TextRun>& runs, const 
   LONG total = 0, ascent = 0, descent = 0;
   const HGDIOBJ oldFont = SelectObject(dc, fonts.Get(style.font));
   for (const auto& run : runs) {
-    Piece piece{Widen(run.text), fonts.Get(run.font >= 0 ? run.font : style.font),
+    Piece piece{ToWide(run.text), fonts.Get(run.font >= 0 ? run.font : style.font),
                 run.colour ? ToColorRef(*run.colour) : style.colour, 0};
     SelectObject(dc, piece.font);
     TEXTMETRICW metrics{};
@@ -201,7 +205,7 @@ void FrameView::CreateChildren() {
       case ControlKind::CheckBox:
         windowClass = L"BUTTON";
         style |= BS_CHECKBOX;
-        text = Widen(control.GetPlainText());
+        text = ToWide(control.GetPlainText());
         break;
       case ControlKind::Combo:
         windowClass = L"COMBOBOX";
@@ -226,7 +230,7 @@ void FrameView::CreateChildren() {
 void FrameView::FillCombo(CComboUI& combo, HWND hwnd) {
   ::SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
   for (int i = 0; i < combo.GetCount(); ++i) {
-    const std::wstring item = Widen(combo.GetItemText(i).str());
+    const std::wstring item = ToWide(combo.GetItemText(i).str());
     ::SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
   }
   ::SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(combo.GetCurSel()), 0);
@@ -290,7 +294,7 @@ void FrameView::OnControlChanged(CControlUI& control, ControlChange what) {
   switch (what) {
     case ControlChange::Text:
       if (control.GetKind() == ControlKind::CheckBox) {
-        ::SetWindowTextW(child, Widen(control.GetPlainText()).c_str());
+        ::SetWindowTextW(child, ToWide(control.GetPlainText()).c_str());
       } else {
         InvalidateRect(child, nullptr, FALSE);
       }

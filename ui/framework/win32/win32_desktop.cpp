@@ -2,12 +2,18 @@
 
 #include <vector>
 
+#include "platform/paths.h"
+#include "platform/win32/file_paths.h"
+#include "platform/win32/wide_text.h"
 #include "ui/framework/dialog.h"
 #include "ui/framework/window.h"
 #include "ui/framework/win32/frame_view.h"
-#include "ui/framework/win32/wide_text.h"
 
 namespace vesk::ui::win32 {
+
+using vesk::win32::ToUtf8;
+using vesk::win32::ToWide;
+
 namespace {
 
 static_assert(sizeof(NOTIFYICONDATAW) == kNotifyIconDataSize, "the tray record is the full wide record");
@@ -15,22 +21,8 @@ static_assert(sizeof(NOTIFYICONDATAW) == kNotifyIconDataSize, "the tray record i
 // The longest tip the notification area shows, without its terminating zero.
 constexpr std::size_t kMaxTipChars = 127;
 
-std::wstring ModuleDirectory(HINSTANCE instance) {
-  std::vector<wchar_t> path(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      std::wstring full(path.data(), length);
-      const auto cut = full.find_last_of(L"\\/");
-      return cut == std::wstring::npos ? std::wstring{} : full.substr(0, cut + 1);
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 std::wstring TipText(const std::string& tip) {
-  std::wstring wide = Widen(tip);
+  std::wstring wide = ToWide(tip);
   if (wide.size() > kMaxTipChars) {
     wide.resize(kMaxTipChars);
     // Never leave half of a surrogate pair behind.
@@ -56,10 +48,8 @@ Win32Desktop::Win32Desktop(HINSTANCE instance, OsServices& os, std::string modul
   // not stretch the windows a second time.
   SetProcessDPIAware();
   dpi_ = DisplayDpi();
-  moduleDirectory_ = moduleDirectory.empty() ? ModuleDirectory(instance_) : Widen(moduleDirectory);
-  if (!moduleDirectory_.empty() && moduleDirectory_.back() != L'\\' && moduleDirectory_.back() != L'/') {
-    moduleDirectory_ += L'\\';
-  }
+  moduleDirectory_ = moduleDirectory.empty() ? ContainingFolder(vesk::win32::ModulePath(instance_))
+                                             : JoinPath(ToWide(moduleDirectory), L"");
   if (!CPaintManagerUI::GetInstance()) CPaintManagerUI::SetInstance(instance_);
   g_desktop = this;
   Install();
@@ -101,9 +91,9 @@ bool Win32Desktop::RegisterFrameClass(const std::wstring& className, UINT classS
 }
 
 HWND Win32Desktop::CreateFrameWindow(CWindowWnd& window, const CreateParams& params) {
-  const std::wstring className = Widen(params.className ? params.className : "");
+  const std::wstring className = ToWide(params.className ? params.className : "");
   if (className.empty() || !RegisterFrameClass(className, params.classStyle)) return nullptr;
-  const std::wstring title = Widen(params.title ? params.title : "");
+  const std::wstring title = ToWide(params.title ? params.title : "");
   HWND hwnd = CreateWindowExW(params.exStyle, className.c_str(), title.c_str(), params.style, params.x, params.y,
                               params.cx, params.cy, params.parent, nullptr, instance_, &window);
   return hwnd;
@@ -194,7 +184,7 @@ void Win32Desktop::SetClientSize(HWND window, int cx, int cy) {
 }
 
 BOOL Win32Desktop::SetWindowText(HWND window, const std::string& text) {
-  return ::SetWindowTextW(window, Widen(text).c_str());
+  return ::SetWindowTextW(window, ToWide(text).c_str());
 }
 
 RECT Win32Desktop::GetWindowRect(HWND window) {
@@ -213,8 +203,8 @@ void Win32Desktop::AttachControls(HWND window, CPaintManagerUI& manager) {
 
 std::optional<std::string> Win32Desktop::ReadSkinFile(const std::string& folder, const std::string& file,
                                                       std::string& fullPath) {
-  const std::wstring path = moduleDirectory_ + Widen(folder) + L"\\" + Widen(file);
-  fullPath = Narrow(path);
+  const std::wstring path = JoinPath(moduleDirectory_ + ToWide(folder), ToWide(file));
+  fullPath = ToUtf8(path);
   HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -236,7 +226,7 @@ std::optional<std::string> Win32Desktop::ReadSkinFile(const std::string& folder,
 }
 
 void Win32Desktop::ReportSetupError(const std::string& text) {
-  OutputDebugStringW((Widen(text) + L"\n").c_str());
+  OutputDebugStringW((ToWide(text) + L"\n").c_str());
   os_.ShowMessageBox(text, "VESK", kMbIconError);
 }
 
@@ -268,7 +258,7 @@ INT_PTR CALLBACK Win32Desktop::DialogProc(HWND hwnd, UINT message, WPARAM wParam
 }
 
 BOOL Win32Desktop::SetDlgItemText(HWND dialog, int itemId, const std::string& text) {
-  return ::SetDlgItemTextW(dialog, itemId, Widen(text).c_str());
+  return ::SetDlgItemTextW(dialog, itemId, ToWide(text).c_str());
 }
 
 std::string Win32Desktop::GetDlgItemText(HWND dialog, int itemId) {
@@ -277,7 +267,7 @@ std::string Win32Desktop::GetDlgItemText(HWND dialog, int itemId) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
   const int length = GetWindowTextW(item, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<std::size_t>(length));
-  return Narrow(text);
+  return ToUtf8(text);
 }
 
 // -------------------------------------------------------------------- shell
@@ -296,7 +286,7 @@ BOOL Win32Desktop::NotifyIcon(DWORD message, const NotifyIconData& data) {
   return Shell_NotifyIconW(message, &record);
 }
 
-ATOM Win32Desktop::AddGlobalAtom(const char* name) { return GlobalAddAtomW(Widen(name ? name : "").c_str()); }
+ATOM Win32Desktop::AddGlobalAtom(const char* name) { return GlobalAddAtomW(ToWide(name ? name : "").c_str()); }
 
 BOOL Win32Desktop::RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtualKey) {
   return ::RegisterHotKey(window, id, modifiers, virtualKey);
@@ -308,7 +298,7 @@ BOOL Win32Desktop::TrackPopupMenu(const PopupMenu& menu, UINT flags, int x, int 
   HMENU popup = CreatePopupMenu();
   if (!popup) return FALSE;
   for (const auto& item : menu.items) {
-    AppendMenuW(popup, MF_STRING, item.id, Widen(item.text).c_str());
+    AppendMenuW(popup, MF_STRING, item.id, ToWide(item.text).c_str());
   }
   const BOOL shown = ::TrackPopupMenu(popup, flags, x, y, 0, owner, nullptr);
   // Lets the menu close when the user clicks elsewhere next time.
@@ -324,8 +314,8 @@ POINT Win32Desktop::GetCursorPos() {
 }
 
 HWND Win32Desktop::FindWindow(const char* className, const char* title) {
-  const std::wstring wideClass = Widen(className ? className : "");
-  const std::wstring wideTitle = Widen(title ? title : "");
+  const std::wstring wideClass = ToWide(className ? className : "");
+  const std::wstring wideTitle = ToWide(title ? title : "");
   return ::FindWindowW(className ? wideClass.c_str() : nullptr, title ? wideTitle.c_str() : nullptr);
 }
 

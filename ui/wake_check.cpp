@@ -1,6 +1,6 @@
-// The main window's side of a wake-up that must be right: clock changes
-// make it program the chip again, and a chip that does not take the
-// wake-up is reported to the user, once until it does again.
+// The main window's side of a wake-up that must be right: a chip that does
+// not take the wake-up is reported to the user, once until it does again,
+// and to the history at the start and the end of a spell of failures.
 #include "ui/frame_wnd.h"
 #include "ui/history_events.h"
 
@@ -16,13 +16,6 @@ constexpr WakeNotice kWakeNoticeEnglish{
     "Notice", "The next power-on time could not be written into the wake-up chip ! VESK keeps trying."};
 
 }  // namespace
-
-void CDuiFrameWnd::OnTimeChange() {
-  // The jump is handled here; the next tick takes its bearings afresh.
-  m_ClockWatch.Reset();
-  history::Record("timechange");
-  if (m_Armed == 1) ShowNextEvents();
-}
 
 // A chip that keeps failing is tried at every refresh; the history and the
 // event log get the spell's start and its end, not every try.
